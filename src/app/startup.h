@@ -1,0 +1,18 @@
+// Start-up: product tables, single-instance guard, hand-over to the command line or window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace millconv {
+
+// Runs the whole process and returns its exit status.
+int RunApplication(int argc, char** argv);
+
+// The program parameters (without the program name), kept for the command-line front end.
+const std::vector<std::string>& ProgramParameters();
+
+// Full path the program was started as (argv[0]).
+const std::string& ProgramInvocation();
+
+} // namespace millconv
