@@ -1,0 +1,73 @@
+// Start-up: product tables, single-instance guard, command line, then the window module.
+#include "app/startup.h"
+
+#include "app/app_info.h"
+#include "cli/command_line.h"
+#include "platform/instance_lock.h"
+#include "platform/module_loader.h"
+#include "platform/terminal.h"
+#include "settings/format_catalogue.h"
+
+
+namespace millconv {
+
+namespace {
+
+std::vector<std::string> gParameters;
+std::string gInvocation;
+
+// Entry point the window module exports; it runs the window mode and returns the exit status.
+using WindowEntry = int (*)(int argc, char** argv);
+constexpr const char* kUiModule = "millconv-ui.so";
+constexpr const char* kUiEntry = "millconv_run_window";
+
+int RunWindowMode(int argc, char** argv) {
+    std::string error;
+    void* module = LoadModule(kUiModule, error);
+    if (module == nullptr) {
+        PrintErrorLine(error);
+        return 1;
+    }
+    auto entry = reinterpret_cast<WindowEntry>(ModuleSymbol(module, kUiEntry));
+    if (entry == nullptr) {
+        PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no window entry");
+        return 1;
+    }
+    return entry(argc, argv);
+}
+
+} // namespace
+
+const std::vector<std::string>& ProgramParameters() { return gParameters; }
+
+const std::string& ProgramInvocation() { return gInvocation; }
+
+int RunApplication(int argc, char** argv) {
+    gInvocation = argc > 0 ? argv[0] : "millconv";
+    gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+
+    // Product lists and catalogues first: defaults and the command line rely on them.
+    InputFormatList();
+    OutputFormatList();
+    GadgetImageNumbers();
+    MenuImageNumbers();
+    ToolbarImageNumbers();
+
+    InstanceLock instance;
+    if (!instance.Acquire(AppTitle())) {
+        // A window start stays silent; a scripted run must learn why nothing happened.
+        if (!gParameters.empty()) {
+            PrintErrorLine("millconv: another instance of " + AppTitle() +
+                           " is running (lock " + InstanceLock::LockPath(AppTitle()) + ")");
+            return 1;
+        }
+        return 0;
+    }
+
+    if (std::optional<int> status = RunCommandLine(gParameters)) {
+        return *status;
+    }
+    return RunWindowMode(argc, argv);
+}
+
+} // namespace millconv

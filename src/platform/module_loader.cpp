@@ -1,0 +1,49 @@
+// Loads the optional modules from beside the executable or from the install prefix.
+#include "platform/module_loader.h"
+
+#include "platform/files.h"
+
+#include <dlfcn.h>
+#include <map>
+#include <mutex>
+
+namespace millconv {
+
+std::string FindModule(const std::string& fileName) {
+    for (const std::string& folder : {ProgramFolder(), std::string(MILLCONV_MODULE_DIR)}) {
+        std::string candidate = folder + fileName;
+        if (FileSize(candidate) >= 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+void* LoadModule(const std::string& fileName, std::string& error) {
+    static std::mutex mutex;
+    static std::map<std::string, void*> loaded;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto found = loaded.find(fileName); found != loaded.end()) {
+        return found->second;
+    }
+    std::string path = FindModule(fileName);
+    if (path.empty()) {
+        error = "millconv: module " + fileName + " not found beside the program or in " +
+                MILLCONV_MODULE_DIR;
+        return nullptr;
+    }
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* reason = dlerror();
+        error = "millconv: cannot load module " + path + ": " + (reason ? reason : "unknown error");
+        return nullptr;
+    }
+    loaded.emplace(fileName, handle);
+    return handle;
+}
+
+void* ModuleSymbol(void* module, const char* name) {
+    return module == nullptr ? nullptr : dlsym(module, name);
+}
+
+} // namespace millconv
