@@ -8,6 +8,8 @@
 
 namespace millconv {
 
+struct SettingDef;
+
 struct FormatEntry {
     std::string key;        // lower-case extension, no dot
     int32_t formatId = 0;   // FreeImage format id (output entries only)
@@ -38,5 +40,11 @@ const std::vector<std::string>& AcceptedExtensions();
 // Windows-style "Label|patterns|..." filter texts of the file dialogs.
 std::string InputFileFilter();
 std::string WatermarkImageFilter();
+
+// The settings keys a format owns: those of its side's group ([Input] or [Output]) that begin
+// with the format's upper-case name and a blank ("tga" -> TGA BPP, TGA Compression), in table
+// order. Aliases own nothing ("jpeg"); the settings file writes these only for listed formats.
+enum class FormatSide { Input, Output };
+std::vector<const SettingDef*> FormatSettings(FormatSide side, std::string_view format);
 
 } // namespace millconv
