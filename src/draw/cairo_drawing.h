@@ -1,0 +1,67 @@
+// Cairo and Pango implementation of the drawing layer (private to the drawing module).
+#pragma once
+
+#include "engine/drawing.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+namespace millconv {
+
+// An ARGB32 (premultiplied) Cairo image surface.
+class CairoImage final : public DrawImage {
+public:
+    explicit CairoImage(cairo_surface_t* surface) : surface_(surface) {}
+    ~CairoImage() override { cairo_surface_destroy(surface_); }
+    CairoImage(const CairoImage&) = delete;
+    CairoImage& operator=(const CairoImage&) = delete;
+
+    int32_t Width() const override { return cairo_image_surface_get_width(surface_); }
+    int32_t Height() const override { return cairo_image_surface_get_height(surface_); }
+    void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride) const override;
+
+    cairo_surface_t* Surface() const { return surface_; }
+    // Pixel row y of the surface (native-endian premultiplied ARGB words).
+    uint32_t* Row(int32_t y) const;
+
+private:
+    cairo_surface_t* surface_;
+};
+
+// A font description plus the decorations Pango keeps as attributes.
+class PangoDrawFont final : public DrawFont {
+public:
+    PangoDrawFont(PangoFontDescription* description, bool underline, bool strikeOut)
+        : description_(description), underline_(underline), strikeOut_(strikeOut) {}
+    ~PangoDrawFont() override { pango_font_description_free(description_); }
+    PangoDrawFont(const PangoDrawFont&) = delete;
+    PangoDrawFont& operator=(const PangoDrawFont&) = delete;
+
+    const PangoFontDescription* Description() const { return description_; }
+    bool Underline() const { return underline_; }
+    bool StrikeOut() const { return strikeOut_; }
+
+private:
+    PangoFontDescription* description_;
+    bool underline_;
+    bool strikeOut_;
+};
+
+// Premultiplied native word <-> straight colour.
+uint32_t PremultiplyColor(DrawColor color);
+DrawColor UnpremultiplyPixel(uint32_t pixel);
+
+// Appends the path segments of a path text to the Cairo path; false on the first fault.
+bool AddPathSegments(cairo_t* cr, std::string_view segments);
+
+// True when fontconfig can satisfy the family with an installed font of that family or of a
+// metric-compatible alias.
+bool FontFamilyInstalled(const char* family);
+
+std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, PangoFontMap* fontMap);
+
+} // namespace millconv
