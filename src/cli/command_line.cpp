@@ -1,13 +1,295 @@
-// Command-line front end (placeholder until the option parser lands).
+// Command-line front end: first-parameter commands, the parse loop and its outcome.
 #include "cli/command_line.h"
 
+#include <random>
+
+#include "app/app_info.h"
+#include "app/job_state.h"
+#include "app/startup.h"
+#include "cli/command_line_parse.h"
+#include "cli/console_run.h"
+#include "cli/option_parsing.h"
+#include "cli/option_table.h"
+#include "platform/module_loader.h"
+#include "platform/terminal.h"
+#include "settings/format_catalogue.h"
+#include "settings/message_catalogue.h"
+#include "settings/settings.h"
+
 namespace millconv {
+
+namespace {
+
+constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
+constexpr const char* kInvalidProfile = "Invalid profile file";
+
+// The maker notice and web address shown above a console run.
+constexpr const char* kMakerNotice = "Copyright (c) 2009-2026 Pixelmill. All rights reserved.";
+constexpr const char* kMakerWebAddress = "https://www.pixelmill.example/millconv/";
+
+// Entry points of the window module for the two first-parameter commands that need it.
+constexpr const char* kUiModule = "millconv-ui.so";
+constexpr const char* kUninstallEntry = "millconv_run_uninstall";
+constexpr const char* kScreenshotEntry = "millconv_run_screenshots";
+using UninstallEntry = int (*)();
+using ScreenshotEntry = int (*)(const char* folder);
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// One parameter of the parse loop; returns false when it set an error.
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& parameters) : parameters_(parameters) {}
+
+    ParseOutcome Run() {
+        for (index_ = 0; index_ < parameters_.size() && outcome_.error.empty(); ++index_) {
+            HandleParameter();
+        }
+        return outcome_;
+    }
+
+private:
+    std::string ValueAt(size_t index) const {
+        return index < parameters_.size() ? OptionValue(parameters_[index]) : std::string();
+    }
+
+    void HandleParameter() {
+        const std::string word = OptionName(parameters_[index_]);
+        if (word == "-I" || word == "--INPUT") {
+            HandlePathOption(word, gJob.baseFolder);
+        } else if (word == "-O" || word == "--OUTPUT") {
+            HandlePathOption(word, gJob.outputFolder);
+        } else if (word == "-C" || word == "--CONVERSION") {
+            HandlePathOption(word, gJob.conversion);
+        } else if (word == "--PROFILE") {
+            HandleProfile();
+        } else if (word == "-D" || word == "--DEBUG") {
+            gJob.runMode = "DEBUG";
+        } else if (word == "-Q" || word == "--QUIET") {
+            outcome_.quiet = true;
+        } else if (word == "-P" || word == "--PAUSE") {
+            outcome_.pause = true;
+        } else if (const OptionDef* option = FindOption(word)) {
+            HandleSettingOption(*option);
+        }
+        // Anything else, options or not, is ignored.
+    }
+
+    // -i, -o and -c: the job record field they write is target.
+    void HandlePathOption(const std::string& word, std::string& target) {
+        const bool conversion = &target == &gJob.conversion;
+        if (&target == &gJob.baseFolder) {
+            gJob.inputGiven = true; // even when the value is then refused
+        }
+        if (!StartsWith(word, "--")) {
+            ++index_; // the short form takes the next parameter
+        }
+        std::string value = ValueAt(index_);
+        if (value.empty() || value.front() == '-') {
+            outcome_.error = kIncorrectParameters;
+            return;
+        }
+        if (!conversion) {
+            value = JoinQuotedValue(std::move(value), parameters_, index_);
+        }
+        target = StripQuotes(value);
+    }
+
+    // Values of setting options come from the option's own "=": never the next parameter.
+    bool TakeValue(std::string& value) {
+        value = ValueAt(index_);
+        if (value.empty() || StartsWith(value, "--")) {
+            outcome_.error = kIncorrectParameters;
+            return false;
+        }
+        return true;
+    }
+
+    std::string TakeText(std::string value) {
+        return StripQuotes(JoinQuotedValue(std::move(value), parameters_, index_));
+    }
+
+    void HandleSettingOption(const OptionDef& option) {
+        if (option.valueClass == OptionClass::Flag) {
+            ApplyOption(option, {}, ValueSource::CommandLine);
+            return;
+        }
+        std::string value;
+        if (!TakeValue(value)) {
+            return;
+        }
+        if (option.valueClass == OptionClass::Text) {
+            value = TakeText(std::move(value));
+        }
+        ApplyOption(option, value, ValueSource::CommandLine);
+    }
+
+    void HandleProfile() {
+        std::string value;
+        if (!TakeValue(value)) {
+            return;
+        }
+        if (!LoadProfile(TakeText(std::move(value)))) {
+            outcome_.error = kInvalidProfile;
+        }
+    }
+
+    const std::vector<std::string>& parameters_;
+    size_t index_ = 0;
+    ParseOutcome outcome_;
+};
+
+std::string ProgramBaseName() {
+    std::string name = ProgramInvocation();
+    if (size_t slash = name.rfind('/'); slash != std::string::npos) {
+        name.erase(0, slash + 1);
+    }
+    if (size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+        name.erase(dot);
+    }
+    return name.empty() ? std::string(kProgramName) : name;
+}
+
+int RunUiCommand(const std::string& word, const std::vector<std::string>& parameters) {
+    std::string error;
+    void* module = LoadModule(kUiModule, error);
+    if (module == nullptr) {
+        PrintErrorLine(error);
+        return 1;
+    }
+    if (word == "-U") {
+        auto entry = reinterpret_cast<UninstallEntry>(ModuleSymbol(module, kUninstallEntry));
+        if (entry == nullptr) {
+            PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no " +
+                           kUninstallEntry);
+            return 1;
+        }
+        return entry();
+    }
+    auto entry = reinterpret_cast<ScreenshotEntry>(ModuleSymbol(module, kScreenshotEntry));
+    if (entry == nullptr) {
+        PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no " +
+                       kScreenshotEntry);
+        return 1;
+    }
+    gJob.runMode = "T";
+    const std::string folder = parameters.size() > 1 ? OptionValue(parameters[1]) : std::string();
+    return entry(folder.c_str());
+}
+
+} // namespace
+
+ParseOutcome ParseParameters(const std::vector<std::string>& parameters) {
+    return Parser(parameters).Run();
+}
+
+std::vector<std::string> UsageLines(const std::string& programName) {
+    // Each example line shows a randomly chosen input extension of this build.
+    static std::mt19937 generator{std::random_device{}()};
+    const std::vector<std::string>& extensions = InputFormatList();
+    auto example = [&](std::string_view line) {
+        std::string extension;
+        if (!extensions.empty()) {
+            std::uniform_int_distribution<size_t> pick(0, extensions.size() - 1);
+            extension = extensions[pick(generator)];
+        }
+        return FormatMessage(line, programName, extension);
+    };
+    return {
+        " ",
+        FormatMessage("Usage: %s1% -i <filename> [options]", programName),
+        " ",
+        example("  %s1% -i example.%s2%"),
+        example("  %s1% -i /tmp/example.%s2%"),
+        example("  %s1% -i /tmp/example.%s2% -o /tmp/converted"),
+        example("  %s1% -i /tmp/example.%s2% -o /tmp/converted --jpg-quality=95"),
+        " ",
+        "Options:",
+        " ",
+        "  -h, -?, --help            Display this help and exit",
+        "  -i FILE, --input=FILE     Set input file",
+        "  -o PATH, --output=PATH    Set output folder",
+        "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)",
+        " ",
+        "Advanced options:",
+        " ",
+        "  --width=NUM               Set output image width",
+        "  --height=NUM              Set output image height",
+        "  --filename-mask=STR       Define output filename format",
+        "  --flip-horizontal         Flip output image horizontally",
+        "  --flip-vertical           Flip output image vertically",
+        "  --brightness=NUM          Set output image brightness, NUM = -100..100",
+        "  --contrast=NUM            Set output image contrast, NUM = -100..100",
+        "  --gamma=NUM               Set output image gamma, NUM = 0.01..9.99",
+        "  --invert                  Invert output image",
+        "  --greyscale               Greyscale output image",
+        "  --profile=FILE            Set configuration file with required settings",
+        "    ...                     Refer documentation for all available options",
+        " ",
+        "Other options:",
+        " ",
+        "  -q, --quiet               Don't print status messages to stdout",
+        "  -d, --debug               Print debug information to stdout",
+        "  -p, --pause               Pause at exit",
+        "  -v, --version             Display version information and exit",
+    };
+}
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& parameters) {
     if (parameters.empty()) {
         return std::nullopt;
     }
-    return std::nullopt;
+    BuildInputCatalogue();
+    BuildOutputCatalogue();
+    ResetJobState();
+    SetDefaultSettings(true);
+    BuildMessageCatalogue();
+
+    const std::string first = OptionName(parameters.front());
+    if (first == "-U" || first == "-T") {
+        return RunUiCommand(first, parameters);
+    }
+    if (first == "-V" || first == "--VERSION") {
+        SetConsoleTitle(AppTitle());
+        PrintLine(VersionText(kVersionNumber));
+        return 0;
+    }
+    if (first == "-H" || first == "-?" || first == "--HELP") {
+        SetConsoleTitle(AppTitle());
+        for (const std::string& line : UsageLines(ProgramBaseName())) {
+            PrintLine(line);
+        }
+        return 0;
+    }
+
+    const ParseOutcome outcome = ParseParameters(parameters);
+    if (!outcome.error.empty()) {
+        SetConsoleTitle(AppTitle());
+        PrintLine("Error: " + outcome.error);
+        if (outcome.pause) {
+            WaitForKey();
+        }
+        return 1;
+    }
+    if (!gJob.inputGiven) {
+        // The window mode sets every setting again from config.ini.
+        return std::nullopt;
+    }
+    SetConsoleTitle(AppTitle());
+    if (!outcome.quiet) {
+        PrintLine(AppTitle());
+        PrintLine(kMakerNotice);
+        PrintLine(kMakerWebAddress);
+        PrintLine(" ");
+    }
+    const int status = RunConsoleConversion(outcome.quiet);
+    if (outcome.pause) {
+        PrintLine("Press any key to exit.");
+        WaitForKey();
+    }
+    return status;
 }
 
 } // namespace millconv

@@ -1,0 +1,27 @@
+// The parse loop of the command line and the profile loader.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace millconv {
+
+struct ParseOutcome {
+    std::string error; // first parameter error; empty when parsing succeeded
+    bool quiet = false;
+    bool pause = false;
+};
+
+// Applies every parameter in order to the settings record and the job record. The first
+// error ends the loop. Expects the console defaults and a reset job record.
+ParseOutcome ParseParameters(const std::vector<std::string>& parameters);
+
+// Applies the "CLI" group of a profile file to the settings record, key by key in file
+// order. False when the path is empty or the file cannot be opened; a missing or empty
+// group succeeds.
+bool LoadProfile(const std::string& path);
+
+// The usage text, one entry per line; programName fills the example lines.
+std::vector<std::string> UsageLines(const std::string& programName);
+
+} // namespace millconv

@@ -1,0 +1,189 @@
+// Pieces of option parsing shared by the command line and profiles: words, values, numbers.
+#include "cli/option_parsing.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <variant>
+
+#include "cli/option_table.h"
+#include "settings/preference_file.h"
+#include "settings/settings.h"
+
+namespace millconv {
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return 99;
+}
+
+
+} // namespace
+
+std::string TrimSpaces(std::string_view text) {
+    size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string StripQuotes(std::string_view text) {
+    size_t first = text.find_first_not_of('"');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    size_t last = text.find_last_not_of('"');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string OptionName(std::string_view parameter) {
+    std::string text = TrimSpaces(parameter);
+    if (!StartsWith(text, "-")) {
+        return {};
+    }
+    if (StartsWith(text, "--")) {
+        text = text.substr(0, text.find('='));
+    }
+    return UpperCase(text);
+}
+
+std::string OptionValue(std::string_view parameter) {
+    std::string text = TrimSpaces(parameter);
+    if (StartsWith(text, "--")) {
+        size_t equals = text.find('=');
+        if (equals != std::string::npos && equals >= 2) {
+            return text.substr(equals + 1);
+        }
+    }
+    return text;
+}
+
+int32_t ReadInteger(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    unsigned base = 10;
+    if (pos < text.size() && text[pos] == '$') {
+        base = 16;
+        ++pos;
+    } else if (pos < text.size() && text[pos] == '%') {
+        base = 2;
+        ++pos;
+    }
+    // Unsigned arithmetic wraps instead of overflowing; only the low 32 bits are kept.
+    uint64_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        int digit = DigitValue(text[pos]);
+        if (digit >= static_cast<int>(base)) {
+            break;
+        }
+        value = value * base + static_cast<uint64_t>(digit);
+    }
+    if (negative) {
+        value = ~value + 1;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
+
+float ReadDecimal(std::string_view text) {
+    const double value = ParseFloat(TrimSpaces(text));
+    // Narrowing a double beyond the float range is undefined: such values become infinite.
+    if (value > std::numeric_limits<float>::max()) {
+        return std::numeric_limits<float>::infinity();
+    }
+    if (value < -std::numeric_limits<float>::max()) {
+        return -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
+
+std::string JoinQuotedValue(std::string value, const std::vector<std::string>& parameters,
+                            size_t& index) {
+    if (value.empty() || value.front() != '"' || value.back() == '"') {
+        return value;
+    }
+    while (index + 1 < parameters.size()) {
+        ++index;
+        value += ' ';
+        value += OptionValue(parameters[index]);
+        if (!value.empty() && value.back() == '"') {
+            break;
+        }
+    }
+    return value;
+}
+
+void ApplyOption(const OptionDef& option, std::string_view value, ValueSource source) {
+    // Every row of the option table names a settings-table row (the option table tests
+    // hold them together); a missing row stores nothing rather than crash.
+    if (!option.alsoKey.empty()) {
+        if (const SettingDef* also = FindSetting(option.group, option.alsoKey)) {
+            AssignInteger(also->field(gSettings), option.alsoValue);
+        }
+    }
+    const SettingDef* setting = FindSetting(option.group, option.key);
+    if (setting == nullptr) {
+        return;
+    }
+    SettingField field = setting->field(gSettings);
+    switch (option.valueClass) {
+    case OptionClass::Keyword:
+        AssignInteger(field, LookupKeyword(value, option.table));
+        break;
+    case OptionClass::Integer:
+        AssignInteger(field, ReadInteger(value));
+        break;
+    case OptionClass::Decimal:
+        if (float* const* target = std::get_if<float*>(&field)) {
+            **target = ReadDecimal(value);
+        }
+        break;
+    case OptionClass::Text:
+        if (std::string* const* target = std::get_if<std::string*>(&field)) {
+            if (source == ValueSource::CommandLine) {
+                **target = std::string(value);
+            } else if (option.word == "--FILENAME-MASK") {
+                // A mask may need blanks at its ends; quotes protect them in the file.
+                **target = StripQuotes(value);
+            } else {
+                **target = TrimSpaces(value);
+            }
+        }
+        break;
+    case OptionClass::Flag:
+        AssignInteger(field, option.flagValue);
+        break;
+    }
+}
+
+} // namespace millconv

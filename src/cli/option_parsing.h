@@ -1,0 +1,52 @@
+// Pieces of option parsing shared by the command line and profiles: words, values, numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace millconv {
+
+struct OptionDef;
+
+// The upper-cased option word of a parameter: the whole trimmed parameter when it starts
+// with "-", only the part before the first "=" when it starts with "--", else empty.
+std::string OptionName(std::string_view parameter);
+
+// The value text of a parameter: after the first "=" of a "--" option that has one at or
+// after its third character, otherwise the whole trimmed parameter.
+std::string OptionValue(std::string_view parameter);
+
+// Removes leading and trailing blanks (spaces only).
+std::string TrimSpaces(std::string_view text);
+
+// Removes every leading and trailing double quote.
+std::string StripQuotes(std::string_view text);
+
+// Reads an integer as the command line writes it: blanks and tabs skipped, one sign, then
+// "$" and hexadecimal digits, "%" and binary digits, or decimal digits, up to the first
+// other character. No digits give 0; the result keeps the low 32 bits.
+int32_t ReadInteger(std::string_view text);
+
+// Reads a decimal number with "." as separator; "+Infinity", "-Infinity" and "NaN" in any
+// letter case are recognised. Text that is not a number gives 0.
+float ReadDecimal(std::string_view text);
+
+// Joins a value the shell split at blanks: when it opens with a double quote but does not
+// close with one, following parameters are appended (one blank between) until the value
+// ends with a quote or the parameters run out. index moves to the last parameter used.
+std::string JoinQuotedValue(std::string value, const std::vector<std::string>& parameters,
+                            size_t& index);
+
+// Where a value comes from: profiles trim keyword and text values and switch flags on
+// whatever their value says.
+enum class ValueSource { CommandLine, Profile };
+
+// Converts a value by the option's class and stores it in the settings record, after the
+// option's "also sets" setting. Command-line text values must already be joined and
+// stripped of quotes.
+void ApplyOption(const OptionDef& option, std::string_view value, ValueSource source);
+
+} // namespace millconv
