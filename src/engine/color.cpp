@@ -1,0 +1,59 @@
+// Colour steps: brightness/contrast/gamma/invert, greyscale and black-and-white threshold.
+#include "engine/color.h"
+
+#include "settings/settings.h"
+
+namespace millconv {
+
+namespace {
+
+Bitmap NarrowDeepTo24(Bitmap bitmap) {
+    if (FreeImage_GetBPP(bitmap.get()) > 32) {
+        return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+    }
+    return bitmap;
+}
+
+} // namespace
+
+Bitmap ApplyColorCorrection(Bitmap bitmap) {
+    const auto& adjustment = gSettings.adjustment;
+    if (!bitmap || adjustment.doImageColorCorrection == 0) {
+        return bitmap;
+    }
+    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (bpp < 8 || bpp > 32) {
+        bitmap = Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+        if (!bitmap) {
+            return bitmap;
+        }
+    }
+    FreeImage_AdjustColors(bitmap.get(), adjustment.imageBrightness, adjustment.imageContrast,
+                           adjustment.imageGamma, adjustment.imageInvert != 0 ? TRUE : FALSE);
+    return bitmap;
+}
+
+Bitmap ApplyGreyscale(Bitmap bitmap) {
+    if (!bitmap || gSettings.adjustment.doImageGreyscale == 0) {
+        return bitmap;
+    }
+    bitmap = NarrowDeepTo24(std::move(bitmap));
+    if (!bitmap) {
+        return bitmap;
+    }
+    return Bitmap(FreeImage_ConvertToGreyscale(bitmap.get()));
+}
+
+Bitmap ApplyThreshold(Bitmap bitmap) {
+    if (!bitmap || gSettings.adjustment.doImageThreshold == 0) {
+        return bitmap;
+    }
+    bitmap = NarrowDeepTo24(std::move(bitmap));
+    if (!bitmap) {
+        return bitmap;
+    }
+    return Bitmap(
+        FreeImage_Threshold(bitmap.get(), static_cast<BYTE>(gSettings.adjustment.imageThreshold)));
+}
+
+} // namespace millconv

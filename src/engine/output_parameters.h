@@ -1,0 +1,23 @@
+// Output format id, requested depth and writer flags of a run.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace millconv {
+
+// Fills gJob's output format id, requested depth, save flags and automatic-depth flag for
+// the output extension in gJob.conversion. An extension without a depth setting keeps the
+// previous depth and flags; one missing from the output catalogue gets FIF_UNKNOWN, so its
+// save fails instead of writing another format.
+void PrepareOutputParameters();
+
+// The writer flags of one output format from the settings record; an option value outside
+// its known range contributes nothing.
+int32_t SaveFlagsForFormat(std::string_view extension);
+
+// The depth setting ("TGA BPP" and so on) of an output extension; nullptr when the format
+// has none.
+const int32_t* DepthSettingFor(std::string_view extension);
+
+} // namespace millconv

@@ -1,0 +1,133 @@
+// The single-file conversion: load, image steps in a fixed order, save.
+#include "engine/pipeline.h"
+
+#include "app/job_state.h"
+#include "engine/color.h"
+#include "engine/depth.h"
+#include "engine/flip.h"
+#include "engine/frame.h"
+#include "engine/naming.h"
+#include "engine/resize.h"
+#include "engine/rotate.h"
+#include "engine/save.h"
+#include "engine/watermark.h"
+
+#include <algorithm>
+
+namespace millconv {
+
+namespace {
+
+// The tone-mapping operator drops alpha; put the source's alpha back on the 8-bit result.
+Bitmap AttachAlpha(Bitmap toneMapped, FIBITMAP* source) {
+    Bitmap result(FreeImage_ConvertTo32Bits(toneMapped.get()));
+    if (!result) {
+        return result;
+    }
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
+    const unsigned width = FreeImage_GetWidth(source);
+    const unsigned height = FreeImage_GetHeight(source);
+    for (unsigned y = 0; y < height; ++y) {
+        BYTE* target = FreeImage_GetScanLine(result.get(), static_cast<int>(y));
+        const BYTE* line = FreeImage_GetScanLine(source, static_cast<int>(y));
+        for (unsigned x = 0; x < width; ++x) {
+            BYTE alpha = 255;
+            if (type == FIT_RGBA16) {
+                alpha = static_cast<BYTE>(reinterpret_cast<const FIRGBA16*>(line)[x].alpha >> 8);
+            } else if (type == FIT_RGBAF) {
+                const float value = reinterpret_cast<const FIRGBAF*>(line)[x].alpha;
+                alpha = static_cast<BYTE>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
+            }
+            target[x * 4 + FI_RGBA_ALPHA] = alpha;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+Bitmap ApplyToneMapping(Bitmap bitmap) {
+    if (!bitmap) {
+        return bitmap;
+    }
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap.get());
+    if (type == FIT_BITMAP) {
+        return bitmap;
+    }
+    if (type == FIT_UINT16) {
+        // 16-bit grey keeps its high byte as 8-bit grey.
+        return Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
+    }
+    if (FreeImage_GetBPP(bitmap.get()) > 32) {
+        Bitmap toneMapped(FreeImage_TmoDrago03(bitmap.get(), 1.0, 0.0));
+        if (toneMapped && (type == FIT_RGBA16 || type == FIT_RGBAF)) {
+            return AttachAlpha(std::move(toneMapped), bitmap.get());
+        }
+        return toneMapped;
+    }
+    return Bitmap(FreeImage_ConvertToStandardType(bitmap.get(), TRUE));
+}
+
+Bitmap FlattenTransparency(Bitmap bitmap) {
+    if (!bitmap || !FreeImage_IsTransparent(bitmap.get())) {
+        return bitmap;
+    }
+    // The compositor takes 8-bit palettes and 32-bit bitmaps only.
+    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP || (bpp != 8 && bpp != 32)) {
+        bitmap = Bitmap(FreeImage_ConvertTo32Bits(bitmap.get()));
+        if (!bitmap) {
+            return bitmap;
+        }
+    }
+    RGBQUAD white{};
+    white.rgbRed = 255;
+    white.rgbGreen = 255;
+    white.rgbBlue = 255;
+    white.rgbReserved = 0;
+    return Bitmap(FreeImage_Composite(bitmap.get(), FALSE, &white, nullptr));
+}
+
+bool ConvertFile() {
+    Bitmap bitmap(FreeImage_Load(FIF_PNG, gJob.currentInput.c_str(), PNG_DEFAULT));
+    const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
+    const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
+    gJob.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
+    if (width() == 0 || height() == 0) {
+        return false;
+    }
+
+    bitmap = ApplyRotation(std::move(bitmap));
+    bitmap = ApplyResize(std::move(bitmap), static_cast<int32_t>(width()),
+                         static_cast<int32_t>(height()));
+
+    // Size and depth are fixed here so the watermark text and the file name both see them.
+    gJob.imageWidth = static_cast<int32_t>(width());
+    gJob.imageHeight = static_cast<int32_t>(height());
+    if (gJob.automaticDepth) {
+        gJob.requestedDepth = ChooseAutomaticDepth(gJob.conversion, gJob.sourceDepth);
+    }
+
+    bitmap = ApplyToneMapping(std::move(bitmap));
+    bitmap = FlattenTransparency(std::move(bitmap));
+    bitmap = ApplyFlip(std::move(bitmap));
+    bitmap = ApplyColorCorrection(std::move(bitmap));
+    bitmap = ApplyGreyscale(std::move(bitmap));
+    bitmap = ApplyThreshold(std::move(bitmap));
+    if (bitmap) {
+        bitmap = ApplyFrame(std::move(bitmap));
+    }
+    if (bitmap) {
+        bitmap = ApplyWatermark(std::move(bitmap));
+    }
+    bitmap = ApplyColorDepth(std::move(bitmap));
+
+    gJob.outputPath = BuildOutputPath();
+    if (!bitmap) {
+        return false;
+    }
+    return SaveBitmapSafely(bitmap.get(), static_cast<FREE_IMAGE_FORMAT>(gJob.outputFormatId),
+                            gJob.outputPath, gJob.saveFlags);
+}
+
+} // namespace millconv

@@ -1,0 +1,104 @@
+// Rotation step and the RRGGBB colour reader.
+#include "engine/rotate.h"
+
+#include "engine/pipeline.h"
+#include "settings/settings.h"
+
+namespace millconv {
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// A two-character pair read from its leading hex digits: "F" + "x" is 15, "x" + "F" is 0.
+uint8_t HexPair(char high, char low) {
+    const int first = HexDigit(high);
+    if (first < 0) {
+        return 0;
+    }
+    const int second = HexDigit(low);
+    if (second < 0) {
+        return static_cast<uint8_t>(first);
+    }
+    return static_cast<uint8_t>(first * 16 + second);
+}
+
+// Rotation works on 24/32-bit bitmaps. Deep images with alpha keep it (32 bits) so the
+// transparency step still flattens them; 16-bit grey, which FreeImage cannot widen
+// directly, goes through 8-bit grey.
+Bitmap WidenForRotation(Bitmap bitmap) {
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap.get());
+    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (type == FIT_BITMAP && (bpp == 24 || bpp == 32)) {
+        return bitmap;
+    }
+    if (type == FIT_RGBA16 || type == FIT_RGBAF) {
+        return Bitmap(FreeImage_ConvertTo32Bits(bitmap.get()));
+    }
+    if (type == FIT_UINT16) {
+        bitmap = Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
+        if (!bitmap) {
+            return bitmap;
+        }
+    } else if (type != FIT_BITMAP && type != FIT_RGB16) {
+        bitmap = ApplyToneMapping(std::move(bitmap));
+        if (!bitmap) {
+            return bitmap;
+        }
+        if (FreeImage_GetBPP(bitmap.get()) == 32) {
+            return bitmap;
+        }
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+}
+
+} // namespace
+
+RgbColor ParseHexColor(std::string_view text) {
+    if (text.size() != 6) {
+        return {};
+    }
+    return {HexPair(text[0], text[1]), HexPair(text[2], text[3]), HexPair(text[4], text[5])};
+}
+
+Bitmap ApplyRotation(Bitmap bitmap) {
+    const auto& transform = gSettings.transform;
+    if (!bitmap || transform.doImageRotation == 0 || transform.imageRotation <= 0 ||
+        transform.imageRotation >= 360) {
+        return bitmap;
+    }
+    const unsigned width = FreeImage_GetWidth(bitmap.get());
+    const unsigned height = FreeImage_GetHeight(bitmap.get());
+    bitmap = WidenForRotation(std::move(bitmap));
+    if (!bitmap) {
+        return bitmap;
+    }
+    const double angle = transform.imageRotation;
+    if (transform.imageRotationType == 0) {
+        const RgbColor color = ParseHexColor(transform.imageRotationBackColor);
+        RGBQUAD back{};
+        back.rgbRed = color.red;
+        back.rgbGreen = color.green;
+        back.rgbBlue = color.blue;
+        back.rgbReserved = 0;
+        return Bitmap(FreeImage_Rotate(bitmap.get(), angle, &back));
+    }
+    if (transform.imageRotationType == 1) {
+        return Bitmap(FreeImage_RotateEx(bitmap.get(), angle, 0.0, 0.0, width / 2.0, height / 2.0,
+                                         FALSE));
+    }
+    return bitmap;
+}
+
+} // namespace millconv

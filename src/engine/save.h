@@ -1,0 +1,17 @@
+// Safe save: write to a temporary file beside the target, rename into place on success.
+#pragma once
+
+#include <FreeImage.h>
+
+#include <string>
+
+namespace millconv {
+
+// Writes bitmap with the FreeImage writer of formatId and flags to path. Every write and
+// the close are checked (full disk, file-size limit); only when all succeeded is the
+// temporary file renamed over path. On failure nothing is left behind and an existing file
+// at path is untouched. The target folder must exist.
+bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::string& path,
+                      int flags);
+
+} // namespace millconv
