@@ -1,8 +1,120 @@
-// Solid frame step (drawing comes with the drawing module).
+// Solid frame step: four trapezoids drawn by the drawing layer and laid over the image.
 #include "engine/frame.h"
+
+#include <algorithm>
+#include <string>
+
+#include "engine/draw_module.h"
+#include "engine/rotate.h"
+#include "settings/settings.h"
 
 namespace millconv {
 
-Bitmap ApplyFrame(Bitmap bitmap) { return bitmap; }
+namespace {
+
+DrawColor OpaqueColor(const std::string& text) {
+    const RgbColor rgb = ParseHexColor(text);
+    return {rgb.red, rgb.green, rgb.blue, 255};
+}
+
+std::string Number(int64_t value) { return std::to_string(value); }
+
+// The frame canvas: corner rectangles first, then the trapezoids that meet along the
+// diagonals; the rectangles back the seams so no anti-aliased gap shows through. Widths
+// larger than the image make some lengths negative; the path texts then carry a doubled
+// minus sign, which the path reader takes as plus, so the shapes follow the geometry.
+bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Frame& frame) {
+    const int64_t left = frame.solidLeft;
+    const int64_t right = frame.solidRight;
+    const int64_t top = frame.solidTop;
+    const int64_t bottom = frame.solidBottom;
+    const DrawColor leftColor = OpaqueColor(frame.solidLeftColor);
+    const DrawColor rightColor = OpaqueColor(frame.solidRightColor);
+    const DrawColor topColor = OpaqueColor(frame.solidTopColor);
+    const DrawColor bottomColor = OpaqueColor(frame.solidBottomColor);
+
+    auto fillRectangle = [&](int64_t x, int64_t y, int64_t rw, int64_t rh, DrawColor color) {
+        painter.SetColor(color);
+        painter.AddRectangle(double(x), double(y), double(rw), double(rh));
+        painter.FillPath();
+    };
+    bool parsed = true;
+    auto fillPath = [&](const std::string& text, DrawColor color) {
+        painter.SetColor(color);
+        parsed = painter.AddPathText(text) && parsed;
+        painter.FillPath();
+    };
+
+    painter.BeginLayer();
+    fillRectangle(0, 0, left, top, topColor);
+    fillRectangle(w - right, 0, right, top, rightColor);
+    fillRectangle(w - right, h - bottom, right, bottom, bottomColor);
+    fillRectangle(0, h - bottom, left, bottom, leftColor);
+    fillPath("M 0 0 l " + Number(w) + " 0 l -" + Number(right) + " " + Number(top) + " l -" +
+                 Number(w - right - left) + " 0 Z",
+             topColor);
+    fillPath("M " + Number(w) + " 0 l 0 " + Number(h) + " l -" + Number(right) + " -" +
+                 Number(bottom) + " l 0 -" + Number(h - bottom - top) + " Z",
+             rightColor);
+    fillPath("M " + Number(w) + " " + Number(h) + " l -" + Number(w) + " 0 l " + Number(left) +
+                 " -" + Number(bottom) + " l " + Number(w - right - left) + " 0 Z",
+             bottomColor);
+    fillPath("M 0 " + Number(h) + " l 0 -" + Number(h) + " l " + Number(left) + " " +
+                 Number(top) + " l 0 " + Number(h - bottom - top) + " Z",
+             leftColor);
+    painter.EndLayer();
+    return parsed;
+}
+
+} // namespace
+
+Bitmap ApplyFrame(Bitmap bitmap) {
+    const Settings::Frame& frame = gSettings.frame;
+    if (frame.doFrame == 0 || !bitmap) {
+        return bitmap;
+    }
+    if (FreeImage_GetBPP(bitmap.get()) != 24 || FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
+        bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
+        if (!bitmap) {
+            return bitmap;
+        }
+    }
+    if (frame.doFrame != 1) {
+        return bitmap;
+    }
+    // Without the drawing module the frame cannot be drawn: the file fails instead of being
+    // written without the frame it asked for.
+    Drawing* drawing = GetDrawing();
+    if (drawing == nullptr) {
+        return {};
+    }
+    const int32_t width = int32_t(FreeImage_GetWidth(bitmap.get()));
+    const int32_t height = int32_t(FreeImage_GetHeight(bitmap.get()));
+    auto canvas = drawing->CreateImage(width, height);
+    if (!canvas) {
+        return bitmap;
+    }
+    {
+        auto painter = drawing->StartDrawing(*canvas);
+        if (!DrawFrameShapes(*painter, width, height, frame)) {
+            return bitmap;
+        }
+    }
+    auto composition = drawing->CreateImage(width, height);
+    if (!composition) {
+        return bitmap;
+    }
+    {
+        auto painter = drawing->StartDrawing(*composition);
+        const int32_t opacity = std::clamp(frame.solidOpacity, 0, 255);
+        painter->PaintImage(*canvas, 0, 0, uint8_t(opacity));
+    }
+    Bitmap frameBitmap = BitmapFromDrawImage(*composition);
+    if (!frameBitmap) {
+        return bitmap;
+    }
+    Bitmap result(FreeImage_Composite(frameBitmap.get(), FALSE, nullptr, bitmap.get()));
+    return result ? std::move(result) : std::move(bitmap);
+}
 
 } // namespace millconv

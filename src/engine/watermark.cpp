@@ -1,12 +1,406 @@
-// Watermark step (drawing comes with the drawing module).
+// Watermark step: renders a text block or a picture, rotates, crops, places and composites it.
 #include "engine/watermark.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "engine/draw_module.h"
+#include "engine/naming.h"
+#include "engine/rotate.h"
+#include "platform/files.h"
+#include "settings/settings.h"
 
 namespace millconv {
 
-Bitmap ApplyWatermark(Bitmap bitmap) { return bitmap; }
+namespace {
 
-bool LoadWatermarkFont() { return true; }
+// The run's font: loaded and freed by the starter on its thread, read by the worker while the
+// starter waits for it.
+std::unique_ptr<DrawFont> gWatermarkFont;
 
-void FreeWatermarkFont() {}
+constexpr std::string_view kLineBreak = "%eol%";
+
+uint8_t ByteValue(int32_t value) { return uint8_t(std::clamp(value, 0, 255)); }
+
+DrawColor ColorWithAlpha(const std::string& text, int32_t alpha) {
+    const RgbColor rgb = ParseHexColor(text);
+    return {rgb.red, rgb.green, rgb.blue, ByteValue(alpha)};
+}
+
+bool IsLineBreakAt(std::string_view text, std::size_t pos) {
+    if (pos + kLineBreak.size() > text.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kLineBreak.size(); ++i) {
+        const char c = text[pos + i];
+        const char lower = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        if (lower != kLineBreak[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Picture files go through FreeImage, which reads every format the picker offers.
+Bitmap LoadPicture(const std::string& path, int flags) {
+    if (path.empty() || FileSize(path) < 1) {
+        return {};
+    }
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    if (format == FIF_UNKNOWN) {
+        format = FreeImage_GetFIFFromFilename(path.c_str());
+    }
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
+        return {};
+    }
+    Bitmap picture(FreeImage_Load(format, path.c_str(), flags));
+    if (picture && (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0)) {
+        picture.reset();
+    }
+    return picture;
+}
+
+// Greyscale for pictures: the grey of the source laid over the target by the source alpha,
+// so a transparent target keeps the source's alpha and an opaque one stays opaque.
+DrawColor GreyFilter(DrawColor source, DrawColor target) {
+    const uint32_t grey = (77u * source.red + 150u * source.green + 29u * source.blue) >> 8;
+    const uint32_t a = source.alpha;
+    const uint32_t outAlpha = a + (target.alpha * (255 - a) + 127) / 255;
+    if (outAlpha == 0) {
+        return {};
+    }
+    auto mix = [&](uint32_t under) {
+        // Straight colours, weighted by their share of the resulting coverage.
+        const uint32_t underWeight = (target.alpha * (255 - a) + 127) / 255;
+        return uint8_t((grey * a + under * underWeight + outAlpha / 2) / outAlpha);
+    };
+    return {mix(target.red), mix(target.green), mix(target.blue), uint8_t(outAlpha)};
+}
+
+struct TextBlockLayout {
+    std::vector<std::string> lines;
+    bool multiLine = false;
+    int32_t boxWidth = 0;
+    int32_t boxHeight = 0;
+    int32_t lineStep = 0;
+};
+
+int32_t LineX(int32_t alignment, int32_t boxWidth, int32_t lineWidth, int32_t padding) {
+    switch (alignment) {
+    case 0:
+        return padding;
+    case 1:
+        return int32_t(std::lround((boxWidth - lineWidth) / 2.0));
+    case 2:
+        return boxWidth - lineWidth - padding;
+    default:
+        return 0;
+    }
+}
+
+Bitmap RenderTextBlock(Drawing& drawing) {
+    if (!gWatermarkFont) {
+        return {};
+    }
+    const Settings::Watermark& wm = gSettings.watermark;
+    TextBlockLayout layout;
+    layout.lines = SplitWatermarkLines(ExpandWatermarkText());
+    layout.multiLine = layout.lines.size() > 1;
+    const std::string wholeText = layout.multiLine ? std::string() : layout.lines.front();
+    const int32_t padding = wm.textPadding;
+
+    auto measuring = drawing.CreateImage(10, 10);
+    if (!measuring) {
+        return {};
+    }
+    int32_t blockWidth = 0;
+    int32_t blockHeight = 0;
+    {
+        auto painter = drawing.StartDrawing(*measuring);
+        painter->SetFont(*gWatermarkFont);
+        if (layout.multiLine) {
+            int32_t lineHeight = 10;
+            blockWidth = 10;
+            for (const std::string& line : layout.lines) {
+                const TextSize size = painter->MeasureText(line);
+                blockWidth = std::max(blockWidth, size.width);
+                lineHeight = std::max(lineHeight, size.height);
+            }
+            layout.lineStep = lineHeight + wm.fontLeading;
+            blockHeight = lineHeight + int32_t(layout.lines.size() - 1) * layout.lineStep;
+        } else {
+            const TextSize size = painter->MeasureText(wholeText);
+            blockWidth = size.width;
+            blockHeight = size.height;
+        }
+    }
+    layout.boxWidth = blockWidth + 2 * padding;
+    layout.boxHeight = blockHeight + 2 * padding;
+    auto textImage = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
+    auto composition = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
+    if (!textImage || !composition) {
+        return {};
+    }
+
+    if (wm.textAntialiasing == 0) {
+        const DrawColor textColor = ColorWithAlpha(wm.fontColor, wm.textOpacity);
+        const DrawColor backColor = ColorWithAlpha(wm.backColor, wm.backOpacity);
+        {
+            auto painter = drawing.StartDrawing(*textImage);
+            painter->SetFont(*gWatermarkFont);
+            painter->SetMode(DrawMode::AllChannels);
+            painter->FloodFill(1, 1, backColor);
+            if (layout.multiLine) {
+                int32_t y = padding;
+                for (const std::string& line : layout.lines) {
+                    const int32_t lineWidth = painter->MeasureText(line).width;
+                    painter->DrawPlainText(line, LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding),
+                                           y, textColor, backColor);
+                    y += layout.lineStep;
+                }
+            } else {
+                painter->DrawPlainText(wholeText, padding, padding, textColor, backColor);
+            }
+        }
+        auto painter = drawing.StartDrawing(*composition);
+        painter->PaintImage(*textImage, 0, 0, 255);
+    } else {
+        const DrawColor textColor = ColorWithAlpha(wm.fontColor, 255);
+        const DrawColor backColor = ColorWithAlpha(wm.backColor, 255);
+        auto background = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
+        if (!background) {
+            return {};
+        }
+        {
+            auto painter = drawing.StartDrawing(*background);
+            painter->SetColor(backColor);
+            painter->FillAll();
+        }
+        {
+            auto painter = drawing.StartDrawing(*textImage);
+            painter->SetFont(*gWatermarkFont);
+            painter->SetColor(textColor);
+            if (layout.multiLine) {
+                int32_t y = padding;
+                for (const std::string& line : layout.lines) {
+                    const auto lineWidth = int32_t(std::lround(painter->VectorTextWidth(line)));
+                    painter->MoveTo(LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding), y);
+                    painter->DrawVectorText(line);
+                    y += layout.lineStep;
+                }
+            } else {
+                painter->MoveTo(padding, padding);
+                painter->DrawVectorText(wholeText);
+            }
+        }
+        auto painter = drawing.StartDrawing(*composition);
+        painter->PaintImage(*background, 0, 0, ByteValue(wm.backOpacity));
+        painter->PaintImage(*textImage, 0, 0, ByteValue(wm.textOpacity));
+    }
+    return BitmapFromDrawImage(*composition);
+}
+
+Bitmap RenderPicture(Drawing& drawing) {
+    const Settings::Watermark& wm = gSettings.watermark;
+    Bitmap picture = LoadPicture(wm.image, 0);
+    if (!picture) {
+        return {};
+    }
+    const bool hasAlpha = FreeImage_IsTransparent(picture.get()) != FALSE;
+    auto source = DrawImageFromBitmap(drawing, picture.get(), hasAlpha);
+    if (!source) {
+        return {};
+    }
+    const DrawColor base = hasAlpha ? DrawColor{} : DrawColor{0, 0, 0, 255};
+    auto composition = drawing.CreateImage(source->Width(), source->Height(), base);
+    if (!composition) {
+        return {};
+    }
+    {
+        auto painter = drawing.StartDrawing(*composition);
+        painter->SetMode(DrawMode::AllChannels);
+        if (wm.imageGreyscale != 0) {
+            painter->SetFilter(GreyFilter);
+            painter->SetMode(DrawMode::Filter);
+        }
+        painter->PaintImage(*source, 0, 0, ByteValue(wm.imageOpacity));
+    }
+    return BitmapFromDrawImage(*composition);
+}
+
+struct Placement {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int64_t wh,
+                         int64_t ox, int64_t oy) {
+    int64_t x = 0;
+    int64_t y = 0;
+    switch (anchor) {
+    case 0: x = ox; y = oy; break;
+    case 1: x = (aw - ww) / 2; y = oy; break;
+    case 2: x = aw - ww - ox; y = oy; break;
+    case 3: x = ox; y = (ah - wh) / 2; break;
+    case 4: x = (aw - ww) / 2; y = (ah - wh) / 2; break;
+    case 5: x = aw - ww - ox; y = (ah - wh) / 2; break;
+    case 6: x = ox; y = ah - wh - oy; break;
+    case 7: x = (aw - ww) / 2; y = ah - wh - oy; break;
+    case 8: x = aw - ww - ox; y = ah - wh - oy; break;
+    default: break;
+    }
+    // Out-of-range positions only make the paste refuse, so clamping to int32 changes nothing.
+    auto narrow = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+    return {narrow(x), narrow(y)};
+}
+
+} // namespace
+
+Bitmap ApplyWatermark(Bitmap bitmap) {
+    const Settings::Watermark& wm = gSettings.watermark;
+    if (wm.doWatermark == 0 || !bitmap) {
+        return bitmap;
+    }
+    if (FreeImage_GetBPP(bitmap.get()) != 24 || FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
+        bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
+        if (!bitmap) {
+            return bitmap;
+        }
+    }
+    const bool text = wm.doWatermark == 1;
+    if (!text && wm.doWatermark != 2) {
+        return bitmap;
+    }
+    // Without the drawing module the watermark cannot be drawn: the file fails instead of being
+    // written without the mark it asked for.
+    Drawing* drawing = GetDrawing();
+    if (drawing == nullptr) {
+        return {};
+    }
+    Bitmap mark = text ? RenderTextBlock(*drawing) : RenderPicture(*drawing);
+    if (!mark) {
+        return bitmap;
+    }
+
+    const int32_t angle = text ? wm.textRotation : wm.imageRotation;
+    if (angle > 0 && angle < 360) {
+        mark.reset(FreeImage_Rotate(mark.get(), double(angle), nullptr));
+        if (!mark) {
+            return bitmap;
+        }
+    }
+
+    const int64_t w = FreeImage_GetWidth(bitmap.get());
+    const int64_t h = FreeImage_GetHeight(bitmap.get());
+    int64_t aw = w;
+    int64_t ah = h;
+    int64_t fx = 0;
+    int64_t fy = 0;
+    const int8_t boundary = text ? wm.textBoundary : wm.imageBoundary;
+    if (gSettings.frame.doFrame != 0 && boundary == 1) {
+        const Settings::Frame& frame = gSettings.frame;
+        aw = w - frame.solidLeft - frame.solidRight;
+        ah = h - frame.solidTop - frame.solidBottom;
+        fx = frame.solidLeft;
+        fy = frame.solidTop;
+    }
+
+    const int64_t ox = text ? wm.textXOffset : wm.imageXOffset;
+    const int64_t oy = text ? wm.textYOffset : wm.imageYOffset;
+    int64_t ww = FreeImage_GetWidth(mark.get());
+    int64_t wh = FreeImage_GetHeight(mark.get());
+    bool cropped = false;
+    if (ww + ox > aw) {
+        ww = aw - ox;
+        cropped = true;
+    }
+    if (wh + oy > ah) {
+        wh = ah - oy;
+        cropped = true;
+    }
+    if (ww <= 0 || wh <= 0) {
+        return bitmap;
+    }
+    if (cropped) {
+        mark.reset(FreeImage_Copy(mark.get(), 0, 0, int(ww), int(wh)));
+        if (!mark) {
+            return bitmap;
+        }
+    }
+
+    Placement place = AnchorPosition(text ? wm.textPosition : wm.imagePosition, aw, ah, ww, wh, ox, oy);
+    place.x += int32_t(fx);
+    place.y += int32_t(fy);
+
+    Bitmap canvas(FreeImage_AllocateT(FIT_BITMAP, int(w), int(h), int(FreeImage_GetBPP(mark.get()))));
+    if (!canvas) {
+        return bitmap;
+    }
+    // A mark that does not fit where it was placed is refused by the paste: the image stays
+    // as it is.
+    if (!FreeImage_Paste(canvas.get(), mark.get(), place.x, place.y, 256)) {
+        return bitmap;
+    }
+    Bitmap result(FreeImage_Composite(canvas.get(), FALSE, nullptr, bitmap.get()));
+    return result ? std::move(result) : std::move(bitmap);
+}
+
+bool LoadWatermarkFont() {
+    gWatermarkFont.reset();
+    Drawing* drawing = GetDrawing();
+    if (drawing == nullptr) {
+        return false;
+    }
+    const Settings::Watermark& wm = gSettings.watermark;
+    FontRequest request;
+    request.family = wm.font;
+    request.pointSize = wm.fontSize;
+    request.bold = wm.fontStyle == 1 || wm.fontStyle == 3;
+    request.italic = wm.fontStyle == 2 || wm.fontStyle == 3;
+    request.underline = wm.fontEffect == 1;
+    request.strikeOut = wm.fontEffect == 2;
+    gWatermarkFont = drawing->LoadFont(request);
+    return gWatermarkFont != nullptr;
+}
+
+void FreeWatermarkFont() { gWatermarkFont.reset(); }
+
+bool WatermarkFontLoaded() { return gWatermarkFont != nullptr; }
+
+WatermarkImageCheck CheckWatermarkImage() {
+    const std::string& path = gSettings.watermark.image;
+    if (path.empty()) {
+        return WatermarkImageCheck::EmptyPath;
+    }
+    // The header is enough to know the loader takes the file.
+    return LoadPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
+                                                : WatermarkImageCheck::Unusable;
+}
+
+std::string ExpandWatermarkText() {
+    std::string text = gSettings.watermark.text;
+    if (std::count(text.begin(), text.end(), '%') >= 2) {
+        text = ExpandPlaceholders(std::move(text));
+    }
+    return text;
+}
+
+std::vector<std::string> SplitWatermarkLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (IsLineBreakAt(text, pos)) {
+            lines.emplace_back(text.substr(start, pos - start));
+            pos += kLineBreak.size();
+            start = pos;
+        } else {
+            ++pos;
+        }
+    }
+    lines.emplace_back(text.substr(start));
+    return lines;
+}
 
 } // namespace millconv

@@ -1,0 +1,122 @@
+// Loads the drawing module on first use and moves pixels between it and FreeImage.
+#include "engine/draw_module.h"
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+#include <dlfcn.h>
+
+#include "platform/module_loader.h"
+
+namespace millconv {
+
+namespace {
+
+std::mutex gDrawingMutex;
+std::string gModulePathOverride;
+bool gLoadTried = false;
+std::unique_ptr<Drawing> gDrawing;
+
+void* OpenModule(std::string& error) {
+    if (gModulePathOverride.empty()) {
+        return LoadModule(kDrawModuleFile, error);
+    }
+    void* handle = dlopen(gModulePathOverride.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* reason = dlerror();
+        error = "millconv: cannot load module " + gModulePathOverride + ": " +
+                (reason ? reason : "unknown error");
+    }
+    return handle;
+}
+
+// FreeImage keeps 32-bit pixels as B, G, R, A bytes on little-endian machines and R, G, B, A
+// on big-endian ones; the drawing layer always speaks R, G, B, A.
+void SwapRedBlue(FIBITMAP* bitmap) {
+    if constexpr (FI_RGBA_RED == 0) {
+        return;
+    }
+    const unsigned width = FreeImage_GetWidth(bitmap);
+    const unsigned height = FreeImage_GetHeight(bitmap);
+    for (unsigned y = 0; y < height; ++y) {
+        BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
+        for (unsigned x = 0; x < width; ++x, pixel += 4) {
+            std::swap(pixel[0], pixel[2]);
+        }
+    }
+}
+
+} // namespace
+
+Drawing* GetDrawing() {
+    std::lock_guard<std::mutex> lock(gDrawingMutex);
+    if (gLoadTried) {
+        return gDrawing.get();
+    }
+    gLoadTried = true;
+    std::string error;
+    void* module = OpenModule(error);
+    if (module != nullptr) {
+        auto create = reinterpret_cast<CreateDrawingFunction>(ModuleSymbol(module, kCreateDrawingSymbol));
+        if (create == nullptr) {
+            error = std::string("millconv: the drawing module lacks ") + kCreateDrawingSymbol;
+        } else {
+            gDrawing.reset(create());
+            if (!gDrawing) {
+                error = "millconv: the drawing module did not start";
+            }
+        }
+    }
+    if (!gDrawing) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+    }
+    return gDrawing.get();
+}
+
+void SetDrawModulePath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(gDrawingMutex);
+    gModulePathOverride = path;
+}
+
+Bitmap BitmapFromDrawImage(const DrawImage& image) {
+    const int32_t width = image.Width();
+    const int32_t height = image.Height();
+    Bitmap bitmap(FreeImage_Allocate(width, height, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                     FI_RGBA_BLUE_MASK));
+    if (!bitmap) {
+        return {};
+    }
+    // FreeImage stores the bottom row first: start at the top row and walk down in memory.
+    const std::ptrdiff_t pitch = FreeImage_GetPitch(bitmap.get());
+    image.CopyRgba(FreeImage_GetScanLine(bitmap.get(), height - 1), -pitch);
+    SwapRedBlue(bitmap.get());
+    return bitmap;
+}
+
+std::unique_ptr<DrawImage> DrawImageFromBitmap(Drawing& drawing, FIBITMAP* bitmap, bool keepAlpha) {
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    Bitmap rgba(FreeImage_ConvertTo32Bits(bitmap));
+    if (!rgba) {
+        return nullptr;
+    }
+    SwapRedBlue(rgba.get());
+    if (!keepAlpha) {
+        // 32-bit files without transparency may hold anything in their fourth byte.
+        const unsigned width = FreeImage_GetWidth(rgba.get());
+        for (unsigned y = 0; y < FreeImage_GetHeight(rgba.get()); ++y) {
+            BYTE* pixel = FreeImage_GetScanLine(rgba.get(), int(y));
+            for (unsigned x = 0; x < width; ++x) {
+                pixel[4 * x + 3] = 255;
+            }
+        }
+    }
+    const int32_t height = int32_t(FreeImage_GetHeight(rgba.get()));
+    const std::ptrdiff_t pitch = FreeImage_GetPitch(rgba.get());
+    return drawing.ImageFromRgba(int32_t(FreeImage_GetWidth(rgba.get())), height,
+                                 FreeImage_GetScanLine(rgba.get(), height - 1), -pitch);
+}
+
+} // namespace millconv
