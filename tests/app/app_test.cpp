@@ -1,0 +1,102 @@
+// Start-up, product identity and the job record.
+#include "app/app_info.h"
+#include "app/job_state.h"
+#include "platform/instance_lock.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace millconv {
+namespace {
+
+TEST(VersionTextTest, DropsTrailingZeroOnly) {
+    EXPECT_EQ(VersionText(290), "2.9");
+    EXPECT_EQ(VersionText(300), "3.0");
+    EXPECT_EQ(VersionText(291), "2.9.1");
+    EXPECT_EQ(VersionText(301), "3.0.1");
+    EXPECT_EQ(AppTitle(), "Pixelmill PNG to TGA 2.9");
+    EXPECT_EQ(MakerWord(), "Pixelmill");
+}
+
+TEST(IconTablesTest, ToolbarSlotsSitTwentyFourAboveMenu) {
+    EXPECT_EQ(MenuImageNumbers().size(), 22u);
+    EXPECT_EQ(ToolbarImageNumbers().at("New"), 29);
+    EXPECT_EQ(ToolbarImageNumbers().at("Help"), 46);
+    EXPECT_EQ(ToolbarImageNumbers().at("About"), 52);
+    EXPECT_EQ(GadgetImageNumbers().at("InFolder"), 4);
+}
+
+TEST(JobStateTest, ResetKeepsRunModeAndRestartsCounters) {
+    gJob.runMode = "DEBUG";
+    gJob.sequenceNumber = 7;
+    gJob.outputFolder = "/tmp/x/";
+    gJob.inputGiven = true;
+    gJob.imageWidth = 33;
+    ResetJobState();
+    EXPECT_EQ(gJob.runMode, "DEBUG");
+    EXPECT_EQ(gJob.imageWidth, 33);
+    EXPECT_EQ(gJob.sequenceNumber, 1);
+    EXPECT_TRUE(gJob.outputFolder.empty());
+    EXPECT_FALSE(gJob.inputGiven);
+    EXPECT_EQ(gJob.programFolder.back(), '/');
+    EXPECT_GE(gJob.randomNumber, 1);
+    EXPECT_LE(gJob.randomNumber, 99999);
+}
+
+TEST(JobStateTest, RandomNumbersCoverTheirRange) {
+    int32_t low = 99999;
+    int32_t high = 1;
+    for (int i = 0; i < 20000; ++i) {
+        int32_t value = DrawRandomNumber();
+        ASSERT_GE(value, 1);
+        ASSERT_LE(value, 99999);
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    EXPECT_LT(low, 100);
+    EXPECT_GT(high, 99900);
+}
+
+class ExecutableTest : public ::testing::Test {
+protected:
+    test::TempFolder home;
+};
+
+TEST_F(ExecutableTest, WindowModeWithoutUiModuleFailsWithOneLine) {
+    // A copy of the executable in a folder of its own finds no module beside it.
+    std::string copy = home / "millconv";
+    std::filesystem::copy_file(test::MillconvPath(), copy);
+    auto environment = test::IsolatedEnvironment(home);
+    test::RunResult run = test::RunProgram(copy, {}, environment);
+    if (std::filesystem::exists(std::string(MILLCONV_MODULE_DIR_FOR_TESTS) + "millconv-ui.so")) {
+        GTEST_SKIP() << "an installed window module would be found";
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("millconv-ui.so"), std::string::npos);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+}
+
+TEST_F(ExecutableTest, SecondInstanceIsRefused) {
+    auto environment = test::IsolatedEnvironment(home);
+    setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
+    InstanceLock running;
+    ASSERT_TRUE(running.Acquire(AppTitle()));
+
+    test::RunResult withParameters = test::RunProgram(test::MillconvPath(), {"-v"}, environment);
+    EXPECT_EQ(withParameters.status, 1);
+    EXPECT_TRUE(withParameters.out.empty());
+    EXPECT_NE(withParameters.err.find(AppTitle()), std::string::npos);
+
+    test::RunResult silent = test::RunProgram(test::MillconvPath(), {}, environment);
+    EXPECT_EQ(silent.status, 0);
+    EXPECT_TRUE(silent.out.empty());
+    EXPECT_TRUE(silent.err.empty());
+    running.Release();
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace
+} // namespace millconv

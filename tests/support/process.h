@@ -1,0 +1,111 @@
+// Test support: temporary folders and running the millconv executable as a child process.
+#pragma once
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace millconv::test {
+
+// A fresh folder below the system temp folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "millconv-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+        path_ += '/';
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Path ending with '/'.
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct RunResult {
+    int status = -1; // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with the given arguments, an environment built from the current one with
+// `environment` applied (an empty value removes the variable), stdin from /dev/null.
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::map<std::string, std::string>& environment = {},
+                            const std::string& workingFolder = {}) {
+    char outName[] = "/tmp/millconv-out-XXXXXX";
+    char errName[] = "/tmp/millconv-err-XXXXXX";
+    int outFd = mkstemp(outName);
+    int errFd = mkstemp(errName);
+    pid_t child = fork();
+    if (child == 0) {
+        for (const auto& [name, value] : environment) {
+            if (value.empty()) {
+                unsetenv(name.c_str());
+            } else {
+                setenv(name.c_str(), value.c_str(), 1);
+            }
+        }
+        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+            _exit(126);
+        }
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        dup2(outFd, STDOUT_FILENO);
+        dup2(errFd, STDERR_FILENO);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    close(outFd);
+    close(errFd);
+    result.out = ReadWholeFile(outName);
+    result.err = ReadWholeFile(errName);
+    unlink(outName);
+    unlink(errName);
+    return result;
+}
+
+// The built executable.
+inline std::string MillconvPath() { return std::string(MILLCONV_BINARY_DIR) + "millconv"; }
+
+// An environment that keeps a child away from the real home folder and from other
+// instances' lock files: everything lives in `folder`.
+inline std::map<std::string, std::string> IsolatedEnvironment(const TempFolder& folder) {
+    return {{"HOME", folder.Path()},
+            {"XDG_CONFIG_HOME", folder.Path() + ".config"},
+            {"XDG_RUNTIME_DIR", folder.Path()}};
+}
+
+} // namespace millconv::test
