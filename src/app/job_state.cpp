@@ -1,6 +1,7 @@
 // The job record and its reset.
 #include "app/job_state.h"
 
+#include "engine/batch.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 
@@ -34,6 +35,7 @@ void ResetJobState() {
     gJob.saveFlags = 0;
     gJob.automaticDepth = false;
     gJob.preferencesStartPage = 0;
+    ClearInputSet();
     BuildAcceptedExtensions();
 }
 

@@ -1,6 +1,7 @@
 // Start-up, product identity and the job record.
 #include "app/app_info.h"
 #include "app/job_state.h"
+#include "engine/batch.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"
 
@@ -34,7 +35,9 @@ TEST(JobStateTest, ResetKeepsRunModeAndRestartsCounters) {
     gJob.outputFolder = "/tmp/x/";
     gJob.inputGiven = true;
     gJob.imageWidth = 33;
+    InputSet()["/tmp/a.png"] = {};
     ResetJobState();
+    EXPECT_TRUE(InputSet().empty());
     EXPECT_EQ(gJob.runMode, "DEBUG");
     EXPECT_EQ(gJob.imageWidth, 33);
     EXPECT_EQ(gJob.sequenceNumber, 1);
