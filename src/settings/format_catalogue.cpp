@@ -104,8 +104,11 @@ std::vector<FormatEntry> MakeInputCatalogue() {
         while (!rest.empty()) {
             const size_t blank = rest.find(' ');
             const std::string_view key = rest.substr(0, blank);
-            entries.push_back({std::string(key), 0, std::string(group.extension),
-                               std::string(group.description), {}});
+            entries.push_back({std::string(key),
+                               0,
+                               std::string(group.extension),
+                               std::string(group.description),
+                               {}});
             rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
         }
     }
@@ -191,9 +194,7 @@ void BuildOutputCatalogue() { OutputCatalogue(); }
 
 const FormatEntry* FindInputFormat(std::string_view key) { return FindIn(InputCatalogue(), key); }
 
-const FormatEntry* FindOutputFormat(std::string_view key) {
-    return FindIn(OutputCatalogue(), key);
-}
+const FormatEntry* FindOutputFormat(std::string_view key) { return FindIn(OutputCatalogue(), key); }
 
 void BuildAcceptedExtensions() {
     gAcceptedExtensions.clear();

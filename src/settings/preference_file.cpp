@@ -6,10 +6,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace millconv {
@@ -66,15 +67,6 @@ std::string WithoutLineBreaks(std::string_view text) {
     }
     return clean;
 }
-
-struct FdCloser {
-    void operator()(int* fd) const {
-        if (*fd >= 0) {
-            ::close(*fd);
-        }
-        delete fd;
-    }
-};
 
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -330,24 +322,33 @@ void PreferenceWriter::WriteComment(std::string_view comment) {
 }
 
 bool PreferenceWriter::SaveTo(const std::string& path) const {
-    const size_t slash = path.rfind('/');
+    // Replace what a symbolic link points to, not the link itself.
+    std::string target = path;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    const size_t slash = target.rfind('/');
     const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     if (name.empty()) {
         return false;
     }
     // Same folder as the target, so that the rename cannot cross file systems.
     std::string temporary = folder + "." + name + ".XXXXXX";
-    std::unique_ptr<int, FdCloser> fd(new int(::mkstemp(temporary.data())));
-    if (*fd < 0) {
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
         return false;
     }
-    bool ok = WriteAll(*fd, text) && ::fsync(*fd) == 0;
-    const int raw = *fd;
-    *fd = -1;
-    ok = (::close(raw) == 0) && ok;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
+    bool ok = WriteAll(fd, text);
+    struct stat existing {};
+    if (ok && ::stat(target.c_str(), &existing) == 0) {
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0; // keep the old file's permissions
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) {
         return true;
     }
     ::unlink(temporary.c_str());

@@ -199,6 +199,19 @@ TEST_F(SettingsFile, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_FALSE(SaveSettings(settings));
 }
 
+TEST_F(SettingsFile, SaveReplacesTheLinkedFileAndKeepsItsPermissions) {
+    const fs::path real = root / "dotfiles-config.ini";
+    std::ofstream(real) << "[General]\r\nCFG = 17\r\n";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, settings.settingsFilePath);
+    SetDefaultSettings(false, settings);
+    ASSERT_TRUE(SaveSettings(settings));
+    EXPECT_TRUE(fs::is_symlink(settings.settingsFilePath));
+    EXPECT_NE(ReadFile().find("CFG = 18"), std::string::npos);
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
 TEST_F(SettingsFile, SaveThenLoadGivesTheSameSettings) {
     SetDefaultSettings(false, settings);
     // Give every saved field a value unlike its default.
