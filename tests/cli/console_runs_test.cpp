@@ -1,0 +1,314 @@
+// Golden console runs: each case under tests/cli/cases runs the real executable and compares
+// its exit status and stdout line for line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace millconv {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCaseFolder = fs::path(MILLCONV_SOURCE_DIR) / "tests/cli/cases";
+const fs::path kSampleImage = fs::path(MILLCONV_CORPUS_DIR) / "pngsuite/basn2c08.png";
+
+// A case file: "== section" lines open sections; "#" lines outside sections are comments.
+//   == args          one program parameter per line (blanks kept)
+//   == exit          the expected exit status
+//   == stdout        the expected stdout lines, compared exactly
+//   == cwd           working folder of the run (default: the case's temporary folder)
+//   == file PATH     a file written before the run, with the section's lines
+//   == exists        paths that must exist after the run
+//   == absent        paths that must not exist after the run
+// {tmp} is the case's temporary folder, {prog} the program folder (ending with '/').
+struct Case {
+    std::vector<std::string> args;
+    int exitStatus = 0;
+    std::vector<std::string> stdoutLines;
+    std::string cwd;
+    std::vector<std::pair<std::string, std::vector<std::string>>> files;
+    std::vector<std::string> exists;
+    std::vector<std::string> absent;
+};
+
+Case ReadCase(const fs::path& path) {
+    Case result;
+    std::ifstream in(path);
+    std::string line;
+    std::string section;
+    while (std::getline(in, line)) {
+        if (line.rfind("== ", 0) == 0) {
+            section = line.substr(3);
+            if (section.rfind("file ", 0) == 0) {
+                result.files.push_back({section.substr(5), {}});
+                section = "file";
+            }
+            continue;
+        }
+        if (section.empty()) {
+            continue; // comments before the first section
+        }
+        if (section == "args") {
+            result.args.push_back(line);
+        } else if (section == "exit") {
+            result.exitStatus = std::stoi(line);
+        } else if (section == "stdout") {
+            if (!line.empty()) { // the program never prints an empty line; " " is kept
+                result.stdoutLines.push_back(line);
+            }
+        } else if (section == "cwd") {
+            result.cwd = line;
+        } else if (section == "file") {
+            result.files.back().second.push_back(line);
+        } else if (section == "exists") {
+            result.exists.push_back(line);
+        } else if (section == "absent") {
+            result.absent.push_back(line);
+        }
+    }
+    return result;
+}
+
+std::string Expand(std::string text, const std::map<std::string, std::string>& values) {
+    for (const auto& [name, value] : values) {
+        for (size_t at = text.find(name); at != std::string::npos;
+             at = text.find(name, at + value.size())) {
+            text.replace(at, name.size(), value);
+        }
+    }
+    return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct RunResult {
+    int exitStatus = -1;
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with stdin on /dev/null (no terminal), HOME and the XDG folders in tmp.
+RunResult Spawn(const std::string& program, const std::vector<std::string>& args,
+                const std::string& cwd, const std::string& tmp) {
+    RunResult result;
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        return result;
+    }
+    std::vector<std::string> envStrings = {"HOME=" + tmp, "XDG_CONFIG_HOME=" + tmp + "/config",
+                                           "XDG_RUNTIME_DIR=" + tmp, "PATH=/usr/bin:/bin",
+                                           "LC_ALL=C"};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        // Sanitizer settings of the test run reach the program too.
+        if (std::strncmp(*entry, "ASAN_", 5) == 0 || std::strncmp(*entry, "UBSAN_", 6) == 0 ||
+            std::strncmp(*entry, "LSAN_", 5) == 0) {
+            envStrings.emplace_back(*entry);
+        }
+    }
+    std::vector<char*> env;
+    for (std::string& item : envStrings) {
+        env.push_back(item.data());
+    }
+    env.push_back(nullptr);
+    std::vector<std::string> argStrings = {program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& item : argStrings) {
+        argv.push_back(item.data());
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    posix_spawn_file_actions_addclose(&actions, outPipe[0]);
+    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (spawned != 0) {
+        close(outPipe[0]);
+        close(errPipe[0]);
+        return result;
+    }
+
+    // Read both pipes until they close; a run that outlives the limit is killed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0) {
+                char buffer[4096];
+                const ssize_t count = read(fds[i].fd, buffer, sizeof(buffer));
+                if (count > 0) {
+                    sinks[i]->append(buffer, static_cast<size_t>(count));
+                } else {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                    --open;
+                }
+            }
+        }
+    }
+    for (pollfd& fd : fds) {
+        if (fd.fd >= 0) {
+            close(fd.fd);
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+// A temporary folder with the inputs every case may use and a program folder of its own,
+// so that relative output folders resolve somewhere the test controls.
+class CaseFolder {
+public:
+    CaseFolder() {
+        std::string pattern = (fs::temp_directory_path() / "millconv-cli-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+        fs::create_directories(root_ / "in/folder.png");
+        fs::create_directories(root_ / "out");
+        fs::create_directories(root_ / "config");
+        fs::copy_file(kSampleImage, root_ / "in/a.png");
+        fs::copy_file(kSampleImage, root_ / "in/my pic.png");
+        fs::copy_file(kSampleImage, root_ / "in/photo.jpg");
+        fs::copy_file(kSampleImage, root_ / "in/photo");
+        fs::copy_file(kSampleImage, root_ / "in/list.txt");
+        std::ofstream(root_ / "in/empty.png").flush();
+
+        // The program folder is where the executable lives (/proc/self/exe), so the program
+        // is linked or copied into a folder of the case.
+        const fs::path prog = root_ / "prog";
+        fs::create_directories(prog / "out");
+        const fs::path binary = fs::path(MILLCONV_BINARY_DIR) / "millconv";
+        std::error_code error;
+        fs::create_hard_link(binary, prog / "millconv", error);
+        if (error) {
+            fs::copy_file(binary, prog / "millconv");
+        }
+        const fs::path draw = fs::path(MILLCONV_BINARY_DIR) / "millconv-draw.so";
+        if (fs::exists(draw)) {
+            fs::create_symlink(draw, prog / "millconv-draw.so");
+        }
+    }
+    ~CaseFolder() {
+        std::error_code error;
+        fs::remove_all(root_, error);
+    }
+    CaseFolder(const CaseFolder&) = delete;
+    CaseFolder& operator=(const CaseFolder&) = delete;
+
+    std::string Tmp() const { return root_.string(); }
+    std::string Prog() const { return (root_ / "prog").string() + "/"; }
+
+private:
+    fs::path root_;
+};
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(kCaseFolder)) {
+        if (entry.path().extension() == ".case") {
+            names.push_back(entry.path().stem().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ConsoleRun : public testing::TestWithParam<std::string> {};
+
+TEST_P(ConsoleRun, MatchesGoldenOutput) {
+    const Case spec = ReadCase(kCaseFolder / (GetParam() + ".case"));
+    CaseFolder folder;
+    const std::map<std::string, std::string> values = {{"{tmp}", folder.Tmp()},
+                                                       {"{prog}", folder.Prog()}};
+    for (const auto& [path, lines] : spec.files) {
+        std::ofstream out(Expand(path, values), std::ios::binary);
+        for (const std::string& line : lines) {
+            out << Expand(line, values) << '\n';
+        }
+    }
+    std::vector<std::string> args;
+    for (const std::string& arg : spec.args) {
+        args.push_back(Expand(arg, values));
+    }
+    const std::string cwd = spec.cwd.empty() ? folder.Tmp() : Expand(spec.cwd, values);
+
+    const RunResult run = Spawn(folder.Prog() + "millconv", args, cwd, folder.Tmp());
+
+    ASSERT_FALSE(run.timedOut) << "the run did not end";
+    std::vector<std::string> expected;
+    for (const std::string& line : spec.stdoutLines) {
+        expected.push_back(Expand(line, values));
+    }
+    EXPECT_EQ(SplitLines(run.out), expected) << "stderr: " << run.err;
+    EXPECT_EQ(run.exitStatus, spec.exitStatus) << "stderr: " << run.err;
+    for (const std::string& path : spec.exists) {
+        EXPECT_TRUE(fs::exists(Expand(path, values))) << path;
+    }
+    for (const std::string& path : spec.absent) {
+        EXPECT_FALSE(fs::exists(Expand(path, values))) << path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConsoleRun, testing::ValuesIn(CaseNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                                 '_');
+                             return name;
+                         });
+
+} // namespace
+} // namespace millconv
