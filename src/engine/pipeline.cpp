@@ -44,6 +44,28 @@ Bitmap AttachAlpha(Bitmap toneMapped, FIBITMAP* source) {
     return result;
 }
 
+// Blends every palette entry with white by its transparency: the same colours the
+// compositor would give, but the image stays an exact 8-bit palette instead of needing a
+// lossy re-quantisation at the depth step.
+Bitmap FlattenPalette(Bitmap bitmap) {
+    RGBQUAD* palette = FreeImage_GetPalette(bitmap.get());
+    const BYTE* alphas = FreeImage_GetTransparencyTable(bitmap.get());
+    const unsigned count = FreeImage_GetTransparencyCount(bitmap.get());
+    const unsigned colors = FreeImage_GetColorsUsed(bitmap.get());
+    for (unsigned i = 0; i < colors && i < count; ++i) {
+        const unsigned alpha = alphas[i];
+        const auto blend = [alpha](BYTE c) {
+            return static_cast<BYTE>((c * alpha + 255 * (255 - alpha) + 127) / 255);
+        };
+        palette[i].rgbRed = blend(palette[i].rgbRed);
+        palette[i].rgbGreen = blend(palette[i].rgbGreen);
+        palette[i].rgbBlue = blend(palette[i].rgbBlue);
+    }
+    FreeImage_SetTransparencyTable(bitmap.get(), nullptr, 0);
+    FreeImage_SetTransparent(bitmap.get(), FALSE);
+    return bitmap;
+}
+
 } // namespace
 
 Bitmap ApplyToneMapping(Bitmap bitmap) {
@@ -72,8 +94,12 @@ Bitmap FlattenTransparency(Bitmap bitmap) {
     if (!bitmap || !FreeImage_IsTransparent(bitmap.get())) {
         return bitmap;
     }
-    // The compositor takes 8-bit palettes and 32-bit bitmaps only.
     const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (bpp == 8 && FreeImage_GetPalette(bitmap.get()) != nullptr &&
+        FreeImage_GetTransparencyCount(bitmap.get()) > 0) {
+        return FlattenPalette(std::move(bitmap));
+    }
+    // The compositor takes 8-bit palettes and 32-bit bitmaps only.
     if (FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP || (bpp != 8 && bpp != 32)) {
         bitmap = Bitmap(FreeImage_ConvertTo32Bits(bitmap.get()));
         if (!bitmap) {

@@ -17,8 +17,8 @@ bool ConvertFile();
 // pass through untouched.
 Bitmap ApplyToneMapping(Bitmap bitmap);
 
-// Flattens a transparent bitmap onto white; the result has no alpha. Opaque bitmaps pass
-// through untouched.
+// Flattens a transparent bitmap onto white; the result has no alpha. An 8-bit palette is
+// flattened in its palette and stays 8-bit; opaque bitmaps pass through untouched.
 Bitmap FlattenTransparency(Bitmap bitmap);
 
 } // namespace millconv
