@@ -30,6 +30,7 @@ namespace fs = std::filesystem;
 
 const fs::path kCaseFolder = fs::path(MILLCONV_SOURCE_DIR) / "tests/cli/cases";
 const fs::path kSampleImage = fs::path(MILLCONV_CORPUS_DIR) / "pngsuite/basn2c08.png";
+const fs::path kBrokenImage = fs::path(MILLCONV_CORPUS_DIR) / "libpng-testpngs/crashers_badcrc.png";
 
 // A case file: "== section" lines open sections; "#" lines outside sections are comments.
 //   == args          one program parameter per line (blanks kept)
@@ -222,6 +223,7 @@ public:
         fs::copy_file(kSampleImage, root_ / "in/photo.jpg");
         fs::copy_file(kSampleImage, root_ / "in/photo");
         fs::copy_file(kSampleImage, root_ / "in/list.txt");
+        fs::copy_file(kBrokenImage, root_ / "in/broken.png");
         std::ofstream(root_ / "in/empty.png").flush();
 
         // The program folder is where the executable lives (/proc/self/exe), so the program
