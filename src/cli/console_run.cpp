@@ -206,7 +206,8 @@ constexpr EchoRow kImageWatermark[] = {
     {"Watermark rotation: ", "Watermark", "Image Rotation"},
     {"Watermark size/mode: ", "Watermark", "Image Size", SizeMode},
     {{}, {}, {}, None, {}, None, {},
-     {[] { return FileSize(gSettings.watermark.image) >= 1; }, "Error: Invalid watermark image"}},
+     {[] { return CheckWatermarkImage() == WatermarkImageCheck::Valid; },
+      "Error: Invalid watermark image"}},
 };
 constexpr EchoRow kNaming[] = {
     {"Filename Mask: ", "Advanced", "Filename Mask"},
@@ -234,19 +235,13 @@ constexpr EchoBlock kTransformBlocks[] = {
 
 // ---- Helpers. ----
 
-bool gFontLoaded = false;
-
-bool WatermarkFontLoads() {
-    gFontLoaded = LoadWatermarkFont();
-    return gFontLoaded;
-}
+bool WatermarkFontLoads() { return LoadWatermarkFont(); }
 
 // The loaded watermark font is released however the run ends.
 struct FontRelease {
     ~FontRelease() {
-        if (gFontLoaded) {
+        if (WatermarkFontLoaded()) {
             FreeWatermarkFont();
-            gFontLoaded = false;
         }
     }
 };
