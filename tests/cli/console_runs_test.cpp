@@ -128,12 +128,24 @@ RunResult Spawn(const std::string& program, const std::vector<std::string>& args
     std::vector<std::string> envStrings = {"HOME=" + tmp, "XDG_CONFIG_HOME=" + tmp + "/config",
                                            "XDG_RUNTIME_DIR=" + tmp, "PATH=/usr/bin:/bin",
                                            "LC_ALL=C"};
+    // Sanitizer settings of the test run reach the program; by default a sanitized program
+    // gets full malloc stacks and the suppression of fontconfig's lifelong allocations.
+    bool asanGiven = false;
+    bool lsanGiven = false;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        // Sanitizer settings of the test run reach the program too.
+        asanGiven = asanGiven || std::strncmp(*entry, "ASAN_OPTIONS=", 13) == 0;
+        lsanGiven = lsanGiven || std::strncmp(*entry, "LSAN_OPTIONS=", 13) == 0;
         if (std::strncmp(*entry, "ASAN_", 5) == 0 || std::strncmp(*entry, "UBSAN_", 6) == 0 ||
             std::strncmp(*entry, "LSAN_", 5) == 0) {
             envStrings.emplace_back(*entry);
         }
+    }
+    if (!asanGiven) {
+        envStrings.emplace_back("ASAN_OPTIONS=fast_unwind_on_malloc=0");
+    }
+    if (!lsanGiven) {
+        envStrings.emplace_back("LSAN_OPTIONS=suppressions=" MILLCONV_SOURCE_DIR
+                                "tests/cli/lsan.supp");
     }
     std::vector<char*> env;
     for (std::string& item : envStrings) {
