@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cli/option_parsing.h"
+
 namespace millconv {
 
 namespace {
@@ -255,25 +257,11 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     });
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 std::span<const OptionDef> OptionTable() { return kOptions; }
 
 std::span<const std::string_view> DepthFamily() { return kDepthFamily; }
-
-bool InDepthFamily(std::string_view extension) {
-    return std::ranges::any_of(kDepthFamily,
-                               [&](std::string_view word) { return EqualNoCase(word, extension); });
-}
 
 const OptionDef* FindOption(std::string_view word) {
     for (const OptionDef& def : kOptions) {
@@ -294,7 +282,7 @@ const OptionDef* FindProfileOption(std::string_view key) {
 }
 
 int LookupKeyword(std::string_view word, KeywordTable table) {
-    std::string_view trimmed = TrimSpaces(word);
+    const std::string trimmed = TrimSpaces(word);
     for (const KeywordEntry& entry : Words(table)) {
         if (EqualNoCase(entry.word, trimmed)) {
             return entry.number;

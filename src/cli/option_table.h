@@ -57,9 +57,6 @@ std::span<const OptionDef> OptionTable();
 // The 23 output format words that have a --XXX-BPP option and an Output / XXX BPP setting.
 std::span<const std::string_view> DepthFamily();
 
-// True when the lower-case output extension belongs to the depth family.
-bool InDepthFamily(std::string_view extension);
-
 // Option by its upper-case command-line word; nullptr for words of no setting.
 const OptionDef* FindOption(std::string_view word);
 
