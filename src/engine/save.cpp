@@ -75,6 +75,13 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     if (bitmap == nullptr || formatId < 0 || formatId >= FreeImage_GetFIFCount() || path.empty()) {
         return false;
     }
+    // Some writers take any bitmap and write garbage for pixel types they do not know.
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
+    if (!FreeImage_FIFSupportsExportType(formatId, type) ||
+        (type == FIT_BITMAP &&
+         !FreeImage_FIFSupportsExportBPP(formatId, static_cast<int>(FreeImage_GetBPP(bitmap))))) {
+        return false;
+    }
     std::string tempPath;
     const int fd = CreateTemporary(FolderPart(path), tempPath);
     if (fd < 0) {

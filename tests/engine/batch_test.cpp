@@ -1,0 +1,179 @@
+// The input set, the worker thread, counters, file times and the pause gate.
+#include "engine_test_support.h"
+
+#include "engine/batch.h"
+#include "platform/files.h"
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace millconv::test {
+namespace {
+
+class BatchTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        ClearInputSet();
+    }
+    void TearDown() override {
+        JoinConversionWorker();
+        ClearInputSet();
+    }
+    std::string WritePng(const std::string& name) {
+        const std::string path = input_ / name;
+        EXPECT_TRUE(SavePng(Gradient(16, 8).get(), path));
+        return path;
+    }
+    // Runs the worker over the one file of the input set and waits for it.
+    int32_t Run() {
+        EXPECT_TRUE(StartConversionWorker());
+        JoinConversionWorker();
+        std::lock_guard lock(gProgressMutex);
+        return gProgress.convertedCount;
+    }
+
+    TempFolder input_;
+};
+
+TEST_F(BatchTest, AddInputFileAcceptsOnlyNonEmptyPngFiles) {
+    const std::string png = WritePng("a.png");
+    EXPECT_TRUE(AddInputFile(png));
+    EXPECT_EQ(InputSet().size(), 1u);
+    EXPECT_EQ(InputSet().begin()->second.flag, 1);
+
+    const std::string upper = WritePng("B.PNG");
+    EXPECT_TRUE(AddInputFile(upper));
+    ASSERT_EQ(InputSet().size(), 1u); // adding replaces
+    EXPECT_EQ(InputSet().begin()->first, upper);
+
+    std::ofstream(input_ / "empty.png").close();
+    EXPECT_FALSE(AddInputFile(input_ / "empty.png"));
+    std::ofstream(input_ / "photo.jpg") << "data";
+    EXPECT_FALSE(AddInputFile(input_ / "photo.jpg"));
+    EXPECT_FALSE(AddInputFile(input_ / "noextension"));
+    EXPECT_EQ(InputSet().begin()->first, upper);
+    // A missing file passes the size test; it fails later at loading.
+    EXPECT_TRUE(AddInputFile(input_ / "missing.png"));
+}
+
+TEST_F(BatchTest, AddInputFileRecordsTheSubfolderBelowTheBase) {
+    std::filesystem::create_directory(input_ / "sub");
+    const std::string png = WritePng("sub/a.png");
+    gJob.baseFolder = input_.Path();
+    ASSERT_TRUE(AddInputFile(png));
+    EXPECT_EQ(InputSet().begin()->second.relativeSubfolder, "sub/");
+}
+
+TEST(IsInListTest, ExactAndCaseSensitive) {
+    const std::vector<std::string> list{"png", "tga"};
+    EXPECT_TRUE(IsInList(list, "tga"));
+    EXPECT_FALSE(IsInList(list, "TGA"));
+    EXPECT_FALSE(IsInList(list, "pn"));
+    EXPECT_FALSE(IsInList({}, "png"));
+}
+
+TEST_F(BatchTest, SequenceNumbersSkipFailedFiles) {
+    gSettings.advanced.filenameMask = "%n%-%filename%.%ext%";
+    const int32_t random = gJob.randomNumber;
+    ASSERT_TRUE(AddInputFile(WritePng("first.png")));
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(gJob.sequenceNumber, 2);
+
+    std::ofstream(input_ / "broken.png") << "not a png";
+    ASSERT_TRUE(AddInputFile(input_ / "broken.png"));
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(gJob.sequenceNumber, 2);
+
+    ASSERT_TRUE(AddInputFile(WritePng("second.png")));
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(FolderEntries(folder_.Path()),
+              (std::vector<std::string>{"00001-first.tga", "00002-second.tga"}));
+    EXPECT_NE(gJob.randomNumber, 0);
+    (void)random;
+}
+
+TEST_F(BatchTest, ProgressShowsTheFileAndCount) {
+    const std::string png = WritePng("a.png");
+    ASSERT_TRUE(AddInputFile(png));
+    EXPECT_EQ(Run(), 1);
+    EXPECT_TRUE(ConversionWorkerFinished());
+    std::lock_guard lock(gProgressMutex);
+    EXPECT_EQ(gProgress.currentIndex, 1);
+    EXPECT_EQ(gProgress.currentFile, png);
+}
+
+TEST_F(BatchTest, FileTimesFollowTheTimestampSetting) {
+    const std::string png = WritePng("a.png");
+    const int64_t inputDate = DateValueFromEpoch(1'500'000'000);
+    ASSERT_TRUE(SetFileDate(png, inputDate));
+    ASSERT_TRUE(AddInputFile(png));
+
+    gSettings.advanced.fileTimestamp = 1;
+    ASSERT_EQ(Run(), 1);
+    EXPECT_EQ(FileDate(folder_ / "a.tga"), inputDate);
+
+    gSettings.advanced.fileTimestamp = 2;
+    gSettings.advanced.customTimestamp = static_cast<int32_t>(DateValueFromEpoch(1'300'000'000));
+    ASSERT_EQ(Run(), 1);
+    EXPECT_EQ(FileDate(folder_ / "a.tga"), gSettings.advanced.customTimestamp);
+
+    gSettings.advanced.fileTimestamp = 0;
+    ASSERT_EQ(Run(), 1);
+    const int64_t now = DateValueNow();
+    EXPECT_LE(std::abs(*FileDate(folder_ / "a.tga") - now), 60);
+}
+
+TEST_F(BatchTest, StoppedRunConvertsNothing) {
+    ASSERT_TRUE(AddInputFile(WritePng("a.png")));
+    PauseConversion();
+    ASSERT_TRUE(StartConversionWorker());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(ConversionWorkerFinished()); // held at the gate before its file
+    StopConversion();
+    ResumeConversion();
+    JoinConversionWorker();
+    std::lock_guard lock(gProgressMutex);
+    EXPECT_EQ(gProgress.currentIndex, 0);
+    EXPECT_EQ(gProgress.convertedCount, 0);
+    EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
+}
+
+TEST_F(BatchTest, PausedRunGoesOnAfterResume) {
+    ASSERT_TRUE(AddInputFile(WritePng("a.png")));
+    PauseConversion();
+    ASSERT_TRUE(StartConversionWorker());
+    EXPECT_FALSE(StartConversionWorker()); // one worker at a time
+    ResumeConversion();
+    JoinConversionWorker();
+    std::lock_guard lock(gProgressMutex);
+    EXPECT_EQ(gProgress.convertedCount, 1);
+}
+
+TEST_F(BatchTest, DebugLinesOnlyForConsoleJobs) {
+    ASSERT_TRUE(AddInputFile(WritePng("a.png")));
+    gJob.runMode = "DEBUG";
+    testing::internal::CaptureStdout();
+    Run();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    gJob.inputGiven = true;
+    testing::internal::CaptureStdout();
+    Run();
+    const std::string input = InputSet().begin()->first;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Processing: " + input + "\nSaving As: " + (folder_ / "a.tga") + "\nOK\n");
+    gJob.runMode.clear();
+}
+
+TEST(ShortenMiddleTest, KeepsEqualEndsAroundDots) {
+    EXPECT_EQ(ShortenMiddle("/home/user/images/photo.png", 13), "/home...o.png");
+    EXPECT_EQ(ShortenMiddle("short", 13), "short");
+    EXPECT_EQ(ShortenMiddle("", 3), "");
+    EXPECT_EQ(ShortenMiddle("abcdef", 3), "...");
+    EXPECT_EQ(ShortenMiddle("ääääääää", 7), "ää...ää"); // characters, not bytes
+}
+
+} // namespace
+} // namespace millconv::test
