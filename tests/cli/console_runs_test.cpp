@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -313,6 +314,90 @@ TEST_P(ConsoleRun, MatchesGoldenOutput) {
         EXPECT_FALSE(fs::exists(Expand(path, values))) << path;
     }
 }
+
+// -p waits for a key only when stdin is a terminal, and only when it came before the
+// failing option.
+class PauseOnTerminal : public testing::Test {
+protected:
+    // Starts the program with stdin on a new terminal; stdout goes to /dev/null.
+    pid_t Start(const std::vector<std::string>& args) {
+        if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
+            return -1;
+        }
+        std::vector<std::string> argStrings = {folder_.Prog() + "millconv"};
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& item : argStrings) {
+            argv.push_back(item.data());
+        }
+        argv.push_back(nullptr);
+        std::string home = "HOME=" + folder_.Tmp();
+        std::string runtime = "XDG_RUNTIME_DIR=" + folder_.Tmp();
+        char* env[] = {home.data(), runtime.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, slave_, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, argStrings[0].c_str(), &actions, nullptr, argv.data(), env) != 0) {
+            pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    // The exit status once the program has ended within the time limit, or -1.
+    static int WaitForExit(pid_t pid, std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            }
+            usleep(10000);
+        }
+        return -1;
+    }
+
+    void TearDown() override {
+        if (master_ >= 0) {
+            close(master_);
+        }
+        if (slave_ >= 0) {
+            close(slave_);
+        }
+    }
+
+    CaseFolder folder_;
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+TEST_F(PauseOnTerminal, WaitsForAKeyAfterAnErrorWhenGivenFirst) {
+    const pid_t pid = Start({"-p", "-c"});
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(WaitForExit(pid, std::chrono::milliseconds(500)), -1) << "did not wait";
+    ASSERT_EQ(write(master_, "x", 1), 1);
+    const int status = WaitForExit(pid, std::chrono::seconds(30));
+    if (status == -1) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    EXPECT_EQ(status, 1);
+}
+
+TEST_F(PauseOnTerminal, DoesNotWaitWhenTheFailingOptionTookIt) {
+    const pid_t pid = Start({"-c", "-p"});
+    ASSERT_GT(pid, 0);
+    const int status = WaitForExit(pid, std::chrono::seconds(30));
+    if (status == -1) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    EXPECT_EQ(status, 1);
+}
+
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConsoleRun, testing::ValuesIn(CaseNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
