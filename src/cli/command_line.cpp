@@ -34,11 +34,8 @@ constexpr const char* kScreenshotEntry = "millconv_run_screenshots";
 using UninstallEntry = int (*)();
 using ScreenshotEntry = int (*)(const char* folder);
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// One parameter of the parse loop; returns false when it set an error.
+// The parse loop: parameters in order, options that take the next parameter advance the
+// index; the first error ends the loop.
 class Parser {
 public:
     explicit Parser(const std::vector<std::string>& parameters) : parameters_(parameters) {}
@@ -83,7 +80,7 @@ private:
         if (&target == &gJob.baseFolder) {
             gJob.inputGiven = true; // even when the value is then refused
         }
-        if (!StartsWith(word, "--")) {
+        if (!word.starts_with("--")) {
             ++index_; // the short form takes the next parameter
         }
         std::string value = ValueAt(index_);
@@ -100,7 +97,7 @@ private:
     // Values of setting options come from the option's own "=": never the next parameter.
     bool TakeValue(std::string& value) {
         value = ValueAt(index_);
-        if (value.empty() || StartsWith(value, "--")) {
+        if (value.empty() || value.starts_with("--")) {
             outcome_.error = kIncorrectParameters;
             return false;
         }

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>

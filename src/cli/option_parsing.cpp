@@ -14,10 +14,6 @@ namespace millconv {
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 std::string UpperCase(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
@@ -62,10 +58,10 @@ std::string StripQuotes(std::string_view text) {
 
 std::string OptionName(std::string_view parameter) {
     std::string text = TrimSpaces(parameter);
-    if (!StartsWith(text, "-")) {
+    if (!text.starts_with("-")) {
         return {};
     }
-    if (StartsWith(text, "--")) {
+    if (text.starts_with("--")) {
         text = text.substr(0, text.find('='));
     }
     return UpperCase(text);
@@ -73,7 +69,7 @@ std::string OptionName(std::string_view parameter) {
 
 std::string OptionValue(std::string_view parameter) {
     std::string text = TrimSpaces(parameter);
-    if (StartsWith(text, "--")) {
+    if (text.starts_with("--")) {
         size_t equals = text.find('=');
         if (equals != std::string::npos && equals >= 2) {
             return text.substr(equals + 1);
