@@ -37,7 +37,7 @@ using ScreenshotEntry = int (*)(const char* folder);
 // The parse loop: parameters in order, options that take the next parameter advance the
 // index; the first error ends the loop.
 class Parser {
-public:
+  public:
     explicit Parser(const std::vector<std::string>& parameters) : parameters_(parameters) {}
 
     ParseOutcome Run() {
@@ -47,7 +47,7 @@ public:
         return outcome_;
     }
 
-private:
+  private:
     std::string ValueAt(size_t index) const {
         return index < parameters_.size() ? OptionValue(parameters_[index]) : std::string();
     }

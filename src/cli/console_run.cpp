@@ -28,7 +28,7 @@ using enum KeywordTable;
 
 // A value check of the run: the setting passes when accept() says so.
 struct Check {
-    bool (*accept)();
+    bool (*accept)() = nullptr;
     std::string_view error; // the whole line printed on failure
 };
 
@@ -44,7 +44,7 @@ struct EchoRow {
     std::string_view key2 = {};
     KeywordTable table2 = None;
     std::string_view separator = {};
-    Check check = {nullptr, {}};
+    Check check = {};
 };
 
 // A run of rows shown only while a setting holds a value (nonZero: any value but 0).
@@ -56,25 +56,71 @@ struct EchoBlock {
     std::span<const EchoRow> rows;
 };
 
-bool InPercentRange(int32_t value) { return value >= -100 && value <= 100; }
+// Builders keep the tables one line per row.
+constexpr EchoRow Row(std::string_view label, std::string_view group, std::string_view key,
+                      KeywordTable table = None, Check check = {}) {
+    return {label, group, key, table, {}, None, {}, check};
+}
 
-bool WatermarkFontLoads();
+// Two settings of one group on one line, joined by a separator.
+constexpr EchoRow Pair(std::string_view label, std::string_view group, std::string_view key,
+                       std::string_view key2, KeywordTable table2, std::string_view separator,
+                       Check check = {}) {
+    return {label, group, key, None, key2, table2, separator, check};
+}
+
+constexpr EchoRow CheckOnly(Check check) { return {{}, {}, {}, None, {}, None, {}, check}; }
+
+// ---- Checks. ----
+
+bool InPercentRange(int32_t value) { return value >= -100 && value <= 100; }
+bool InQualityRange(int32_t value) { return value >= 1 && value <= 100; }
+
+bool WatermarkFontLoads() { return LoadWatermarkFont(); }
+
+constexpr Check kJpgQualityCheck = {[] { return InQualityRange(gSettings.output.jpgQuality); },
+                                    "Error: Invalid jpg-quality value"};
+constexpr Check kWebpQualityCheck = {[] { return InQualityRange(gSettings.output.webpQuality); },
+                                     "Error: Invalid webp-quality value"};
+// Only 0 is refused: a negative size passes here.
+constexpr Check kWidthCheck = {[] { return gSettings.transform.imageWidth != 0; },
+                               "Error: Invalid width value"};
+constexpr Check kHeightCheck = {[] { return gSettings.transform.imageHeight != 0; },
+                                "Error: Invalid height value"};
+constexpr Check kBrightnessCheck = {
+    [] { return InPercentRange(gSettings.adjustment.imageBrightness); },
+    "Error: Invalid brightness value"};
+constexpr Check kContrastCheck = {[] { return InPercentRange(gSettings.adjustment.imageContrast); },
+                                  "Error: Invalid contrast value"};
+// A gamma that is not a number is refused too: the colour step cannot use it.
+constexpr Check kGammaCheck = {[] {
+                                   const float gamma = gSettings.adjustment.imageGamma;
+                                   return gamma >= 0.01f && gamma <= 9.99f;
+                               },
+                               "Error: Invalid gamma value"};
+constexpr Check kFontCheck = {WatermarkFontLoads, "Error: Invalid watermark font"};
+// The picture must be one the loader reads: a file it cannot use would leave the output
+// silently unmarked.
+constexpr Check kImageCheck = {[] { return CheckWatermarkImage() == WatermarkImageCheck::Valid; },
+                               "Error: Invalid watermark image"};
 
 // ---- Input echo, selected by the input format. ----
 
-constexpr EchoRow kDdsInput[] = {{"DDS Load As: ", "Input", "DDS Load As", DdsLoad}};
-constexpr EchoRow kGifInput[] = {{"GIF Frame Loading: ", "Input", "GIF Frame Loading", FrameLoading}};
-constexpr EchoRow kIcoInput[] = {{"ICO Frame Loading: ", "Input", "ICO Frame Loading", FrameLoading}};
-constexpr EchoRow kPsdInput[] = {{"PSD Color Model: ", "Input", "PSD Color Model", ColorModel}};
+constexpr EchoRow kDdsInput[] = {Row("DDS Load As: ", "Input", "DDS Load As", DdsLoad)};
+constexpr EchoRow kGifInput[] = {
+    Row("GIF Frame Loading: ", "Input", "GIF Frame Loading", FrameLoading)};
+constexpr EchoRow kIcoInput[] = {
+    Row("ICO Frame Loading: ", "Input", "ICO Frame Loading", FrameLoading)};
+constexpr EchoRow kPsdInput[] = {Row("PSD Color Model: ", "Input", "PSD Color Model", ColorModel)};
 constexpr EchoRow kRawInput[] = {
-    {"RAW Load As: ", "Input", "RAW Load As", RawLoad},
-    {"RAW Header Size: ", "Input", "RAW Header Size"},
-    {"RAW Image Width: ", "Input", "RAW Image Width"},
-    {"RAW Image Height: ", "Input", "RAW Image Height"},
-    {"RAW Tone Mapping: ", "Input", "RAW Tone Mapping", ToneMapping},
+    Row("RAW Load As: ", "Input", "RAW Load As", RawLoad),
+    Row("RAW Header Size: ", "Input", "RAW Header Size"),
+    Row("RAW Image Width: ", "Input", "RAW Image Width"),
+    Row("RAW Image Height: ", "Input", "RAW Image Height"),
+    Row("RAW Tone Mapping: ", "Input", "RAW Tone Mapping", ToneMapping),
 };
 constexpr EchoRow kTiffInput[] = {
-    {"TIFF Frame Loading: ", "Input", "TIFF Frame Loading", FrameLoading}};
+    Row("TIFF Frame Loading: ", "Input", "TIFF Frame Loading", FrameLoading)};
 
 struct FormatEcho {
     std::string_view format;
@@ -90,132 +136,116 @@ constexpr FormatEcho kInputEcho[] = {
 // run after the depth check. ----
 
 constexpr EchoRow kBmpOutput[] = {
-    {"BMP Compression: ", "Output", "BMP Compression", Compression},
-    {"BMP Color Table: ", "Output", "BMP Color Table", ColorTable},
+    Row("BMP Compression: ", "Output", "BMP Compression", Compression),
+    Row("BMP Color Table: ", "Output", "BMP Color Table", ColorTable),
 };
-constexpr EchoRow kExrOutput[] = {{"EXR Compression: ", "Output", "EXR Compression", Compression}};
+constexpr EchoRow kExrOutput[] = {
+    Row("EXR Compression: ", "Output", "EXR Compression", Compression)};
 constexpr EchoRow kJpgOutput[] = {
-    {"JPG Quality: ", "Output", "JPG Quality"},
-    {"JPG Chroma Subsampling: ", "Output", "JPG Chroma", Chroma},
-    {"JPG Save As: ", "Output", "JPG Save As", JpegSave},
-    {{}, {}, {}, None, {}, None, {},
-     {[] { return gSettings.output.jpgQuality >= 1 && gSettings.output.jpgQuality <= 100; },
-      "Error: Invalid jpg-quality value"}},
+    Row("JPG Quality: ", "Output", "JPG Quality"),
+    Row("JPG Chroma Subsampling: ", "Output", "JPG Chroma", Chroma),
+    Row("JPG Save As: ", "Output", "JPG Save As", JpegSave),
+    CheckOnly(kJpgQualityCheck),
 };
 constexpr EchoRow kPngOutput[] = {
-    {"PNG Compression: ", "Output", "PNG Compression", Compression},
-    {"PNG Interlaced: ", "Output", "PNG Interlaced"},
+    Row("PNG Compression: ", "Output", "PNG Compression", Compression),
+    Row("PNG Interlaced: ", "Output", "PNG Interlaced"),
 };
-constexpr EchoRow kTgaOutput[] = {{"TGA Compression: ", "Output", "TGA Compression", Compression}};
+constexpr EchoRow kTgaOutput[] = {
+    Row("TGA Compression: ", "Output", "TGA Compression", Compression)};
 constexpr EchoRow kTiffOutput[] = {
-    {"TIFF Compression: ", "Output", "TIFF Compression", Compression},
-    {"TIFF Color Model: ", "Output", "TIFF Color Model", ColorModel},
+    Row("TIFF Compression: ", "Output", "TIFF Compression", Compression),
+    Row("TIFF Color Model: ", "Output", "TIFF Color Model", ColorModel),
 };
 constexpr EchoRow kWebpOutput[] = {
-    {"WEBP Quality: ", "Output", "WEBP Quality"},
-    {{}, {}, {}, None, {}, None, {},
-     {[] { return gSettings.output.webpQuality >= 1 && gSettings.output.webpQuality <= 100; },
-      "Error: Invalid webp-quality value"}},
+    Row("WEBP Quality: ", "Output", "WEBP Quality"),
+    CheckOnly(kWebpQualityCheck),
 };
 
 constexpr FormatEcho kOutputEcho[] = {
-    {"bmp", kBmpOutput}, {"exr", kExrOutput}, {"jpg", kJpgOutput}, {"png", kPngOutput},
+    {"bmp", kBmpOutput}, {"exr", kExrOutput},   {"jpg", kJpgOutput},   {"png", kPngOutput},
     {"tga", kTgaOutput}, {"tiff", kTiffOutput}, {"webp", kWebpOutput},
 };
 
-// ---- Transformations, watermark and naming, in the order of the run. ----
+// ---- Transformations, watermark and naming, in the order of the run. Each check runs
+// right after its line. ----
 
 constexpr EchoRow kRotation[] = {
-    {"Image Rotation Type: ", "Transform", "Image Rotation Type", RotationType},
-    {"Image Rotation: ", "Transform", "Image Rotation"},
-    {"Image Rotation Back Color: ", "Transform", "Image Rotation Back Color"},
+    Row("Image Rotation Type: ", "Transform", "Image Rotation Type", RotationType),
+    Row("Image Rotation: ", "Transform", "Image Rotation"),
+    Row("Image Rotation Back Color: ", "Transform", "Image Rotation Back Color"),
 };
-// Only 0 is refused: a negative size passes here.
 constexpr EchoRow kResize[] = {
-    {"Width: ", "Transform", "Image Width", None, "Image Width Unit", SizeUnit, " ",
-     {[] { return gSettings.transform.imageWidth != 0; }, "Error: Invalid width value"}},
-    {"Height: ", "Transform", "Image Height", None, "Image Height Unit", SizeUnit, " ",
-     {[] { return gSettings.transform.imageHeight != 0; }, "Error: Invalid height value"}},
-    {"Keep Aspect Ratio: ", "Transform", "Keep Aspect Ratio"},
-    {"Image Resize Type: ", "Transform", "Image Resize Type", ResizeType},
-    {"Image Resize Algorithm: ", "Transform", "Image Resize Algorithm", ResizeFilter},
+    Pair("Width: ", "Transform", "Image Width", "Image Width Unit", SizeUnit, " ", kWidthCheck),
+    Pair("Height: ", "Transform", "Image Height", "Image Height Unit", SizeUnit, " ", kHeightCheck),
+    Row("Keep Aspect Ratio: ", "Transform", "Keep Aspect Ratio"),
+    Row("Image Resize Type: ", "Transform", "Image Resize Type", ResizeType),
+    Row("Image Resize Algorithm: ", "Transform", "Image Resize Algorithm", ResizeFilter),
 };
 constexpr EchoRow kFlip[] = {
-    {"Flip Horizontal: ", "Transform", "Do Image Flip Horizontal"},
-    {"Flip Vertical: ", "Transform", "Do Image Flip Vertical"},
+    Row("Flip Horizontal: ", "Transform", "Do Image Flip Horizontal"),
+    Row("Flip Vertical: ", "Transform", "Do Image Flip Vertical"),
 };
-// A gamma that is not a number is refused too: the colour step cannot use it.
 constexpr EchoRow kColorCorrection[] = {
-    {"Brightness: ", "Adjustment", "Image Brightness", None, {}, None, {},
-     {[] { return InPercentRange(gSettings.adjustment.imageBrightness); },
-      "Error: Invalid brightness value"}},
-    {"Contrast: ", "Adjustment", "Image Contrast", None, {}, None, {},
-     {[] { return InPercentRange(gSettings.adjustment.imageContrast); },
-      "Error: Invalid contrast value"}},
-    {"Gamma: ", "Adjustment", "Image Gamma", None, {}, None, {},
-     {[] {
-          const float gamma = gSettings.adjustment.imageGamma;
-          return gamma >= 0.01f && gamma <= 9.99f;
-      },
-      "Error: Invalid gamma value"}},
-    {"Invert: ", "Adjustment", "Image Invert"},
+    Row("Brightness: ", "Adjustment", "Image Brightness", None, kBrightnessCheck),
+    Row("Contrast: ", "Adjustment", "Image Contrast", None, kContrastCheck),
+    Row("Gamma: ", "Adjustment", "Image Gamma", None, kGammaCheck),
+    Row("Invert: ", "Adjustment", "Image Invert"),
 };
-constexpr EchoRow kGreyscale[] = {{"Greyscale: ", "Adjustment", "Do Image Greyscale"}};
-constexpr EchoRow kThreshold[] = {{"Image Threshold: ", "Adjustment", "Image Threshold"}};
-constexpr EchoRow kFrameKindRow[] = {{"Frame: ", "Frame", "Do Frame", FrameKind}};
+constexpr EchoRow kGreyscale[] = {Row("Greyscale: ", "Adjustment", "Do Image Greyscale")};
+constexpr EchoRow kThreshold[] = {Row("Image Threshold: ", "Adjustment", "Image Threshold")};
+constexpr EchoRow kFrameKindRow[] = {Row("Frame: ", "Frame", "Do Frame", FrameKind)};
 constexpr EchoRow kFrame[] = {
-    {"Frame left: ", "Frame", "Solid Left"},
-    {"Frame right: ", "Frame", "Solid Right"},
-    {"Frame top: ", "Frame", "Solid Top"},
-    {"Frame bottom: ", "Frame", "Solid Bottom"},
-    {"Frame left color: ", "Frame", "Solid Left Color"},
-    {"Frame right color: ", "Frame", "Solid Right Color"},
-    {"Frame top color: ", "Frame", "Solid Top Color"},
-    {"Frame bottom color: ", "Frame", "Solid Bottom Color"},
-    {"Frame opacity: ", "Frame", "Solid Opacity"},
+    Row("Frame left: ", "Frame", "Solid Left"),
+    Row("Frame right: ", "Frame", "Solid Right"),
+    Row("Frame top: ", "Frame", "Solid Top"),
+    Row("Frame bottom: ", "Frame", "Solid Bottom"),
+    Row("Frame left color: ", "Frame", "Solid Left Color"),
+    Row("Frame right color: ", "Frame", "Solid Right Color"),
+    Row("Frame top color: ", "Frame", "Solid Top Color"),
+    Row("Frame bottom color: ", "Frame", "Solid Bottom Color"),
+    Row("Frame opacity: ", "Frame", "Solid Opacity"),
 };
-constexpr EchoRow kWatermarkKindRow[] = {{"Watermark: ", "Watermark", "Do Watermark", WatermarkKind}};
+constexpr EchoRow kWatermarkKindRow[] = {
+    Row("Watermark: ", "Watermark", "Do Watermark", WatermarkKind)};
 constexpr EchoRow kTextWatermark[] = {
-    {"Watermark text: ", "Watermark", "Text"},
-    {"Watermark font: ", "Watermark", "Font"},
-    {"Watermark font size: ", "Watermark", "Font Size"},
-    {"Watermark font leading: ", "Watermark", "Font Leading"},
-    {"Watermark font color: ", "Watermark", "Font Color"},
-    {"Watermark font style: ", "Watermark", "Font Style", FontStyle},
-    {"Watermark font effect: ", "Watermark", "Font Effect", FontEffect},
-    {"Watermark text antialiasing: ", "Watermark", "Text Antialiasing"},
-    {"Watermark text alignment: ", "Watermark", "Text Alignment", Alignment},
-    {"Watermark text padding: ", "Watermark", "Text Padding"},
-    {"Watermark text opacity: ", "Watermark", "Text Opacity"},
-    {"Watermark background color: ", "Watermark", "Back Color"},
-    {"Watermark background opacity: ", "Watermark", "Back Opacity"},
-    {"Watermark boundary: ", "Watermark", "Text Boundary", Boundary},
-    {"Watermark position: ", "Watermark", "Text Position", Position},
-    {"Watermark offset (x/y): ", "Watermark", "Text X Offset", None, "Text Y Offset", None, "/"},
-    {"Watermark rotation: ", "Watermark", "Text Rotation"},
-    {"Watermark size/mode: ", "Watermark", "Text Size", SizeMode},
-    {{}, {}, {}, None, {}, None, {}, {WatermarkFontLoads, "Error: Invalid watermark font"}},
+    Row("Watermark text: ", "Watermark", "Text"),
+    Row("Watermark font: ", "Watermark", "Font"),
+    Row("Watermark font size: ", "Watermark", "Font Size"),
+    Row("Watermark font leading: ", "Watermark", "Font Leading"),
+    Row("Watermark font color: ", "Watermark", "Font Color"),
+    Row("Watermark font style: ", "Watermark", "Font Style", FontStyle),
+    Row("Watermark font effect: ", "Watermark", "Font Effect", FontEffect),
+    Row("Watermark text antialiasing: ", "Watermark", "Text Antialiasing"),
+    Row("Watermark text alignment: ", "Watermark", "Text Alignment", Alignment),
+    Row("Watermark text padding: ", "Watermark", "Text Padding"),
+    Row("Watermark text opacity: ", "Watermark", "Text Opacity"),
+    Row("Watermark background color: ", "Watermark", "Back Color"),
+    Row("Watermark background opacity: ", "Watermark", "Back Opacity"),
+    Row("Watermark boundary: ", "Watermark", "Text Boundary", Boundary),
+    Row("Watermark position: ", "Watermark", "Text Position", Position),
+    Pair("Watermark offset (x/y): ", "Watermark", "Text X Offset", "Text Y Offset", None, "/"),
+    Row("Watermark rotation: ", "Watermark", "Text Rotation"),
+    Row("Watermark size/mode: ", "Watermark", "Text Size", SizeMode),
+    CheckOnly(kFontCheck),
 };
 constexpr EchoRow kImageWatermark[] = {
-    {"Watermark image: ", "Watermark", "Image"},
-    {"Watermark greyscale: ", "Watermark", "Image Greyscale"},
-    {"Watermark opacity: ", "Watermark", "Image Opacity"},
-    {"Watermark boundary: ", "Watermark", "Image Boundary", Boundary},
-    {"Watermark position: ", "Watermark", "Image Position", Position},
-    {"Watermark offset (x/y): ", "Watermark", "Image X Offset", None, "Image Y Offset", None,
-     "/"},
-    {"Watermark rotation: ", "Watermark", "Image Rotation"},
-    {"Watermark size/mode: ", "Watermark", "Image Size", SizeMode},
-    {{}, {}, {}, None, {}, None, {},
-     {[] { return CheckWatermarkImage() == WatermarkImageCheck::Valid; },
-      "Error: Invalid watermark image"}},
+    Row("Watermark image: ", "Watermark", "Image"),
+    Row("Watermark greyscale: ", "Watermark", "Image Greyscale"),
+    Row("Watermark opacity: ", "Watermark", "Image Opacity"),
+    Row("Watermark boundary: ", "Watermark", "Image Boundary", Boundary),
+    Row("Watermark position: ", "Watermark", "Image Position", Position),
+    Pair("Watermark offset (x/y): ", "Watermark", "Image X Offset", "Image Y Offset", None, "/"),
+    Row("Watermark rotation: ", "Watermark", "Image Rotation"),
+    Row("Watermark size/mode: ", "Watermark", "Image Size", SizeMode),
+    CheckOnly(kImageCheck),
 };
 constexpr EchoRow kNaming[] = {
-    {"Filename Mask: ", "Advanced", "Filename Mask"},
-    {"File Timestamp: ", "Advanced", "File Timestamp", Timestamp},
+    Row("Filename Mask: ", "Advanced", "Filename Mask"),
+    Row("File Timestamp: ", "Advanced", "File Timestamp", Timestamp),
 };
-constexpr EchoRow kCustomTimestamp[] = {{"Custom Timestamp: ", "Advanced", "Custom Timestamp"}};
-constexpr EchoRow kSubfolders[] = {{"Keep Subfolders: ", "Advanced", "Keep Subfolders"}};
+constexpr EchoRow kCustomTimestamp[] = {Row("Custom Timestamp: ", "Advanced", "Custom Timestamp")};
+constexpr EchoRow kSubfolders[] = {Row("Keep Subfolders: ", "Advanced", "Keep Subfolders")};
 
 constexpr EchoBlock kTransformBlocks[] = {
     {"Transform", "Do Image Rotation", 0, true, kRotation},
@@ -235,8 +265,6 @@ constexpr EchoBlock kTransformBlocks[] = {
 };
 
 // ---- Helpers. ----
-
-bool WatermarkFontLoads() { return LoadWatermarkFont(); }
 
 // The loaded watermark font is released however the run ends.
 struct FontRelease {
@@ -319,13 +347,12 @@ bool BlockApplies(const EchoBlock& block) {
 }
 
 class ConsoleRun {
-public:
-    explicit ConsoleRun(bool quiet)
-        : quiet_(quiet), debug_(gJob.runMode == "DEBUG") {}
+  public:
+    explicit ConsoleRun(bool quiet) : quiet_(quiet), debug_(gJob.runMode == "DEBUG") {}
 
     int Run();
 
-private:
+  private:
     void Status(std::string_view line) const {
         if (!quiet_) {
             PrintLine(line);

@@ -35,7 +35,6 @@ int DigitValue(char c) {
     return 99;
 }
 
-
 } // namespace
 
 std::string TrimSpaces(std::string_view text) {

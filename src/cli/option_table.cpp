@@ -96,8 +96,7 @@ constexpr OptionDef kOptions[] = {
     Switch("--FLIP-VERTICAL", "Transform", "Do Image Flip Vertical", 1),
     Value("--BRIGHTNESS", Integer, "Adjustment", "Image Brightness", None,
           "Do Image Color Correction"),
-    Value("--CONTRAST", Integer, "Adjustment", "Image Contrast", None,
-          "Do Image Color Correction"),
+    Value("--CONTRAST", Integer, "Adjustment", "Image Contrast", None, "Do Image Color Correction"),
     Value("--GAMMA", Decimal, "Adjustment", "Image Gamma", None, "Do Image Color Correction"),
     Switch("--INVERT", "Adjustment", "Image Invert", 1, "Do Image Color Correction"),
     Switch("--GREYSCALE", "Adjustment", "Do Image Greyscale", 1),
@@ -148,7 +147,7 @@ constexpr OptionDef kOptions[] = {
 };
 
 constexpr std::string_view kDepthFamily[] = {
-    "BMP", "DDS", "EXR", "GIF", "HDR", "ICO", "J2K", "JNG", "JP2", "JPG", "JXR", "PBM",
+    "BMP", "DDS", "EXR", "GIF", "HDR", "ICO", "J2K", "JNG",  "JP2",  "JPG",  "JXR", "PBM",
     "PCX", "PFM", "PGM", "PNG", "PPM", "PSD", "TGA", "TIFF", "WBMP", "WEBP", "XPM",
 };
 
@@ -159,18 +158,17 @@ struct KeywordEntry {
 
 constexpr KeywordEntry kDdsLoad[] = {{"AUTO", 0}, {"BGRA", 1}, {"RGBA", 2}};
 constexpr KeywordEntry kRawLoad[] = {{"AUTO", 0}, {"8", 1},    {"16", 2},
-                                {"24", 3},   {"48HS", 4}, {"48", 5}};
+                                     {"24", 3},   {"48HS", 4}, {"48", 5}};
 constexpr KeywordEntry kFrameLoading[] = {
     {"ALL", 0}, {"FIRST", 1}, {"MIDDLE", 2}, {"LAST", 3}, {"RANDOM", 4}};
 constexpr KeywordEntry kToneMapping[] = {
     {"NONE", 0}, {"LINEAR", 1}, {"AL", 2}, {"DRR", 3}, {"GD", 4}};
 // One table for all five compression options: each format reads the number its own way.
 constexpr KeywordEntry kCompression[] = {
-    {"NONE", 0},         {"RLE", 1},          {"ZIP", 1},        {"PIZ", 2},
-    {"PXR24", 3},        {"B44", 4},          {"ZLIB1", 1},      {"ZLIB6", 2},
-    {"ZLIB9", 3},        {"CCITTFAX3", 1},    {"CCITTFAX4", 2},  {"PACKBITS", 3},
-    {"DEFLATE", 4},      {"ADOBEDEFLATE", 5}, {"LZW", 6},        {"JPEG", 7},
-    {"LOGLUV", 8},
+    {"NONE", 0},      {"RLE", 1},      {"ZIP", 1},     {"PIZ", 2},          {"PXR24", 3},
+    {"B44", 4},       {"ZLIB1", 1},    {"ZLIB6", 2},   {"ZLIB9", 3},        {"CCITTFAX3", 1},
+    {"CCITTFAX4", 2}, {"PACKBITS", 3}, {"DEFLATE", 4}, {"ADOBEDEFLATE", 5}, {"LZW", 6},
+    {"JPEG", 7},      {"LOGLUV", 8},
 };
 constexpr KeywordEntry kColorTable[] = {{"AUTO", 0}, {"EXACT", 1}};
 constexpr KeywordEntry kColorModel[] = {{"RGB", 0}, {"CMYK", 1}, {"LAB", 2}};
@@ -181,18 +179,19 @@ constexpr KeywordEntry kRotationType[] = {{"SIMPLE", 0}, {"ADVANCED", 1}};
 constexpr KeywordEntry kSizeUnit[] = {{"PIXELS", 0}, {"PERCENT", 1}};
 constexpr KeywordEntry kResizeType[] = {{"ALLIMAGES", 0}, {"LARGEIMAGES", 1}};
 constexpr KeywordEntry kResizeFilter[] = {{"BOX", 0},     {"BILINEAR", 1},   {"BSPLINE", 2},
-                                     {"BICUBIC", 3}, {"CATMULLROM", 4}, {"LANCZOS", 5}};
+                                          {"BICUBIC", 3}, {"CATMULLROM", 4}, {"LANCZOS", 5}};
 constexpr KeywordEntry kFrameKind[] = {{"NONE", 0}, {"SOLID", 1}};
 constexpr KeywordEntry kWatermarkKind[] = {{"NONE", 0}, {"TEXT", 1}, {"IMAGE", 2}};
-constexpr KeywordEntry kFontStyle[] = {{"REGULAR", 0}, {"BOLD", 1}, {"ITALIC", 2}, {"BOLDITALIC", 3}};
+constexpr KeywordEntry kFontStyle[] = {
+    {"REGULAR", 0}, {"BOLD", 1}, {"ITALIC", 2}, {"BOLDITALIC", 3}};
 // The misspelling is the published keyword; scripts use it.
 constexpr KeywordEntry kFontEffect[] = {{"NONE", 0}, {"UNDERLINE", 1}, {"STRIKETHROUGHT", 2}};
 constexpr KeywordEntry kAlignment[] = {{"LEFT", 0}, {"CENTER", 1}, {"RIGHT", 2}};
 constexpr KeywordEntry kBoundary[] = {{"IMAGE", 0}, {"FRAME", 1}};
 constexpr KeywordEntry kPosition[] = {
-    {"TOPLEFT", 0},      {"TOPCENTER", 1},    {"TOPRIGHT", 2},
-    {"MIDDLELEFT", 3},   {"MIDDLECENTER", 4}, {"MIDDLERIGHT", 5},
-    {"BOTTOMLEFT", 6},   {"BOTTOMCENTER", 7}, {"BOTTOMRIGHT", 8},
+    {"TOPLEFT", 0},    {"TOPCENTER", 1},    {"TOPRIGHT", 2},
+    {"MIDDLELEFT", 3}, {"MIDDLECENTER", 4}, {"MIDDLERIGHT", 5},
+    {"BOTTOMLEFT", 6}, {"BOTTOMCENTER", 7}, {"BOTTOMRIGHT", 8},
 };
 constexpr KeywordEntry kSizeMode[] = {{"FIXED", 0}};
 constexpr KeywordEntry kTimestamp[] = {{"CURRENT", 0}, {"ORIGINAL", 1}, {"CUSTOM", 2}};
@@ -201,35 +200,58 @@ constexpr KeywordEntry kTimestamp[] = {{"CURRENT", 0}, {"ORIGINAL", 1}, {"CUSTOM
 constexpr std::string_view kBmpTgaCompression[] = {"NONE", "RLE"};
 constexpr std::string_view kExrCompression[] = {"NONE", "ZIP", "PIZ", "PXR24", "B44"};
 constexpr std::string_view kPngCompression[] = {"NONE", "ZLIB1", "ZLIB6", "ZLIB9"};
-constexpr std::string_view kTiffCompression[] = {
-    "NONE", "CCITTFAX3", "CCITTFAX4", "PACKBITS", "DEFLATE", "ADOBEDEFLATE", "LZW", "JPEG",
-    "LOGLUV"};
+constexpr std::string_view kTiffCompression[] = {"NONE",     "CCITTFAX3", "CCITTFAX4",
+                                                 "PACKBITS", "DEFLATE",   "ADOBEDEFLATE",
+                                                 "LZW",      "JPEG",      "LOGLUV"};
 
 std::span<const KeywordEntry> Words(KeywordTable table) {
     switch (table) {
-    case None: return {};
-    case DdsLoad: return kDdsLoad;
-    case RawLoad: return kRawLoad;
-    case FrameLoading: return kFrameLoading;
-    case ToneMapping: return kToneMapping;
-    case Compression: return kCompression;
-    case ColorTable: return kColorTable;
-    case ColorModel: return kColorModel;
-    case Chroma: return kChroma;
-    case JpegSave: return kJpegSave;
-    case RotationType: return kRotationType;
-    case SizeUnit: return kSizeUnit;
-    case ResizeType: return kResizeType;
-    case ResizeFilter: return kResizeFilter;
-    case FrameKind: return kFrameKind;
-    case WatermarkKind: return kWatermarkKind;
-    case FontStyle: return kFontStyle;
-    case FontEffect: return kFontEffect;
-    case Alignment: return kAlignment;
-    case Boundary: return kBoundary;
-    case Position: return kPosition;
-    case SizeMode: return kSizeMode;
-    case Timestamp: return kTimestamp;
+    case None:
+        return {};
+    case DdsLoad:
+        return kDdsLoad;
+    case RawLoad:
+        return kRawLoad;
+    case FrameLoading:
+        return kFrameLoading;
+    case ToneMapping:
+        return kToneMapping;
+    case Compression:
+        return kCompression;
+    case ColorTable:
+        return kColorTable;
+    case ColorModel:
+        return kColorModel;
+    case Chroma:
+        return kChroma;
+    case JpegSave:
+        return kJpegSave;
+    case RotationType:
+        return kRotationType;
+    case SizeUnit:
+        return kSizeUnit;
+    case ResizeType:
+        return kResizeType;
+    case ResizeFilter:
+        return kResizeFilter;
+    case FrameKind:
+        return kFrameKind;
+    case WatermarkKind:
+        return kWatermarkKind;
+    case FontStyle:
+        return kFontStyle;
+    case FontEffect:
+        return kFontEffect;
+    case Alignment:
+        return kAlignment;
+    case Boundary:
+        return kBoundary;
+    case Position:
+        return kPosition;
+    case SizeMode:
+        return kSizeMode;
+    case Timestamp:
+        return kTimestamp;
     }
     return {};
 }

@@ -40,10 +40,10 @@ enum class KeywordTable {
 // One option that writes a setting. Settings are named by their config.ini group and key
 // and resolved through the settings table, so this table holds no field of its own.
 struct OptionDef {
-    std::string_view word;    // upper-case option word with its leading "--"
+    std::string_view word; // upper-case option word with its leading "--"
     OptionClass valueClass;
-    KeywordTable table;       // keyword options only
-    std::string_view group;   // setting written
+    KeywordTable table;     // keyword options only
+    std::string_view group; // setting written
     std::string_view key;
     int flagValue;            // the fixed value a flag option stores
     std::string_view alsoKey; // setting of the same group switched on first, or empty

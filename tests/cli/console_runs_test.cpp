@@ -170,7 +170,8 @@ RunResult Spawn(const std::string& program, const std::vector<std::string>& args
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -224,7 +225,7 @@ RunResult Spawn(const std::string& program, const std::vector<std::string>& args
 // A temporary folder with the inputs every case may use and a program folder of its own,
 // so that relative output folders resolve somewhere the test controls.
 class CaseFolder {
-public:
+  public:
     CaseFolder() {
         std::string pattern = (fs::temp_directory_path() / "millconv-cli-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
@@ -264,7 +265,7 @@ public:
     std::string Tmp() const { return root_.string(); }
     std::string Prog() const { return (root_ / "prog").string() + "/"; }
 
-private:
+  private:
     fs::path root_;
 };
 
@@ -318,7 +319,7 @@ TEST_P(ConsoleRun, MatchesGoldenOutput) {
 // -p waits for a key only when stdin is a terminal, and only when it came before the
 // failing option.
 class PauseOnTerminal : public testing::Test {
-protected:
+  protected:
     // Starts the program with stdin on a new terminal; stdout goes to /dev/null.
     pid_t Start(const std::vector<std::string>& args) {
         if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
@@ -398,13 +399,14 @@ TEST_F(PauseOnTerminal, DoesNotWaitWhenTheFailingOptionTookIt) {
     EXPECT_EQ(status, 1);
 }
 
-
 INSTANTIATE_TEST_SUITE_P(Cases, ConsoleRun, testing::ValuesIn(CaseNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
                              std::replace_if(
                                  name.begin(), name.end(),
-                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                                 [](char c) {
+                                     return !std::isalnum(static_cast<unsigned char>(c));
+                                 },
                                  '_');
                              return name;
                          });

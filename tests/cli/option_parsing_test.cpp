@@ -147,7 +147,7 @@ TEST(OptionTableRows, EveryRowNamesAFittingSetting) {
 }
 
 class ParseLoop : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         BuildInputCatalogue();
         BuildOutputCatalogue();
@@ -166,11 +166,12 @@ TEST_F(ParseLoop, SettingsAndAlsoSets) {
     EXPECT_EQ(gSettings.transform.doImageResize, 0); // a unit never switches resizing on
     EXPECT_EQ(gSettings.transform.imageWidthUnit, 1);
 
-    EXPECT_EQ(Parse({"--width=50", "--png-compression=zlib9", "--wm-text-size=5",
-                     "--wm-image=\"/tmp/w m.png\"", "--no-subfolders", "--fr-solid-top-color=FF0000",
-                     "--gamma=2.5", "--png-interlaced=0", "--jpg-save-as=PROGRESSIVE"})
-                  .error,
-              "");
+    EXPECT_EQ(
+        Parse({"--width=50", "--png-compression=zlib9", "--wm-text-size=5",
+               "--wm-image=\"/tmp/w m.png\"", "--no-subfolders", "--fr-solid-top-color=FF0000",
+               "--gamma=2.5", "--png-interlaced=0", "--jpg-save-as=PROGRESSIVE"})
+            .error,
+        "");
     EXPECT_EQ(gSettings.transform.doImageResize, 1);
     EXPECT_EQ(gSettings.transform.imageWidth, 50);
     EXPECT_EQ(gSettings.output.pngCompression, 3);
@@ -186,7 +187,8 @@ TEST_F(ParseLoop, SettingsAndAlsoSets) {
     EXPECT_EQ(gSettings.output.jpgSaveAs, 3);
 
     // A later option overrides an earlier one; 8-bit settings keep their low 8 bits.
-    EXPECT_EQ(Parse({"--wm-text=x", "--rotation=90", "--rotation=-45", "--threshold=300"}).error, "");
+    EXPECT_EQ(Parse({"--wm-text=x", "--rotation=90", "--rotation=-45", "--threshold=300"}).error,
+              "");
     EXPECT_EQ(gSettings.watermark.doWatermark, 1);
     EXPECT_EQ(gSettings.transform.imageRotation, -45);
     EXPECT_EQ(gSettings.adjustment.imageThreshold, 300);
@@ -233,8 +235,8 @@ TEST_F(ParseLoop, FirstErrorEndsTheLoop) {
 }
 
 TEST_F(ParseLoop, ProfileKeysInFileOrderAtTheirPlace) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("millconv-profile-" + std::to_string(getpid()) + ".ini");
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("millconv-profile-" + std::to_string(getpid()) + ".ini");
     {
         std::ofstream out(path, std::ios::binary);
         out << "\xEF\xBB\xBF\r\n[CLI]\r\n--Tga-Compression =  rle \r\n--jpg-quality=\r\n"
@@ -243,7 +245,7 @@ TEST_F(ParseLoop, ProfileKeysInFileOrderAtTheirPlace) {
     }
     EXPECT_EQ(Parse({"--jpg-quality=50", "--profile=" + path.string(), "--width=40"}).error, "");
     EXPECT_EQ(gSettings.output.tgaCompression, 1);
-    EXPECT_EQ(gSettings.output.jpgQuality, 0); // an empty profile value converts to 0
+    EXPECT_EQ(gSettings.output.jpgQuality, 0);     // an empty profile value converts to 0
     EXPECT_EQ(gSettings.watermark.text, "\"hi\""); // only blanks are removed
     EXPECT_EQ(gSettings.transform.doImageFlipVertical, 1);
     EXPECT_EQ(gSettings.transform.imageWidth, 40);
