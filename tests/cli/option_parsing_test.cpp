@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "app/job_state.h"
+#include "cli/command_line.h"
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
@@ -232,6 +233,15 @@ TEST_F(ParseLoop, FirstErrorEndsTheLoop) {
     EXPECT_EQ(Parse({"--profile"}).error, "Incorrect number of parameters");
     EXPECT_EQ(Parse({"--profile=\"\""}).error, "Invalid profile file");
     EXPECT_EQ(Parse({"--profile=/nonexistent/p.ini"}).error, "Invalid profile file");
+}
+
+// Without -i nothing is printed and the window mode follows, whatever else was given.
+TEST_F(ParseLoop, WindowModeFollowsWithoutInput) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunCommandLine({}), std::nullopt);
+    EXPECT_EQ(RunCommandLine({"-o", "/tmp/out", "--width=5", "photo.png"}), std::nullopt);
+    EXPECT_EQ(RunCommandLine({"-i=/tmp/a.png"}), std::nullopt); // the unknown option -I=...
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(ParseLoop, ProfileKeysInFileOrderAtTheirPlace) {
