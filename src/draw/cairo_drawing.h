@@ -22,14 +22,18 @@ public:
 
     int32_t Width() const override { return cairo_image_surface_get_width(surface_); }
     int32_t Height() const override { return cairo_image_surface_get_height(surface_); }
-    void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride) const override;
+    void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const override;
 
     cairo_surface_t* Surface() const { return surface_; }
+    // True while the image is still fully transparent as created: nothing drawn on it yet.
+    bool Pristine() const { return pristine_; }
+    void MarkDrawn() { pristine_ = false; }
     // Pixel row y of the surface (native-endian premultiplied ARGB words).
     uint32_t* Row(int32_t y) const;
 
 private:
     cairo_surface_t* surface_;
+    bool pristine_ = true;
 };
 
 // A font description plus the decorations Pango keeps as attributes.
@@ -62,6 +66,7 @@ bool AddPathSegments(cairo_t* cr, std::string_view segments);
 // metric-compatible alias.
 bool FontFamilyInstalled(const char* family);
 
-std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, PangoFontMap* fontMap);
+// The painter asks for the font map only when it first handles text.
+std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap);
 
 } // namespace millconv

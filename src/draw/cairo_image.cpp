@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace millconv {
@@ -44,18 +45,34 @@ uint32_t* CairoImage::Row(int32_t y) const {
     return reinterpret_cast<uint32_t*>(data + std::ptrdiff_t(y) * cairo_image_surface_get_stride(surface_));
 }
 
-void CairoImage::CopyRgba(uint8_t* dest, std::ptrdiff_t destStride) const {
+void CairoImage::CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const {
     cairo_surface_flush(surface_);
     const int32_t width = Width();
     const int32_t height = Height();
+    const int first = order == ByteOrder::Rgba ? 0 : 2;
+    const int third = 2 - first;
     for (int32_t y = 0; y < height; ++y) {
         const uint32_t* row = Row(y);
         uint8_t* out = dest + std::ptrdiff_t(y) * destStride;
         for (int32_t x = 0; x < width; ++x, out += 4) {
-            const DrawColor c = UnpremultiplyPixel(row[x]);
-            out[0] = c.red;
+            const uint32_t pixel = row[x];
+            const uint32_t alpha = pixel >> 24;
+            // Frames and marks are mostly clear or opaque: those need no division.
+            if (alpha == 0) {
+                std::memset(out, 0, 4);
+                continue;
+            }
+            if (alpha == 255) {
+                out[first] = uint8_t(pixel >> 16);
+                out[1] = uint8_t(pixel >> 8);
+                out[third] = uint8_t(pixel);
+                out[3] = 255;
+                continue;
+            }
+            const DrawColor c = UnpremultiplyPixel(pixel);
+            out[first] = c.red;
             out[1] = c.green;
-            out[2] = c.blue;
+            out[third] = c.blue;
             out[3] = c.alpha;
         }
     }
@@ -65,8 +82,12 @@ namespace {
 
 class CairoDrawing final : public Drawing {
 public:
-    CairoDrawing() : fontMap_(pango_cairo_font_map_new()) {}
-    ~CairoDrawing() override { g_object_unref(fontMap_); }
+    CairoDrawing() = default;
+    ~CairoDrawing() override {
+        if (fontMap_ != nullptr) {
+            g_object_unref(fontMap_);
+        }
+    }
     CairoDrawing(const CairoDrawing&) = delete;
     CairoDrawing& operator=(const CairoDrawing&) = delete;
 
@@ -79,29 +100,33 @@ public:
                 std::fill(row, row + width, pixel);
             }
             cairo_surface_mark_dirty(image->Surface());
+            image->MarkDrawn();
         }
         return image;
     }
 
     std::unique_ptr<DrawImage> ImageFromRgba(int32_t width, int32_t height, const uint8_t* source,
-                                             std::ptrdiff_t sourceStride) override {
+                                             std::ptrdiff_t sourceStride, ByteOrder order) override {
         auto image = NewImage(width, height);
         if (!image || source == nullptr) {
             return nullptr;
         }
+        const int first = order == ByteOrder::Rgba ? 0 : 2;
+        const int third = 2 - first;
         for (int32_t y = 0; y < height; ++y) {
             const uint8_t* in = source + std::ptrdiff_t(y) * sourceStride;
             uint32_t* row = image->Row(y);
             for (int32_t x = 0; x < width; ++x, in += 4) {
-                row[x] = PremultiplyColor({in[0], in[1], in[2], in[3]});
+                row[x] = PremultiplyColor({in[first], in[1], in[third], in[3]});
             }
         }
         cairo_surface_mark_dirty(image->Surface());
+        image->MarkDrawn();
         return image;
     }
 
     std::unique_ptr<Painter> StartDrawing(DrawImage& image) override {
-        return CreateCairoPainter(static_cast<CairoImage&>(image), fontMap_);
+        return CreateCairoPainter(static_cast<CairoImage&>(image), [this] { return FontMap(); });
     }
 
     std::unique_ptr<DrawFont> LoadFont(const FontRequest& request) override {
@@ -134,7 +159,16 @@ private:
         return std::make_unique<CairoImage>(surface);
     }
 
-    PangoFontMap* fontMap_;
+    // Made on first use: starting it reads the whole fontconfig configuration, which frames
+    // and pictures never need.
+    PangoFontMap* FontMap() {
+        if (fontMap_ == nullptr) {
+            fontMap_ = pango_cairo_font_map_new();
+        }
+        return fontMap_;
+    }
+
+    PangoFontMap* fontMap_ = nullptr;
 };
 
 } // namespace

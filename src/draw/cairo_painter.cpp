@@ -35,13 +35,11 @@ PangoContext* NewTextContext(PangoFontMap* fontMap, cairo_t* cr, bool antialias)
 
 class CairoPainter final : public Painter {
 public:
-    CairoPainter(CairoImage& image, PangoFontMap* fontMap)
-        : image_(image), fontMap_(fontMap), cr_(cairo_create(image.Surface())) {
-        g_object_ref(fontMap_);
-    }
+    CairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap)
+        : image_(image), fontMap_(std::move(fontMap)), cr_(cairo_create(image.Surface())) {}
 
     ~CairoPainter() override {
-        while (layers_ > 0) {
+        while (!layers_.empty()) {
             EndLayer();
         }
         if (plainContext_ != nullptr) {
@@ -55,7 +53,6 @@ public:
         }
         cairo_destroy(cr_);
         cairo_surface_flush(image_.Surface());
-        g_object_unref(fontMap_);
     }
 
     CairoPainter(const CairoPainter&) = delete;
@@ -74,19 +71,27 @@ public:
         SetSourceColor(cr_, color);
     }
 
+    // A layer opened on an untouched image blends onto nothing: merging it would copy it
+    // unchanged, so it is drawn straight onto the image and the full-size group is saved.
     void BeginLayer() override {
-        cairo_push_group(cr_);
-        ++layers_;
+        const bool direct = layers_.empty() && image_.Pristine() && mode_ == DrawMode::Blend;
+        if (!direct) {
+            cairo_push_group(cr_);
+        }
+        layers_.push_back(direct);
     }
 
     void EndLayer() override {
-        if (layers_ == 0) {
+        if (layers_.empty()) {
             return;
         }
-        --layers_;
-        cairo_pop_group_to_source(cr_);
-        cairo_paint(cr_);
-        SetSourceColor(cr_, color_);
+        const bool direct = layers_.back();
+        layers_.pop_back();
+        if (!direct) {
+            cairo_pop_group_to_source(cr_);
+            cairo_paint(cr_);
+            SetSourceColor(cr_, color_);
+        }
     }
 
     void AddRectangle(double x, double y, double width, double height) override {
@@ -95,9 +100,15 @@ public:
 
     bool AddPathText(std::string_view segments) override { return AddPathSegments(cr_, segments); }
 
-    void FillPath() override { cairo_fill(cr_); }
+    void FillPath() override {
+        image_.MarkDrawn();
+        cairo_fill(cr_);
+    }
 
-    void FillAll() override { cairo_paint(cr_); }
+    void FillAll() override {
+        image_.MarkDrawn();
+        cairo_paint(cr_);
+    }
 
     void MoveTo(double x, double y) override {
         cursorX_ = x;
@@ -112,6 +123,7 @@ public:
         if (x < 0 || y < 0 || x >= width || y >= height) {
             return;
         }
+        image_.MarkDrawn();
         cairo_surface_flush(image_.Surface());
         const uint32_t target = image_.Row(y)[x];
         const uint32_t replacement = PremultiplyColor(color);
@@ -153,6 +165,7 @@ public:
 
     void PaintImage(const DrawImage& image, int32_t x, int32_t y, uint8_t constantAlpha) override {
         const auto& source = static_cast<const CairoImage&>(image);
+        image_.MarkDrawn();
         if (mode_ == DrawMode::Filter && filter_ != nullptr) {
             PaintFiltered(source, x, y, constantAlpha);
             return;
@@ -193,6 +206,7 @@ public:
         if (!layout) {
             return;
         }
+        image_.MarkDrawn();
         PangoRectangle logical{};
         pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
         SetSourceColor(cr_, backColor);
@@ -220,6 +234,7 @@ public:
         if (!layout) {
             return;
         }
+        image_.MarkDrawn();
         cairo_move_to(cr_, cursorX_, cursorY_);
         pango_cairo_show_layout(cr_, layout.get());
         cairo_new_path(cr_);
@@ -232,7 +247,7 @@ private:
         }
         PangoContext*& context = antialias ? vectorContext_ : plainContext_;
         if (context == nullptr) {
-            context = NewTextContext(fontMap_, cr_, antialias);
+            context = NewTextContext(fontMap_(), cr_, antialias);
         }
         LayoutHolder layout(pango_layout_new(context));
         pango_layout_set_font_description(layout.get(), font_);
@@ -280,7 +295,7 @@ private:
     }
 
     CairoImage& image_;
-    PangoFontMap* fontMap_;
+    std::function<PangoFontMap*()> fontMap_;
     cairo_t* cr_;
     PangoContext* plainContext_ = nullptr;
     PangoContext* vectorContext_ = nullptr;
@@ -290,15 +305,15 @@ private:
     DrawMode mode_ = DrawMode::Blend;
     PixelFilter filter_ = nullptr;
     DrawColor color_{0, 0, 0, 255};
-    int layers_ = 0;
+    std::vector<bool> layers_; // open layers; true for one drawn straight onto the image
     double cursorX_ = 0.0;
     double cursorY_ = 0.0;
 };
 
 } // namespace
 
-std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, PangoFontMap* fontMap) {
-    return std::make_unique<CairoPainter>(image, fontMap);
+std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap) {
+    return std::make_unique<CairoPainter>(image, std::move(fontMap));
 }
 
 } // namespace millconv

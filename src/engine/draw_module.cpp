@@ -32,20 +32,8 @@ void* OpenModule(std::string& error) {
 }
 
 // FreeImage keeps 32-bit pixels as B, G, R, A bytes on little-endian machines and R, G, B, A
-// on big-endian ones; the drawing layer always speaks R, G, B, A.
-void SwapRedBlue(FIBITMAP* bitmap) {
-    if constexpr (FI_RGBA_RED == 0) {
-        return;
-    }
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    for (unsigned y = 0; y < height; ++y) {
-        BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
-        for (unsigned x = 0; x < width; ++x, pixel += 4) {
-            std::swap(pixel[0], pixel[2]);
-        }
-    }
-}
+// on big-endian ones.
+constexpr ByteOrder kFreeImageOrder = FI_RGBA_RED == 0 ? ByteOrder::Rgba : ByteOrder::Bgra;
 
 } // namespace
 
@@ -89,8 +77,7 @@ Bitmap BitmapFromDrawImage(const DrawImage& image) {
     }
     // FreeImage stores the bottom row first: start at the top row and walk down in memory.
     const std::ptrdiff_t pitch = FreeImage_GetPitch(bitmap.get());
-    image.CopyRgba(FreeImage_GetScanLine(bitmap.get(), height - 1), -pitch);
-    SwapRedBlue(bitmap.get());
+    image.CopyRgba(FreeImage_GetScanLine(bitmap.get(), height - 1), -pitch, kFreeImageOrder);
     return bitmap;
 }
 
@@ -102,7 +89,6 @@ std::unique_ptr<DrawImage> DrawImageFromBitmap(Drawing& drawing, FIBITMAP* bitma
     if (!rgba) {
         return nullptr;
     }
-    SwapRedBlue(rgba.get());
     if (!keepAlpha) {
         // 32-bit files without transparency may hold anything in their fourth byte.
         const unsigned width = FreeImage_GetWidth(rgba.get());
@@ -116,7 +102,8 @@ std::unique_ptr<DrawImage> DrawImageFromBitmap(Drawing& drawing, FIBITMAP* bitma
     const int32_t height = int32_t(FreeImage_GetHeight(rgba.get()));
     const std::ptrdiff_t pitch = FreeImage_GetPitch(rgba.get());
     return drawing.ImageFromRgba(int32_t(FreeImage_GetWidth(rgba.get())), height,
-                                 FreeImage_GetScanLine(rgba.get(), height - 1), -pitch);
+                                 FreeImage_GetScanLine(rgba.get(), height - 1), -pitch,
+                                 kFreeImageOrder);
 }
 
 } // namespace millconv

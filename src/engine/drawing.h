@@ -28,6 +28,10 @@ enum class DrawMode {
     Filter,      // images are drawn through the installed per-pixel filter
 };
 
+// Byte order of handed-over pixels: un-premultiplied 8-bit RGBA, either as R, G, B, A bytes or
+// as B, G, R, A (FreeImage's order on little-endian machines).
+enum class ByteOrder { Rgba, Bgra };
+
 // Per-pixel filter: gets the source pixel (its alpha already scaled by the draw's constant
 // alpha) and the destination pixel, returns the pixel to store.
 using PixelFilter = DrawColor (*)(DrawColor source, DrawColor target);
@@ -57,7 +61,7 @@ public:
 
     // Hands the pixels over as un-premultiplied 8-bit RGBA: row r (top row 0) is written at
     // dest + r * destStride (the stride may be negative for bottom-up targets), 4 bytes a pixel.
-    virtual void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride) const = 0;
+    virtual void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const = 0;
 };
 
 // A font selected by name; kept by its owner as long as it is used.
@@ -122,7 +126,8 @@ public:
     // An image from un-premultiplied RGBA rows laid out as in DrawImage::CopyRgba.
     virtual std::unique_ptr<DrawImage> ImageFromRgba(int32_t width, int32_t height,
                                                      const uint8_t* source,
-                                                     std::ptrdiff_t sourceStride) = 0;
+                                                     std::ptrdiff_t sourceStride,
+                                                     ByteOrder order) = 0;
     virtual std::unique_ptr<Painter> StartDrawing(DrawImage& image) = 0;
 
     // nullptr when no installed font has the family or a metric-compatible alias of it, or the

@@ -100,16 +100,19 @@ Bitmap ApplyFrame(Bitmap bitmap) {
             return bitmap;
         }
     }
-    auto composition = drawing->CreateImage(width, height);
-    if (!composition) {
-        return bitmap;
-    }
-    {
+    // The frame at its opacity on a transparent composition canvas. At full opacity that
+    // draw is an exact copy, so the frame canvas itself is handed over.
+    const int32_t opacity = std::clamp(frame.solidOpacity, 0, 255);
+    std::unique_ptr<DrawImage> composition;
+    if (opacity != 255) {
+        composition = drawing->CreateImage(width, height);
+        if (!composition) {
+            return bitmap;
+        }
         auto painter = drawing->StartDrawing(*composition);
-        const int32_t opacity = std::clamp(frame.solidOpacity, 0, 255);
         painter->PaintImage(*canvas, 0, 0, uint8_t(opacity));
     }
-    Bitmap frameBitmap = BitmapFromDrawImage(*composition);
+    Bitmap frameBitmap = BitmapFromDrawImage(composition ? *composition : *canvas);
     if (!frameBitmap) {
         return bitmap;
     }

@@ -92,7 +92,7 @@ protected:
 
     static DrawColor PixelOf(const DrawImage& image, int x, int y) {
         std::vector<uint8_t> rgba(std::size_t(image.Width()) * image.Height() * 4);
-        image.CopyRgba(rgba.data(), image.Width() * 4);
+        image.CopyRgba(rgba.data(), image.Width() * 4, ByteOrder::Rgba);
         const uint8_t* p = &rgba[(std::size_t(y) * image.Width() + x) * 4];
         return {p[0], p[1], p[2], p[3]};
     }
@@ -104,8 +104,13 @@ constexpr DrawColor kOpaqueRed{255, 0, 0, 255};
 
 TEST_F(DrawingLayerTest, HandsOverStraightAlpha) {
     const uint8_t pixels[] = {200, 100, 50, 255, 200, 100, 50, 128, 200, 100, 50, 0};
-    auto image = drawing_->ImageFromRgba(3, 1, pixels, sizeof pixels);
+    auto image = drawing_->ImageFromRgba(3, 1, pixels, sizeof pixels, ByteOrder::Rgba);
     ASSERT_TRUE(image);
+    uint8_t bgra[12] = {};
+    image->CopyRgba(bgra, sizeof bgra, ByteOrder::Bgra);
+    EXPECT_EQ(bgra[0], 50);
+    EXPECT_EQ(bgra[2], 200);
+    EXPECT_EQ(bgra[3], 255);
     EXPECT_EQ(PixelOf(*image, 0, 0), (DrawColor{200, 100, 50, 255}));
     const DrawColor half = PixelOf(*image, 1, 0);
     EXPECT_EQ(half.alpha, 128);
@@ -158,6 +163,31 @@ TEST_F(DrawingLayerTest, PathTextsFillWhatTheyDescribe) {
     }
     EXPECT_EQ(PixelOf(*other, 3, 15), kOpaqueRed);
     EXPECT_EQ(PixelOf(*other, 3, 5).alpha, 0);
+}
+
+TEST_F(DrawingLayerTest, LayersMergeOntoWhatIsAlreadyDrawn) {
+    for (bool drawnBefore : {false, true}) {
+        SCOPED_TRACE(drawnBefore ? "drawn image" : "fresh image");
+        auto image = drawing_->CreateImage(8, 8);
+        auto painter = drawing_->StartDrawing(*image);
+        if (drawnBefore) {
+            painter->SetColor({0, 0, 255, 255});
+            painter->AddRectangle(0, 0, 4, 8);
+            painter->FillPath();
+        }
+        painter->BeginLayer();
+        painter->SetColor({255, 0, 0, 255});
+        painter->AddRectangle(2, 0, 6, 8);
+        painter->FillPath();
+        painter->SetColor({0, 255, 0, 255});
+        painter->AddRectangle(6, 0, 2, 8);
+        painter->FillPath();
+        painter->EndLayer();
+        painter.reset();
+        EXPECT_EQ(PixelOf(*image, 0, 0), (drawnBefore ? DrawColor{0, 0, 255, 255} : DrawColor{}));
+        EXPECT_EQ(PixelOf(*image, 3, 0), kOpaqueRed);
+        EXPECT_EQ(PixelOf(*image, 7, 0), (DrawColor{0, 255, 0, 255}));
+    }
 }
 
 TEST_F(DrawingLayerTest, ModesFloodFillAndFilter) {
