@@ -70,8 +70,11 @@ class Parser {
             outcome_.pause = true;
         } else if (const OptionDef* option = FindOption(word)) {
             HandleSettingOption(*option);
+        } else if (word.starts_with("-")) {
+            // Ignored, but a typo must not pass unnoticed: the caller warns on stderr.
+            outcome_.unknownOptions.push_back(parameters_[index_]);
         }
-        // Anything else, options or not, is ignored.
+        // Parameters that are no options at all are ignored.
     }
 
     // -i, -o and -c: the job record field they write is target.
@@ -262,6 +265,9 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters) {
     }
 
     const ParseOutcome outcome = ParseParameters(parameters);
+    for (const std::string& unknown : outcome.unknownOptions) {
+        PrintErrorLine("millconv: unknown option ignored: " + unknown);
+    }
     if (!outcome.error.empty()) {
         SetConsoleTitle(AppTitle());
         PrintLine("Error: " + outcome.error);

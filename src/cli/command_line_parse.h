@@ -10,6 +10,7 @@ struct ParseOutcome {
     std::string error; // first parameter error; empty when parsing succeeded
     bool quiet = false;
     bool pause = false;
+    std::vector<std::string> unknownOptions; // option words that matched nothing, as given
 };
 
 // Applies every parameter in order to the settings record and the job record. The first

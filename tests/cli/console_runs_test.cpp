@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
@@ -37,6 +38,7 @@ const fs::path kBrokenImage = fs::path(MILLCONV_CORPUS_DIR) / "libpng-testpngs/c
 //   == args          one program parameter per line (blanks kept)
 //   == exit          the expected exit status
 //   == stdout        the expected stdout lines, compared exactly
+//   == stderr        the expected stderr lines, compared exactly (unchecked when absent)
 //   == cwd           working folder of the run (default: the case's temporary folder)
 //   == file PATH     a file written before the run, with the section's lines
 //   == exists        paths that must exist after the run
@@ -46,6 +48,7 @@ struct Case {
     std::vector<std::string> args;
     int exitStatus = 0;
     std::vector<std::string> stdoutLines;
+    std::optional<std::vector<std::string>> stderrLines;
     std::string cwd;
     std::vector<std::pair<std::string, std::vector<std::string>>> files;
     std::vector<std::string> exists;
@@ -76,6 +79,13 @@ Case ReadCase(const fs::path& path) {
         } else if (section == "stdout") {
             if (!line.empty()) { // the program never prints an empty line; " " is kept
                 result.stdoutLines.push_back(line);
+            }
+        } else if (section == "stderr") {
+            if (!result.stderrLines) {
+                result.stderrLines.emplace();
+            }
+            if (!line.empty()) {
+                result.stderrLines->push_back(line);
             }
         } else if (section == "cwd") {
             result.cwd = line;
@@ -283,35 +293,42 @@ std::vector<std::string> CaseNames() {
 class ConsoleRun : public testing::TestWithParam<std::string> {};
 
 TEST_P(ConsoleRun, MatchesGoldenOutput) {
-    const Case spec = ReadCase(kCaseFolder / (GetParam() + ".case"));
+    const Case want = ReadCase(kCaseFolder / (GetParam() + ".case"));
     CaseFolder folder;
     const std::map<std::string, std::string> values = {{"{tmp}", folder.Tmp()},
                                                        {"{prog}", folder.Prog()}};
-    for (const auto& [path, lines] : spec.files) {
+    for (const auto& [path, lines] : want.files) {
         std::ofstream out(Expand(path, values), std::ios::binary);
         for (const std::string& line : lines) {
             out << Expand(line, values) << '\n';
         }
     }
     std::vector<std::string> args;
-    for (const std::string& arg : spec.args) {
+    for (const std::string& arg : want.args) {
         args.push_back(Expand(arg, values));
     }
-    const std::string cwd = spec.cwd.empty() ? folder.Tmp() : Expand(spec.cwd, values);
+    const std::string cwd = want.cwd.empty() ? folder.Tmp() : Expand(want.cwd, values);
 
     const RunResult run = Spawn(folder.Prog() + "millconv", args, cwd, folder.Tmp());
 
     ASSERT_FALSE(run.timedOut) << "the run did not end";
     std::vector<std::string> expected;
-    for (const std::string& line : spec.stdoutLines) {
+    for (const std::string& line : want.stdoutLines) {
         expected.push_back(Expand(line, values));
     }
     EXPECT_EQ(SplitLines(run.out), expected) << "stderr: " << run.err;
-    EXPECT_EQ(run.exitStatus, spec.exitStatus) << "stderr: " << run.err;
-    for (const std::string& path : spec.exists) {
+    EXPECT_EQ(run.exitStatus, want.exitStatus) << "stderr: " << run.err;
+    if (want.stderrLines) {
+        std::vector<std::string> expectedErrors;
+        for (const std::string& line : *want.stderrLines) {
+            expectedErrors.push_back(Expand(line, values));
+        }
+        EXPECT_EQ(SplitLines(run.err), expectedErrors);
+    }
+    for (const std::string& path : want.exists) {
         EXPECT_TRUE(fs::exists(Expand(path, values))) << path;
     }
-    for (const std::string& path : spec.absent) {
+    for (const std::string& path : want.absent) {
         EXPECT_FALSE(fs::exists(Expand(path, values))) << path;
     }
 }
