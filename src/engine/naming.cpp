@@ -5,6 +5,7 @@
 #include "settings/settings.h"
 
 #include <array>
+#include <cstdio>
 #include <ctime>
 #include <cwctype>
 #include <functional>
@@ -108,7 +109,9 @@ std::string FiveCharacters(int32_t number) {
 }
 
 std::string TwoDigits(int value) {
-    return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
 }
 
 std::tm LocalNow() {

@@ -1,9 +1,12 @@
 // Safe save: write to a temporary file beside the target, rename into place on success.
 #include "engine/save.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <random>
+#include <ctime>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,12 +55,21 @@ std::string FolderPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// Creates a fresh hidden temporary file in folder; -1 when none can be made.
+// Creates a fresh hidden temporary file in folder; -1 when none can be made. The name only
+// needs to be unlikely to exist (O_EXCL settles clashes), so a clock-and-counter mix will do:
+// seeding a random device costs more than a small conversion's whole save.
 int CreateTemporary(const std::string& folder, std::string& tempPath) {
-    static thread_local std::mt19937 generator{std::random_device{}()};
+    static std::atomic<uint64_t> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(generator()));
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^
+                       (static_cast<uint64_t>(::getpid()) << 32) ^
+                       (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+        mix ^= mix >> 29;
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, "%012llx",
+                      static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFull));
         tempPath = folder + ".millconv-" + suffix + ".tmp";
         // 0666 under the umask: the same mode a plainly created output file would get.
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -99,7 +111,9 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
         ::unlink(tempPath.c_str());
         return false;
     }
-    std::setvbuf(sink.file, nullptr, _IOFBF, 1 << 16);
+    // glibc ignores a size without a buffer; large writes save system calls on big images.
+    std::vector<char> buffer(1 << 16);
+    std::setvbuf(sink.file, buffer.data(), _IOFBF, buffer.size());
 
     FreeImageIO io{};
     io.read_proc = ReadProc;
