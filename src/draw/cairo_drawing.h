@@ -22,7 +22,8 @@ public:
 
     int32_t Width() const override { return cairo_image_surface_get_width(surface_); }
     int32_t Height() const override { return cairo_image_surface_get_height(surface_); }
-    void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const override;
+    void CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStride,
+                  ByteOrder order) const override;
 
     cairo_surface_t* Surface() const { return surface_; }
     // True while the image is still fully transparent as created: nothing drawn on it yet.

@@ -45,16 +45,19 @@ uint32_t* CairoImage::Row(int32_t y) const {
     return reinterpret_cast<uint32_t*>(data + std::ptrdiff_t(y) * cairo_image_surface_get_stride(surface_));
 }
 
-void CairoImage::CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const {
+void CairoImage::CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStride,
+                          ByteOrder order) const {
     cairo_surface_flush(surface_);
-    const int32_t width = Width();
-    const int32_t height = Height();
+    const int32_t left = std::max(area.x, 0);
+    const int32_t top = std::max(area.y, 0);
+    const int32_t right = std::min<int64_t>(int64_t(area.x) + area.width, Width());
+    const int32_t bottom = std::min<int64_t>(int64_t(area.y) + area.height, Height());
     const int first = order == ByteOrder::Rgba ? 0 : 2;
     const int third = 2 - first;
-    for (int32_t y = 0; y < height; ++y) {
+    for (int32_t y = top; y < bottom; ++y) {
         const uint32_t* row = Row(y);
-        uint8_t* out = dest + std::ptrdiff_t(y) * destStride;
-        for (int32_t x = 0; x < width; ++x, out += 4) {
+        uint8_t* out = dest + std::ptrdiff_t(y - area.y) * destStride + std::ptrdiff_t(left - area.x) * 4;
+        for (int32_t x = left; x < right; ++x, out += 4) {
             const uint32_t pixel = row[x];
             const uint32_t alpha = pixel >> 24;
             // Frames and marks are mostly clear or opaque: those need no division.
@@ -144,6 +147,17 @@ public:
         const double pixels = request.pointSize * 96.0 / 72.0;
         pango_font_description_set_absolute_size(description, std::round(pixels * PANGO_SCALE));
         return std::make_unique<PangoDrawFont>(description, request.underline, request.strikeOut);
+    }
+
+    void WarmUpText(const DrawFont& font, std::string_view sample) override {
+        auto image = NewImage(1, 1);
+        if (!image) {
+            return;
+        }
+        auto painter = StartDrawing(*image);
+        painter->SetFont(font);
+        painter->MeasureText(sample);
+        painter->VectorTextWidth(sample);
     }
 
 private:

@@ -16,7 +16,9 @@ namespace {
 std::mutex gDrawingMutex;
 std::string gModulePathOverride;
 bool gLoadTried = false;
-std::unique_ptr<Drawing> gDrawing;
+// Never deleted: the module is never unloaded, and a font warm-up thread may still use the
+// layer while the process ends.
+Drawing* gDrawing = nullptr;
 
 void* OpenModule(std::string& error) {
     if (gModulePathOverride.empty()) {
@@ -40,7 +42,7 @@ constexpr ByteOrder kFreeImageOrder = FI_RGBA_RED == 0 ? ByteOrder::Rgba : ByteO
 Drawing* GetDrawing() {
     std::lock_guard<std::mutex> lock(gDrawingMutex);
     if (gLoadTried) {
-        return gDrawing.get();
+        return gDrawing;
     }
     gLoadTried = true;
     std::string error;
@@ -50,16 +52,16 @@ Drawing* GetDrawing() {
         if (create == nullptr) {
             error = std::string("millconv: the drawing module lacks ") + kCreateDrawingSymbol;
         } else {
-            gDrawing.reset(create());
-            if (!gDrawing) {
+            gDrawing = create();
+            if (gDrawing == nullptr) {
                 error = "millconv: the drawing module did not start";
             }
         }
     }
-    if (!gDrawing) {
+    if (gDrawing == nullptr) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }
-    return gDrawing.get();
+    return gDrawing;
 }
 
 void SetDrawModulePath(const std::string& path) {
@@ -68,17 +70,41 @@ void SetDrawModulePath(const std::string& path) {
 }
 
 Bitmap BitmapFromDrawImage(const DrawImage& image) {
-    const int32_t width = image.Width();
-    const int32_t height = image.Height();
-    Bitmap bitmap(FreeImage_Allocate(width, height, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                     FI_RGBA_BLUE_MASK));
+    return BitmapFromDrawImage(image, {0, 0, image.Width(), image.Height()});
+}
+
+Bitmap BitmapFromDrawImage(const DrawImage& image, PixelRect area) {
+    if (area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0 ||
+        int64_t(area.x) + area.width > image.Width() || int64_t(area.y) + area.height > image.Height()) {
+        return {};
+    }
+    Bitmap bitmap(FreeImage_Allocate(area.width, area.height, 32, FI_RGBA_RED_MASK,
+                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
     if (!bitmap) {
         return {};
     }
     // FreeImage stores the bottom row first: start at the top row and walk down in memory.
     const std::ptrdiff_t pitch = FreeImage_GetPitch(bitmap.get());
-    image.CopyRgba(FreeImage_GetScanLine(bitmap.get(), height - 1), -pitch, kFreeImageOrder);
+    image.CopyRgba(area, FreeImage_GetScanLine(bitmap.get(), area.height - 1), -pitch,
+                   kFreeImageOrder);
     return bitmap;
+}
+
+bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int32_t x, int32_t y) {
+    const int64_t width = FreeImage_GetWidth(overlay);
+    const int64_t height = FreeImage_GetHeight(overlay);
+    if (x < 0 || y < 0 || width == 0 || height == 0 || x + width > FreeImage_GetWidth(image) ||
+        y + height > FreeImage_GetHeight(image)) {
+        return false;
+    }
+    // Outside the overlay the canvas would be fully transparent, and compositing transparent
+    // pixels gives back the image's own, so only the covered area needs the work.
+    Bitmap under(FreeImage_Copy(image, x, y, int(x + width), int(y + height)));
+    if (!under) {
+        return false;
+    }
+    Bitmap blended(FreeImage_Composite(overlay, FALSE, nullptr, under.get()));
+    return blended && FreeImage_Paste(image, blended.get(), x, y, 256);
 }
 
 std::unique_ptr<DrawImage> DrawImageFromBitmap(Drawing& drawing, FIBITMAP* bitmap, bool keepAlpha) {

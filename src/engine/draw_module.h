@@ -21,8 +21,17 @@ Drawing* GetDrawing();
 // in another folder). Takes effect only before the first GetDrawing.
 void SetDrawModulePath(const std::string& path);
 
-// A 32-bit FreeImage bitmap with the image's pixels and alpha; empty when it cannot be made.
+// A 32-bit FreeImage bitmap with the pixels and alpha of the image (or of an area inside it);
+// empty when it cannot be made.
 Bitmap BitmapFromDrawImage(const DrawImage& image);
+Bitmap BitmapFromDrawImage(const DrawImage& image, PixelRect area);
+
+// Lays a 32-bit overlay with alpha over the image with its top-left corner at (x, y), in
+// place, by FreeImage_Composite of just the area it covers: the pixels are those of
+// compositing an image-sized transparent canvas holding the overlay, while the image keeps its
+// resolution and metadata. False, and the image unchanged, when the overlay does not lie
+// wholly inside the image (where FreeImage_Paste would refuse it) or a step fails.
+bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int32_t x, int32_t y);
 
 // A drawing image with a bitmap's pixels, keeping its alpha or made opaque; nullptr when the
 // bitmap cannot be converted.

@@ -46,6 +46,14 @@ struct FontRequest {
     bool strikeOut = false;
 };
 
+// A rectangle of pixels, origin top left.
+struct PixelRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
 // 2D text metrics: advance width and line height in whole pixels.
 struct TextSize {
     int32_t width = 0;
@@ -59,9 +67,11 @@ public:
     virtual int32_t Width() const = 0;
     virtual int32_t Height() const = 0;
 
-    // Hands the pixels over as un-premultiplied 8-bit RGBA: row r (top row 0) is written at
-    // dest + r * destStride (the stride may be negative for bottom-up targets), 4 bytes a pixel.
-    virtual void CopyRgba(uint8_t* dest, std::ptrdiff_t destStride, ByteOrder order) const = 0;
+    // Hands the pixels of an area over as un-premultiplied 8-bit RGBA: the area's row r is
+    // written at dest + r * destStride (the stride may be negative for bottom-up targets), 4
+    // bytes a pixel. The part of the area outside the image is not written.
+    virtual void CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStride,
+                          ByteOrder order) const = 0;
 };
 
 // A font selected by name; kept by its owner as long as it is used.
@@ -133,6 +143,11 @@ public:
     // nullptr when no installed font has the family or a metric-compatible alias of it, or the
     // size is not positive; a name met only by the generic fallback font does not count.
     virtual std::unique_ptr<DrawFont> LoadFont(const FontRequest& request) = 0;
+
+    // Loads what drawing text with the font needs (font files, shaping, layout machinery) by
+    // laying out a sample, so that the first text drawn later starts at once. May run on
+    // another thread while images are drawn, but not while text is drawn or measured.
+    virtual void WarmUpText(const DrawFont& font, std::string_view sample) = 0;
 };
 
 // The module exports `extern "C" millconv::Drawing* MillconvCreateDrawing()`: a new drawing

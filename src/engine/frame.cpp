@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/draw_module.h"
 #include "engine/rotate.h"
@@ -66,6 +67,31 @@ bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Fra
     return parsed;
 }
 
+// Disjoint areas that hold every pixel the shapes can touch: each shape stays within T rows of
+// the top, B of the bottom, L columns of the left or R of the right edge. The rest of the
+// canvas is transparent, so laying only these areas over the image gives the same pixels as
+// laying the whole canvas.
+std::vector<PixelRect> FrameBands(int32_t w, int32_t h, const Settings::Frame& frame) {
+    auto clampTo = [](int64_t value, int64_t limit) { return int32_t(std::clamp<int64_t>(value, 0, limit)); };
+    const int32_t topEnd = clampTo(frame.solidTop, h);
+    const int32_t bottomStart = std::max(topEnd, clampTo(int64_t(h) - frame.solidBottom, h));
+    const int32_t leftEnd = clampTo(frame.solidLeft, w);
+    const int32_t rightStart = std::max(leftEnd, clampTo(int64_t(w) - frame.solidRight, w));
+    const std::vector<PixelRect> candidates = {
+        {0, 0, w, topEnd},
+        {0, bottomStart, w, h - bottomStart},
+        {0, topEnd, leftEnd, bottomStart - topEnd},
+        {rightStart, topEnd, w - rightStart, bottomStart - topEnd},
+    };
+    std::vector<PixelRect> bands;
+    for (const PixelRect& band : candidates) {
+        if (band.width > 0 && band.height > 0) {
+            bands.push_back(band);
+        }
+    }
+    return bands;
+}
+
 } // namespace
 
 Bitmap ApplyFrame(Bitmap bitmap) {
@@ -112,12 +138,19 @@ Bitmap ApplyFrame(Bitmap bitmap) {
         auto painter = drawing->StartDrawing(*composition);
         painter->PaintImage(*canvas, 0, 0, uint8_t(opacity));
     }
-    Bitmap frameBitmap = BitmapFromDrawImage(composition ? *composition : *canvas);
-    if (!frameBitmap) {
-        return bitmap;
+    const DrawImage& drawn = composition ? *composition : *canvas;
+    const std::vector<PixelRect> bands = FrameBands(width, height, frame);
+    std::vector<Bitmap> pieces;
+    for (const PixelRect& band : bands) {
+        pieces.push_back(BitmapFromDrawImage(drawn, band));
+        if (!pieces.back()) {
+            return bitmap;
+        }
     }
-    Bitmap result(FreeImage_Composite(frameBitmap.get(), FALSE, nullptr, bitmap.get()));
-    return result ? std::move(result) : std::move(bitmap);
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        CompositeOnto(bitmap.get(), pieces[i].get(), bands[i].x, bands[i].y);
+    }
+    return bitmap;
 }
 
 } // namespace millconv

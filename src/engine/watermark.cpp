@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "engine/draw_module.h"
 #include "engine/naming.h"
@@ -19,6 +20,21 @@ namespace {
 // The run's font: loaded and freed by the starter on its thread, read by the worker while the
 // starter waits for it.
 std::unique_ptr<DrawFont> gWatermarkFont;
+
+// Font files and the text machinery load on a helper thread while the run decodes its input;
+// text drawing waits for it first.
+struct WarmUpThread {
+    std::thread thread;
+    void Join() {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+    ~WarmUpThread() { Join(); }
+};
+WarmUpThread gFontWarmUp;
+
+void WaitForFontWarmUp() { gFontWarmUp.Join(); }
 
 constexpr std::string_view kLineBreak = "%eol%";
 
@@ -101,6 +117,7 @@ int32_t LineX(int32_t alignment, int32_t boxWidth, int32_t lineWidth, int32_t pa
 }
 
 Bitmap RenderTextBlock(Drawing& drawing) {
+    WaitForFontWarmUp();
     if (!gWatermarkFont) {
         return {};
     }
@@ -334,21 +351,15 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
     place.x += int32_t(fx);
     place.y += int32_t(fy);
 
-    Bitmap canvas(FreeImage_AllocateT(FIT_BITMAP, int(w), int(h), int(FreeImage_GetBPP(mark.get()))));
-    if (!canvas) {
-        return bitmap;
-    }
-    // A mark that does not fit where it was placed is refused by the paste: the image stays
-    // as it is.
-    if (!FreeImage_Paste(canvas.get(), mark.get(), place.x, place.y, 256)) {
-        return bitmap;
-    }
-    Bitmap result(FreeImage_Composite(canvas.get(), FALSE, nullptr, bitmap.get()));
-    return result ? std::move(result) : std::move(bitmap);
+    // The mark goes onto a transparent canvas of the image's size, which is then laid over the
+    // image; a mark that does not fit where it was placed is refused by the paste, leaving the
+    // image as it is. Compositing just the covered area gives the same pixels.
+    CompositeOnto(bitmap.get(), mark.get(), place.x, place.y);
+    return bitmap;
 }
 
 bool LoadWatermarkFont() {
-    gWatermarkFont.reset();
+    FreeWatermarkFont();
     Drawing* drawing = GetDrawing();
     if (drawing == nullptr) {
         return false;
@@ -362,10 +373,23 @@ bool LoadWatermarkFont() {
     request.underline = wm.fontEffect == 1;
     request.strikeOut = wm.fontEffect == 2;
     gWatermarkFont = drawing->LoadFont(request);
-    return gWatermarkFont != nullptr;
+    if (!gWatermarkFont) {
+        return false;
+    }
+    // A thread that cannot start only costs the time it would have saved.
+    try {
+        gFontWarmUp.thread = std::thread([drawing, font = gWatermarkFont.get(), sample = wm.text] {
+            drawing->WarmUpText(*font, sample);
+        });
+    } catch (const std::system_error&) {
+    }
+    return true;
 }
 
-void FreeWatermarkFont() { gWatermarkFont.reset(); }
+void FreeWatermarkFont() {
+    WaitForFontWarmUp();
+    gWatermarkFont.reset();
+}
 
 bool WatermarkFontLoaded() { return gWatermarkFont != nullptr; }
 

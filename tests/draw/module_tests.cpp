@@ -82,6 +82,36 @@ TEST_F(LazyModuleTest, MissingModuleFailsTheFileWithOneLine) {
         ::testing::ExitedWithCode(0), "^millconv: cannot load module [^\n]*no-such-module.so[^\n]*\n$");
 }
 
+TEST(CompositeOntoTest, MatchesCompositingAFullTransparentCanvas) {
+    Bitmap image(FreeImage_Allocate(50, 40, 24));
+    Bitmap overlay(FreeImage_Allocate(20, 10, 32));
+    unsigned seed = 7;
+    auto next = [&seed] { return BYTE((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 150; ++x) {
+            FreeImage_GetScanLine(image.get(), y)[x] = next();
+        }
+    }
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            FreeImage_GetScanLine(overlay.get(), y)[x] = next();
+        }
+    }
+    Bitmap canvas(FreeImage_AllocateT(FIT_BITMAP, 50, 40, 32));
+    ASSERT_TRUE(FreeImage_Paste(canvas.get(), overlay.get(), 7, 5, 256));
+    Bitmap expected(FreeImage_Composite(canvas.get(), FALSE, nullptr, image.get()));
+
+    Bitmap actual(FreeImage_Clone(image.get()));
+    ASSERT_TRUE(CompositeOnto(actual.get(), overlay.get(), 7, 5));
+    EXPECT_TRUE(SameImage(actual.get(), expected.get()));
+
+    // Where the paste would refuse, nothing changes.
+    for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {31, 0}, {0, 31}}) {
+        EXPECT_FALSE(CompositeOnto(actual.get(), overlay.get(), x, y));
+    }
+    EXPECT_TRUE(SameImage(actual.get(), expected.get()));
+}
+
 class DrawingLayerTest : public DrawTest {
 protected:
     void SetUp() override {
@@ -92,7 +122,7 @@ protected:
 
     static DrawColor PixelOf(const DrawImage& image, int x, int y) {
         std::vector<uint8_t> rgba(std::size_t(image.Width()) * image.Height() * 4);
-        image.CopyRgba(rgba.data(), image.Width() * 4, ByteOrder::Rgba);
+        image.CopyRgba({0, 0, image.Width(), image.Height()}, rgba.data(), image.Width() * 4, ByteOrder::Rgba);
         const uint8_t* p = &rgba[(std::size_t(y) * image.Width() + x) * 4];
         return {p[0], p[1], p[2], p[3]};
     }
@@ -107,7 +137,7 @@ TEST_F(DrawingLayerTest, HandsOverStraightAlpha) {
     auto image = drawing_->ImageFromRgba(3, 1, pixels, sizeof pixels, ByteOrder::Rgba);
     ASSERT_TRUE(image);
     uint8_t bgra[12] = {};
-    image->CopyRgba(bgra, sizeof bgra, ByteOrder::Bgra);
+    image->CopyRgba({0, 0, 3, 1}, bgra, sizeof bgra, ByteOrder::Bgra);
     EXPECT_EQ(bgra[0], 50);
     EXPECT_EQ(bgra[2], 200);
     EXPECT_EQ(bgra[3], 255);
