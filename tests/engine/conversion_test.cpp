@@ -175,12 +175,6 @@ TEST_F(ConversionTest, UnreadableInputsFailWithoutOutput) {
     EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
 }
 
-TEST_F(ConversionTest, MissingOutputFolderFailsCleanly) {
-    gJob.outputFolder = folder_ / "not-there/";
-    EXPECT_FALSE(Convert(Gradient(4, 4).get()));
-    EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
-}
-
 TEST_F(ConversionTest, RecordsSizeAfterGeometryAndOverwritesEarlierOutput) {
     gSettings.transform.doImageRotation = 1;
     gSettings.transform.imageRotation = 90;

@@ -88,16 +88,6 @@ TEST(ResizeTargetTest, PixelsPercentAndUnknownUnits) {
     EXPECT_EQ(ResizeTarget(50, 2, 1000), 0);
 }
 
-TEST_F(GeometryTest, ResizeFilterFollowsTheAlgorithmSetting) {
-    const FREE_IMAGE_FILTER expected[] = {FILTER_BOX,        FILTER_BILINEAR, FILTER_BSPLINE,
-                                          FILTER_BICUBIC,    FILTER_CATMULLROM,
-                                          FILTER_LANCZOS3,   FILTER_BICUBIC};
-    for (int setting = 0; setting < 7; ++setting) {
-        gSettings.transform.imageResizeAlgorithm = static_cast<int8_t>(setting);
-        EXPECT_EQ(ResizeFilter(), expected[setting]) << setting;
-    }
-}
-
 class ResizeTest : public EngineTest {
 protected:
     void SetUp() override {
@@ -159,20 +149,6 @@ TEST_F(ResizeTest, LargeImagesOnlyNeverEnlarges) {
     EXPECT_EQ(Resized(1000, 500), std::make_pair(800u, 600u)); // larger in one direction
     gSettings.transform.imageResizeType = 0;
     EXPECT_EQ(Resized(640, 480), std::make_pair(800u, 600u));
-}
-
-TEST_F(GeometryTest, FlipsInPlace) {
-    gSettings.transform.doImageFlipHorizontal = 1;
-    gSettings.transform.doImageFlipVertical = 1;
-    Bitmap bitmap = Gradient(10, 8);
-    const RGBQUAD corner = PixelOf(bitmap.get(), 9, 7);
-    FIBITMAP* raw = bitmap.get();
-    Bitmap flipped = ApplyFlip(std::move(bitmap));
-    EXPECT_EQ(flipped.get(), raw);
-    const RGBQUAD moved = PixelOf(flipped.get(), 0, 0);
-    EXPECT_EQ(moved.rgbRed, corner.rgbRed);
-    EXPECT_EQ(moved.rgbGreen, corner.rgbGreen);
-    EXPECT_EQ(moved.rgbBlue, corner.rgbBlue);
 }
 
 TEST_F(GeometryTest, EmptyBitmapsPassThrough) {
