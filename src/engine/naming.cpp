@@ -10,6 +10,10 @@
 #include <cwctype>
 #include <functional>
 
+#include <langinfo.h>
+#include <locale.h>
+#include <wctype.h>
+
 namespace millconv {
 
 namespace {
@@ -96,8 +100,32 @@ std::string MapText(std::string_view text, wint_t (*firstMap)(wint_t), wint_t (*
     return out;
 }
 
-wint_t Upper(wint_t c) { return std::towupper(c); }
-wint_t Lower(wint_t c) { return std::towlower(c); }
+// The case tables of the user's locale (LANG, LC_CTYPE, LC_ALL), without touching the
+// process-wide locale. File names are UTF-8 here, so a locale without UTF-8 (plain "C")
+// gives way to C.UTF-8, which still maps letters beyond ASCII.
+locale_t CaseLocale() {
+    static const locale_t locale = [] {
+        locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+        if (user != nullptr && std::string_view(nl_langinfo_l(CODESET, user)) == "UTF-8") {
+            return user;
+        }
+        if (user != nullptr) {
+            freelocale(user);
+        }
+        return newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    }();
+    return locale;
+}
+
+wint_t Upper(wint_t c) {
+    const locale_t locale = CaseLocale();
+    return locale != nullptr ? towupper_l(c, locale) : std::towupper(c);
+}
+
+wint_t Lower(wint_t c) {
+    const locale_t locale = CaseLocale();
+    return locale != nullptr ? towlower_l(c, locale) : std::towlower(c);
+}
 
 // A number right-aligned in five characters padded with '0'; longer ones keep their first five.
 std::string FiveCharacters(int32_t number) {

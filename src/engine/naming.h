@@ -27,8 +27,8 @@ std::string StripExtension(std::string_view name);
 // lie below it (or either is empty).
 std::string RelativeSubfolder(std::string_view inputPath, std::string_view baseFolder);
 
-// Case mapping of UTF-8 text with the C library's current locale (LC_CTYPE); bytes that
-// are not valid UTF-8 are kept.
+// Case mapping of UTF-8 text with the case tables of the user's locale (C.UTF-8 when that
+// locale has no UTF-8); bytes that are not valid UTF-8 are kept.
 std::string ToUpperText(std::string_view text);
 std::string ToLowerText(std::string_view text);
 // First character upper case, the rest lower case.
