@@ -206,9 +206,29 @@ const std::array<Placeholder, 18>& Placeholders() {
 
 } // namespace
 
-std::string ToUpperText(std::string_view text) { return MapText(text, Upper, Upper); }
+namespace {
 
-std::string ToLowerText(std::string_view text) { return MapText(text, Lower, Lower); }
+// True when text is plain ASCII without letters in [first, last]: no locale maps such text
+// in that direction, so the locale tables need not be loaded at all (the common case of the
+// default naming template).
+bool AsciiWithout(std::string_view text, char first, char last) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80 || (c >= first && c <= last)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string ToUpperText(std::string_view text) {
+    return AsciiWithout(text, 'a', 'z') ? std::string(text) : MapText(text, Upper, Upper);
+}
+
+std::string ToLowerText(std::string_view text) {
+    return AsciiWithout(text, 'A', 'Z') ? std::string(text) : MapText(text, Lower, Lower);
+}
 
 std::string ToTitleText(std::string_view text) { return MapText(text, Upper, Lower); }
 
