@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <system_error>
 #include <thread>
 
 namespace millconv {
@@ -134,10 +135,16 @@ bool StartConversionWorker() {
     }
     ResetProgress();
     gWorkerFinished = false;
-    gWorker = std::thread([] {
-        ConversionWorker();
+    try {
+        gWorker = std::thread([] {
+            ConversionWorker();
+            gWorkerFinished = true;
+        });
+    } catch (const std::system_error&) {
+        // No thread could be made (resource limits): the run cannot start.
         gWorkerFinished = true;
-    });
+        return false;
+    }
     return true;
 }
 
@@ -178,7 +185,8 @@ std::string ShortenMiddle(std::string_view text, int n) {
     }
     const long keep = std::max(0L, (static_cast<long>(n) - 3) / 2);
     const size_t headEnd = starts[static_cast<size_t>(keep)];
-    const size_t tailStart = keep == 0 ? text.size() : starts[starts.size() - static_cast<size_t>(keep)];
+    const size_t tailStart =
+        keep == 0 ? text.size() : starts[starts.size() - static_cast<size_t>(keep)];
     return std::string(text.substr(0, headEnd)) + "..." + std::string(text.substr(tailStart));
 }
 

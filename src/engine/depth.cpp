@@ -34,7 +34,8 @@ bool HasDepth(FIBITMAP* bitmap, int depth, std::string_view extension) {
 }
 
 Bitmap To24Bits(Bitmap bitmap) {
-    if (FreeImage_GetImageType(bitmap.get()) == FIT_BITMAP && FreeImage_GetBPP(bitmap.get()) == 24) {
+    if (FreeImage_GetImageType(bitmap.get()) == FIT_BITMAP &&
+        FreeImage_GetBPP(bitmap.get()) == 24) {
         return bitmap;
     }
     return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));

@@ -15,8 +15,7 @@ namespace millconv {
 namespace {
 
 // A setting value mapped through a table of flags; unknown values give 0.
-template <size_t N>
-int32_t FlagOf(int32_t value, const std::array<int32_t, N>& flags) {
+template <size_t N> int32_t FlagOf(int32_t value, const std::array<int32_t, N>& flags) {
     if (value < 0 || static_cast<size_t>(value) >= N) {
         return 0;
     }
@@ -63,24 +62,24 @@ int32_t SaveFlagsForFormat(std::string_view extension) {
         const int32_t chroma = FlagOf(
             output.jpgChroma, std::array<int32_t, 4>{JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422,
                                                      JPEG_SUBSAMPLING_420, JPEG_SUBSAMPLING_411});
-        const int32_t saveAs = FlagOf(
-            output.jpgSaveAs,
-            std::array<int32_t, 4>{0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE});
+        const int32_t saveAs =
+            FlagOf(output.jpgSaveAs,
+                   std::array<int32_t, 4>{0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE});
         return quality | chroma | saveAs;
     }
     if (extension == "png") {
-        const int32_t compression = FlagOf(
-            output.pngCompression,
-            std::array<int32_t, 4>{PNG_Z_NO_COMPRESSION, PNG_Z_BEST_SPEED,
-                                   PNG_Z_DEFAULT_COMPRESSION, PNG_Z_BEST_COMPRESSION});
+        const int32_t compression =
+            FlagOf(output.pngCompression,
+                   std::array<int32_t, 4>{PNG_Z_NO_COMPRESSION, PNG_Z_BEST_SPEED,
+                                          PNG_Z_DEFAULT_COMPRESSION, PNG_Z_BEST_COMPRESSION});
         return compression | (output.pngInterlaced != 0 ? PNG_INTERLACED : 0);
     }
     if (extension == "tiff") {
-        const int32_t compression = FlagOf(
-            output.tiffCompression,
-            std::array<int32_t, 9>{TIFF_NONE, TIFF_CCITTFAX3, TIFF_CCITTFAX4, TIFF_PACKBITS,
-                                   TIFF_DEFLATE, TIFF_ADOBE_DEFLATE, TIFF_LZW, TIFF_JPEG,
-                                   TIFF_LOGLUV});
+        const int32_t compression =
+            FlagOf(output.tiffCompression,
+                   std::array<int32_t, 9>{TIFF_NONE, TIFF_CCITTFAX3, TIFF_CCITTFAX4, TIFF_PACKBITS,
+                                          TIFF_DEFLATE, TIFF_ADOBE_DEFLATE, TIFF_LZW, TIFF_JPEG,
+                                          TIFF_LOGLUV});
         return compression | (output.tiffColorModel == 1 ? TIFF_CMYK : 0);
     }
     if (extension == "webp") {

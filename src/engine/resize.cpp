@@ -39,8 +39,7 @@ Bitmap ApplyResize(Bitmap bitmap, int32_t width, int32_t height) {
     if (!bitmap || transform.doImageResize == 0) {
         return bitmap;
     }
-    const int32_t targetWidth =
-        ResizeTarget(transform.imageWidth, transform.imageWidthUnit, width);
+    const int32_t targetWidth = ResizeTarget(transform.imageWidth, transform.imageWidthUnit, width);
     const int32_t targetHeight =
         ResizeTarget(transform.imageHeight, transform.imageHeightUnit, height);
     if (targetWidth <= 0 || targetHeight <= 0) {

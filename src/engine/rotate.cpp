@@ -95,8 +95,8 @@ Bitmap ApplyRotation(Bitmap bitmap) {
         return Bitmap(FreeImage_Rotate(bitmap.get(), angle, &back));
     }
     if (transform.imageRotationType == 1) {
-        return Bitmap(FreeImage_RotateEx(bitmap.get(), angle, 0.0, 0.0, width / 2.0, height / 2.0,
-                                         FALSE));
+        return Bitmap(
+            FreeImage_RotateEx(bitmap.get(), angle, 0.0, 0.0, width / 2.0, height / 2.0, FALSE));
     }
     return bitmap;
 }

@@ -12,7 +12,7 @@ namespace millconv::test {
 namespace {
 
 class BatchTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         ClearInputSet();

@@ -11,7 +11,7 @@ namespace millconv::test {
 namespace {
 
 class ConversionTest : public EngineTest {
-protected:
+  protected:
     // Saves bitmap as input.png and converts it.
     bool Convert(FIBITMAP* bitmap, const std::string& name = "input.png") {
         gJob.currentInput = input_ / name;

@@ -79,7 +79,7 @@ int ExpectedDepth(int sourceDepth) {
 }
 
 class CorpusTest : public EngineTest {
-protected:
+  protected:
     // Converts one corpus file and compares the TGA with the reference pixels.
     void CheckConversion(const std::string& path) {
         SCOPED_TRACE(path);

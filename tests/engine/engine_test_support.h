@@ -10,15 +10,17 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace millconv::test {
 
 // A fresh folder below the system temporary folder, removed with everything in it.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "millconv-engine-XXXXXX").string();
@@ -35,13 +37,13 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Console defaults, a TGA job and a reset job record for every test.
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetDefaultSettings(true);
         ResetJobState();

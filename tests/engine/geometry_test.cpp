@@ -89,7 +89,7 @@ TEST(ResizeTargetTest, PixelsPercentAndUnknownUnits) {
 }
 
 class ResizeTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         gSettings.transform.doImageResize = 1;

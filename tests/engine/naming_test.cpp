@@ -9,7 +9,7 @@ namespace millconv::test {
 namespace {
 
 class NamingTest : public EngineTest {
-protected:
+  protected:
     std::string NameFor(const std::string& mask, const std::string& input) {
         gSettings.advanced.filenameMask = mask;
         gJob.currentInput = "/home/user/images/" + input;
