@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include <dlfcn.h>
@@ -13,19 +15,30 @@ namespace millconv {
 
 namespace {
 
-std::mutex gDrawingMutex;
-std::string gModulePathOverride;
-bool gLoadTried = false;
-// Never deleted: the module is never unloaded, and a font warm-up thread may still use the
-// layer while the process ends.
-Drawing* gDrawing = nullptr;
+// The layer and the helper thread that may use it, in one object so that the thread is
+// joined before the layer goes at process exit (the module itself stays loaded).
+struct DrawingState {
+    std::mutex mutex;
+    std::string modulePathOverride;
+    bool loadTried = false;
+    std::unique_ptr<Drawing> drawing;
+    std::thread warmUp;
+
+    void JoinWarmUp() {
+        if (warmUp.joinable()) {
+            warmUp.join();
+        }
+    }
+    ~DrawingState() { JoinWarmUp(); }
+};
+DrawingState gState;
 
 // Lazy binding: the drawing libraries bring thousands of symbols of which a run uses few, and
 // resolving them all up front is a measurable part of a framed conversion. The test suite
 // opens the module with RTLD_NOW, so an unresolved symbol still fails there.
 void* OpenModule(std::string& error) {
-    const std::string path = gModulePathOverride.empty() ? FindModule(kDrawModuleFile)
-                                                         : gModulePathOverride;
+    const std::string path = gState.modulePathOverride.empty() ? FindModule(kDrawModuleFile)
+                                                               : gState.modulePathOverride;
     if (path.empty()) {
         error = std::string("millconv: module ") + kDrawModuleFile +
                 " not found beside the program or in " + MILLCONV_MODULE_DIR;
@@ -46,11 +59,11 @@ constexpr ByteOrder kFreeImageOrder = FI_RGBA_RED == 0 ? ByteOrder::Rgba : ByteO
 } // namespace
 
 Drawing* GetDrawing() {
-    std::lock_guard<std::mutex> lock(gDrawingMutex);
-    if (gLoadTried) {
-        return gDrawing;
+    std::lock_guard<std::mutex> lock(gState.mutex);
+    if (gState.loadTried) {
+        return gState.drawing.get();
     }
-    gLoadTried = true;
+    gState.loadTried = true;
     std::string error;
     void* module = OpenModule(error);
     if (module != nullptr) {
@@ -58,22 +71,39 @@ Drawing* GetDrawing() {
         if (create == nullptr) {
             error = std::string("millconv: the drawing module lacks ") + kCreateDrawingSymbol;
         } else {
-            gDrawing = create();
-            if (gDrawing == nullptr) {
+            gState.drawing.reset(create());
+            if (!gState.drawing) {
                 error = "millconv: the drawing module did not start";
             }
         }
     }
-    if (gDrawing == nullptr) {
+    if (!gState.drawing) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }
-    return gDrawing;
+    return gState.drawing.get();
 }
 
 void SetDrawModulePath(const std::string& path) {
-    std::lock_guard<std::mutex> lock(gDrawingMutex);
-    gModulePathOverride = path;
+    std::lock_guard<std::mutex> lock(gState.mutex);
+    gState.modulePathOverride = path;
 }
+
+void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample) {
+    Drawing* drawing = GetDrawing();
+    WaitForTextWarmUp();
+    if (drawing == nullptr || !font) {
+        return;
+    }
+    // A thread that cannot start only costs the time it would have saved.
+    try {
+        gState.warmUp = std::thread([drawing, font = std::move(font), sample = std::move(sample)] {
+            drawing->WarmUpText(*font, sample);
+        });
+    } catch (const std::system_error&) {
+    }
+}
+
+void WaitForTextWarmUp() { gState.JoinWarmUp(); }
 
 Bitmap BitmapFromDrawImage(const DrawImage& image) {
     return BitmapFromDrawImage(image, {0, 0, image.Width(), image.Height()});

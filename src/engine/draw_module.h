@@ -21,6 +21,13 @@ Drawing* GetDrawing();
 // in another folder). Takes effect only before the first GetDrawing.
 void SetDrawModulePath(const std::string& path);
 
+// Lays out a sample with the font on a helper thread, so that the font files and the text
+// machinery are loaded while the run decodes its input. Text drawing calls WaitForTextWarmUp
+// first; the helper shares the font, so the font lives until the warm-up ends. Call from the
+// thread that starts runs.
+void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample);
+void WaitForTextWarmUp();
+
 // A 32-bit FreeImage bitmap with the pixels and alpha of the image (or of an area inside it);
 // empty when it cannot be made.
 Bitmap BitmapFromDrawImage(const DrawImage& image);

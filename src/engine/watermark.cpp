@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "engine/draw_module.h"
 #include "engine/naming.h"
@@ -19,22 +17,7 @@ namespace {
 
 // The run's font: loaded and freed by the starter on its thread, read by the worker while the
 // starter waits for it.
-std::unique_ptr<DrawFont> gWatermarkFont;
-
-// Font files and the text machinery load on a helper thread while the run decodes its input;
-// text drawing waits for it first.
-struct WarmUpThread {
-    std::thread thread;
-    void Join() {
-        if (thread.joinable()) {
-            thread.join();
-        }
-    }
-    ~WarmUpThread() { Join(); }
-};
-WarmUpThread gFontWarmUp;
-
-void WaitForFontWarmUp() { gFontWarmUp.Join(); }
+std::shared_ptr<DrawFont> gWatermarkFont;
 
 constexpr std::string_view kLineBreak = "%eol%";
 
@@ -117,7 +100,7 @@ int32_t LineX(int32_t alignment, int32_t boxWidth, int32_t lineWidth, int32_t pa
 }
 
 Bitmap RenderTextBlock(Drawing& drawing) {
-    WaitForFontWarmUp();
+    WaitForTextWarmUp();
     if (!gWatermarkFont) {
         return {};
     }
@@ -376,18 +359,12 @@ bool LoadWatermarkFont() {
     if (!gWatermarkFont) {
         return false;
     }
-    // A thread that cannot start only costs the time it would have saved.
-    try {
-        gFontWarmUp.thread = std::thread([drawing, font = gWatermarkFont.get(), sample = wm.text] {
-            drawing->WarmUpText(*font, sample);
-        });
-    } catch (const std::system_error&) {
-    }
+    WarmUpTextInBackground(gWatermarkFont, wm.text);
     return true;
 }
 
 void FreeWatermarkFont() {
-    WaitForFontWarmUp();
+    WaitForTextWarmUp();
     gWatermarkFont.reset();
 }
 
