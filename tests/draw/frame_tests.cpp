@@ -130,13 +130,10 @@ TEST_F(FrameTest, BordersWiderThanTheImageDrawWithoutFault) {
 
     SetFrame(-5, 70, 0, -3);
     EXPECT_TRUE(ApplyFrame(SolidBitmap(64, 48, kGrey)));
-}
-
-TEST_F(FrameTest, MalformedColourTextsGiveBlack) {
-    SetFrame(4, 4, 4, 4, "F00");
-    Bitmap result = ApplyFrame(SolidBitmap(20, 20, kGrey));
-    ASSERT_TRUE(result);
-    EXPECT_EQ(PixelAt(result.get(), 1, 10), (Rgb{0, 0, 0}));
+    SetFrame(10, 10, 10, 10);
+    Bitmap dot = ApplyFrame(SolidBitmap(1, 1, kGrey));
+    ASSERT_TRUE(dot);
+    EXPECT_EQ(PixelAt(dot.get(), 0, 0), kRed);
 }
 
 } // namespace
