@@ -14,7 +14,7 @@ namespace millconv {
 
 // An ARGB32 (premultiplied) Cairo image surface.
 class CairoImage final : public DrawImage {
-public:
+  public:
     explicit CairoImage(cairo_surface_t* surface) : surface_(surface) {}
     ~CairoImage() override { cairo_surface_destroy(surface_); }
     CairoImage(const CairoImage&) = delete;
@@ -32,14 +32,14 @@ public:
     // Pixel row y of the surface (native-endian premultiplied ARGB words).
     uint32_t* Row(int32_t y) const;
 
-private:
+  private:
     cairo_surface_t* surface_;
     bool pristine_ = true;
 };
 
 // A font description plus the decorations Pango keeps as attributes.
 class PangoDrawFont final : public DrawFont {
-public:
+  public:
     PangoDrawFont(PangoFontDescription* description, bool underline, bool strikeOut)
         : description_(description), underline_(underline), strikeOut_(strikeOut) {}
     ~PangoDrawFont() override { pango_font_description_free(description_); }
@@ -50,7 +50,7 @@ public:
     bool Underline() const { return underline_; }
     bool StrikeOut() const { return strikeOut_; }
 
-private:
+  private:
     PangoFontDescription* description_;
     bool underline_;
     bool strikeOut_;
@@ -68,6 +68,7 @@ bool AddPathSegments(cairo_t* cr, std::string_view segments);
 bool FontFamilyInstalled(const char* family);
 
 // The painter asks for the font map only when it first handles text.
-std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap);
+std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image,
+                                            std::function<PangoFontMap*()> fontMap);
 
 } // namespace millconv

@@ -36,13 +36,16 @@ DrawColor UnpremultiplyPixel(uint32_t pixel) {
     if (a == 255) {
         return {uint8_t(r), uint8_t(g), uint8_t(b), 255};
     }
-    auto straight = [a](uint32_t v) { return uint8_t(std::min<uint32_t>(255, (v * 255 + a / 2) / a)); };
+    auto straight = [a](uint32_t v) {
+        return uint8_t(std::min<uint32_t>(255, (v * 255 + a / 2) / a));
+    };
     return {straight(r), straight(g), straight(b), uint8_t(a)};
 }
 
 uint32_t* CairoImage::Row(int32_t y) const {
     unsigned char* data = cairo_image_surface_get_data(surface_);
-    return reinterpret_cast<uint32_t*>(data + std::ptrdiff_t(y) * cairo_image_surface_get_stride(surface_));
+    return reinterpret_cast<uint32_t*>(data + std::ptrdiff_t(y) *
+                                                  cairo_image_surface_get_stride(surface_));
 }
 
 void CairoImage::CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStride,
@@ -56,7 +59,8 @@ void CairoImage::CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStri
     const int third = 2 - first;
     for (int32_t y = top; y < bottom; ++y) {
         const uint32_t* row = Row(y);
-        uint8_t* out = dest + std::ptrdiff_t(y - area.y) * destStride + std::ptrdiff_t(left - area.x) * 4;
+        uint8_t* out =
+            dest + std::ptrdiff_t(y - area.y) * destStride + std::ptrdiff_t(left - area.x) * 4;
         for (int32_t x = left; x < right; ++x, out += 4) {
             const uint32_t pixel = row[x];
             const uint32_t alpha = pixel >> 24;
@@ -84,7 +88,7 @@ void CairoImage::CopyRgba(PixelRect area, uint8_t* dest, std::ptrdiff_t destStri
 namespace {
 
 class CairoDrawing final : public Drawing {
-public:
+  public:
     CairoDrawing() = default;
     ~CairoDrawing() override {
         if (fontMap_ != nullptr) {
@@ -109,7 +113,8 @@ public:
     }
 
     std::unique_ptr<DrawImage> ImageFromRgba(int32_t width, int32_t height, const uint8_t* source,
-                                             std::ptrdiff_t sourceStride, ByteOrder order) override {
+                                             std::ptrdiff_t sourceStride,
+                                             ByteOrder order) override {
         auto image = NewImage(width, height);
         if (!image || source == nullptr) {
             return nullptr;
@@ -160,7 +165,7 @@ public:
         painter->VectorTextWidth(sample);
     }
 
-private:
+  private:
     static std::unique_ptr<CairoImage> NewImage(int32_t width, int32_t height) {
         if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
             return nullptr;

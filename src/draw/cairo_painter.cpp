@@ -24,7 +24,8 @@ void SetSourceColor(cairo_t* cr, DrawColor c) {
 PangoContext* NewTextContext(PangoFontMap* fontMap, cairo_t* cr, bool antialias) {
     PangoContext* context = pango_font_map_create_context(fontMap);
     cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_antialias(options,
+                                     antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     pango_cairo_context_set_font_options(context, options);
     cairo_font_options_destroy(options);
@@ -34,7 +35,7 @@ PangoContext* NewTextContext(PangoFontMap* fontMap, cairo_t* cr, bool antialias)
 }
 
 class CairoPainter final : public Painter {
-public:
+  public:
     CairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap)
         : image_(image), fontMap_(std::move(fontMap)), cr_(cairo_create(image.Surface())) {}
 
@@ -240,7 +241,7 @@ public:
         cairo_new_path(cr_);
     }
 
-private:
+  private:
     LayoutHolder NewLayout(std::string_view text, bool antialias) {
         if (font_ == nullptr) {
             return nullptr;
@@ -263,7 +264,8 @@ private:
         if (underline_ || strikeOut_) {
             PangoAttrList* attributes = pango_attr_list_new();
             if (underline_) {
-                pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+                pango_attr_list_insert(attributes,
+                                       pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
             }
             if (strikeOut_) {
                 pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
@@ -312,7 +314,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap) {
+std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image,
+                                            std::function<PangoFontMap*()> fontMap) {
     return std::make_unique<CairoPainter>(image, std::move(fontMap));
 }
 

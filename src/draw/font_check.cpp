@@ -32,8 +32,8 @@ bool MatchedFamilyIs(FcPattern* match, const char* family) {
 // families appended to every pattern are weak.
 bool FontFamilyInstalled(const char* family) {
     PatternHolder pattern(FcPatternCreate());
-    if (!pattern || !FcPatternAddString(pattern.get(), FC_FAMILY,
-                                        reinterpret_cast<const FcChar8*>(family))) {
+    if (!pattern ||
+        !FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family))) {
         return false;
     }
     if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) {
@@ -47,15 +47,16 @@ bool FontFamilyInstalled(const char* family) {
     }
     FcValue value;
     FcValueBinding binding = FcValueBindingWeak;
-    for (int i = 0; FcPatternGetWithBinding(pattern.get(), FC_FAMILY, i, &value, &binding) ==
-                    FcResultMatch;
+    for (int i = 0;
+         FcPatternGetWithBinding(pattern.get(), FC_FAMILY, i, &value, &binding) == FcResultMatch;
          ++i) {
         if (value.type != FcTypeString) {
             continue;
         }
         const char* candidate = reinterpret_cast<const char*>(value.u.s);
         const bool requested = strcasecmp(candidate, family) == 0;
-        if ((requested || binding != FcValueBindingWeak) && MatchedFamilyIs(match.get(), candidate)) {
+        if ((requested || binding != FcValueBindingWeak) &&
+            MatchedFamilyIs(match.get(), candidate)) {
             return true;
         }
     }

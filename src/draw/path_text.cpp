@@ -9,12 +9,12 @@ namespace millconv {
 namespace {
 
 class PathReader {
-public:
+  public:
     explicit PathReader(std::string_view text) : text_(text) {}
 
     void SkipSeparators() {
-        while (pos_ < text_.size() && (std::isspace(static_cast<unsigned char>(text_[pos_])) ||
-                                       text_[pos_] == ',')) {
+        while (pos_ < text_.size() &&
+               (std::isspace(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == ',')) {
             ++pos_;
         }
     }
@@ -48,7 +48,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };

@@ -37,8 +37,8 @@ DrawingState gState;
 // resolving them all up front is a measurable part of a framed conversion. The test suite
 // opens the module with RTLD_NOW, so an unresolved symbol still fails there.
 void* OpenModule(std::string& error) {
-    const std::string path = gState.modulePathOverride.empty() ? FindModule(kDrawModuleFile)
-                                                               : gState.modulePathOverride;
+    const std::string path =
+        gState.modulePathOverride.empty() ? FindModule(kDrawModuleFile) : gState.modulePathOverride;
     if (path.empty()) {
         error = std::string("millconv: module ") + kDrawModuleFile +
                 " not found beside the program or in " + MILLCONV_MODULE_DIR;
@@ -67,7 +67,8 @@ Drawing* GetDrawing() {
     std::string error;
     void* module = OpenModule(error);
     if (module != nullptr) {
-        auto create = reinterpret_cast<CreateDrawingFunction>(ModuleSymbol(module, kCreateDrawingSymbol));
+        auto create =
+            reinterpret_cast<CreateDrawingFunction>(ModuleSymbol(module, kCreateDrawingSymbol));
         if (create == nullptr) {
             error = std::string("millconv: the drawing module lacks ") + kCreateDrawingSymbol;
         } else {
@@ -111,7 +112,8 @@ Bitmap BitmapFromDrawImage(const DrawImage& image) {
 
 Bitmap BitmapFromDrawImage(const DrawImage& image, PixelRect area) {
     if (area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0 ||
-        int64_t(area.x) + area.width > image.Width() || int64_t(area.y) + area.height > image.Height()) {
+        int64_t(area.x) + area.width > image.Width() ||
+        int64_t(area.y) + area.height > image.Height()) {
         return {};
     }
     Bitmap bitmap(FreeImage_Allocate(area.width, area.height, 32, FI_RGBA_RED_MASK,

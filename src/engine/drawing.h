@@ -62,7 +62,7 @@ struct TextSize {
 
 // A 32-bit image with alpha owned by the drawing layer.
 class DrawImage {
-public:
+  public:
     virtual ~DrawImage() = default;
     virtual int32_t Width() const = 0;
     virtual int32_t Height() const = 0;
@@ -76,14 +76,14 @@ public:
 
 // A font selected by name; kept by its owner as long as it is used.
 class DrawFont {
-public:
+  public:
     virtual ~DrawFont() = default;
 };
 
 // Drawing on one image; destroying the painter ends drawing and flushes the image.
 // Coordinates are pixels, origin top left. Vector and 2D operations share one painter.
 class Painter {
-public:
+  public:
     virtual ~Painter() = default;
 
     virtual void SetMode(DrawMode mode) = 0;
@@ -126,7 +126,7 @@ public:
 
 // The drawing layer itself.
 class Drawing {
-public:
+  public:
     virtual ~Drawing() = default;
 
     // A width x height image covered with fill (fully transparent by default); nullptr when

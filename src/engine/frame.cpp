@@ -60,8 +60,8 @@ bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Fra
     fillPath("M " + Number(w) + " " + Number(h) + " l -" + Number(w) + " 0 l " + Number(left) +
                  " -" + Number(bottom) + " l " + Number(w - right - left) + " 0 Z",
              bottomColor);
-    fillPath("M 0 " + Number(h) + " l 0 -" + Number(h) + " l " + Number(left) + " " +
-                 Number(top) + " l 0 " + Number(h - bottom - top) + " Z",
+    fillPath("M 0 " + Number(h) + " l 0 -" + Number(h) + " l " + Number(left) + " " + Number(top) +
+                 " l 0 " + Number(h - bottom - top) + " Z",
              leftColor);
     painter.EndLayer();
     return parsed;
@@ -72,7 +72,9 @@ bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Fra
 // canvas is transparent, so laying only these areas over the image gives the same pixels as
 // laying the whole canvas.
 std::vector<PixelRect> FrameBands(int32_t w, int32_t h, const Settings::Frame& frame) {
-    auto clampTo = [](int64_t value, int64_t limit) { return int32_t(std::clamp<int64_t>(value, 0, limit)); };
+    auto clampTo = [](int64_t value, int64_t limit) {
+        return int32_t(std::clamp<int64_t>(value, 0, limit));
+    };
     const int32_t topEnd = clampTo(frame.solidTop, h);
     const int32_t bottomStart = std::max(topEnd, clampTo(int64_t(h) - frame.solidBottom, h));
     const int32_t leftEnd = clampTo(frame.solidLeft, w);
@@ -99,7 +101,8 @@ Bitmap ApplyFrame(Bitmap bitmap) {
     if (frame.doFrame == 0 || !bitmap) {
         return bitmap;
     }
-    if (FreeImage_GetBPP(bitmap.get()) != 24 || FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
+    if (FreeImage_GetBPP(bitmap.get()) != 24 ||
+        FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
         bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
         if (!bitmap) {
             return bitmap;

@@ -55,7 +55,8 @@ Bitmap LoadPicture(const std::string& path, int flags) {
         return {};
     }
     Bitmap picture(FreeImage_Load(format, path.c_str(), flags));
-    if (picture && (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0)) {
+    if (picture &&
+        (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0)) {
         picture.reset();
     }
     return picture;
@@ -156,8 +157,9 @@ Bitmap RenderTextBlock(Drawing& drawing) {
                 int32_t y = padding;
                 for (const std::string& line : layout.lines) {
                     const int32_t lineWidth = painter->MeasureText(line).width;
-                    painter->DrawPlainText(line, LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding),
-                                           y, textColor, backColor);
+                    painter->DrawPlainText(
+                        line, LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding), y,
+                        textColor, backColor);
                     y += layout.lineStep;
                 }
             } else {
@@ -186,7 +188,8 @@ Bitmap RenderTextBlock(Drawing& drawing) {
                 int32_t y = padding;
                 for (const std::string& line : layout.lines) {
                     const auto lineWidth = int32_t(std::lround(painter->VectorTextWidth(line)));
-                    painter->MoveTo(LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding), y);
+                    painter->MoveTo(LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding),
+                                    y);
                     painter->DrawVectorText(line);
                     y += layout.lineStep;
                 }
@@ -235,24 +238,54 @@ struct Placement {
     int32_t y = 0;
 };
 
-Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int64_t wh,
-                         int64_t ox, int64_t oy) {
+Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int64_t wh, int64_t ox,
+                         int64_t oy) {
     int64_t x = 0;
     int64_t y = 0;
     switch (anchor) {
-    case 0: x = ox; y = oy; break;
-    case 1: x = (aw - ww) / 2; y = oy; break;
-    case 2: x = aw - ww - ox; y = oy; break;
-    case 3: x = ox; y = (ah - wh) / 2; break;
-    case 4: x = (aw - ww) / 2; y = (ah - wh) / 2; break;
-    case 5: x = aw - ww - ox; y = (ah - wh) / 2; break;
-    case 6: x = ox; y = ah - wh - oy; break;
-    case 7: x = (aw - ww) / 2; y = ah - wh - oy; break;
-    case 8: x = aw - ww - ox; y = ah - wh - oy; break;
-    default: break;
+    case 0:
+        x = ox;
+        y = oy;
+        break;
+    case 1:
+        x = (aw - ww) / 2;
+        y = oy;
+        break;
+    case 2:
+        x = aw - ww - ox;
+        y = oy;
+        break;
+    case 3:
+        x = ox;
+        y = (ah - wh) / 2;
+        break;
+    case 4:
+        x = (aw - ww) / 2;
+        y = (ah - wh) / 2;
+        break;
+    case 5:
+        x = aw - ww - ox;
+        y = (ah - wh) / 2;
+        break;
+    case 6:
+        x = ox;
+        y = ah - wh - oy;
+        break;
+    case 7:
+        x = (aw - ww) / 2;
+        y = ah - wh - oy;
+        break;
+    case 8:
+        x = aw - ww - ox;
+        y = ah - wh - oy;
+        break;
+    default:
+        break;
     }
     // Out-of-range positions only make the paste refuse, so clamping to int32 changes nothing.
-    auto narrow = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+    auto narrow = [](int64_t v) {
+        return int32_t(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+    };
     return {narrow(x), narrow(y)};
 }
 
@@ -263,7 +296,8 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
-    if (FreeImage_GetBPP(bitmap.get()) != 24 || FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
+    if (FreeImage_GetBPP(bitmap.get()) != 24 ||
+        FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
         bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
         if (!bitmap) {
             return bitmap;
@@ -330,7 +364,8 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
         }
     }
 
-    Placement place = AnchorPosition(text ? wm.textPosition : wm.imagePosition, aw, ah, ww, wh, ox, oy);
+    Placement place =
+        AnchorPosition(text ? wm.textPosition : wm.imagePosition, aw, ah, ww, wh, ox, oy);
     place.x += int32_t(fx);
     place.y += int32_t(fy);
 

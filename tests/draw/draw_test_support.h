@@ -34,10 +34,11 @@ inline const std::string& DrawModulePath() {
 // Console defaults, the module from the build tree, and a private home and cache so that
 // fontconfig never writes into the real home folder.
 class DrawTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         static const std::string home = [] {
-            std::string pattern = (std::filesystem::temp_directory_path() / "millconv-draw-XXXXXX").string();
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "millconv-draw-XXXXXX").string();
             return std::string(mkdtemp(pattern.data()));
         }();
         setenv("HOME", home.c_str(), 1);
@@ -60,13 +61,15 @@ inline Bitmap SolidBitmap(int width, int height, Rgb color, int bpp = 24) {
 // Pixel at (x, y) counted from the top-left corner.
 inline Rgb PixelAt(FIBITMAP* bitmap, int x, int y) {
     RGBQUAD quad{};
-    FreeImage_GetPixelColor(bitmap, unsigned(x), FreeImage_GetHeight(bitmap) - 1 - unsigned(y), &quad);
+    FreeImage_GetPixelColor(bitmap, unsigned(x), FreeImage_GetHeight(bitmap) - 1 - unsigned(y),
+                            &quad);
     return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue};
 }
 
 inline void SetPixel(FIBITMAP* bitmap, int x, int y, Rgb color, int alpha = 255) {
     RGBQUAD quad{BYTE(color.blue), BYTE(color.green), BYTE(color.red), BYTE(alpha)};
-    FreeImage_SetPixelColor(bitmap, unsigned(x), FreeImage_GetHeight(bitmap) - 1 - unsigned(y), &quad);
+    FreeImage_SetPixelColor(bitmap, unsigned(x), FreeImage_GetHeight(bitmap) - 1 - unsigned(y),
+                            &quad);
 }
 
 inline bool Near(const Rgb& a, const Rgb& b, int tolerance) {
@@ -106,7 +109,8 @@ inline Box DifferingBox(FIBITMAP* bitmap, Rgb background) {
 }
 
 inline bool SameImage(FIBITMAP* a, FIBITMAP* b) {
-    if (FreeImage_GetWidth(a) != FreeImage_GetWidth(b) || FreeImage_GetHeight(a) != FreeImage_GetHeight(b)) {
+    if (FreeImage_GetWidth(a) != FreeImage_GetWidth(b) ||
+        FreeImage_GetHeight(a) != FreeImage_GetHeight(b)) {
         return false;
     }
     for (int y = 0; y < int(FreeImage_GetHeight(a)); ++y) {

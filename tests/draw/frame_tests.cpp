@@ -7,7 +7,7 @@ namespace millconv::test {
 namespace {
 
 class FrameTest : public DrawTest {
-protected:
+  protected:
     void SetFrame(int left, int right, int top, int bottom, const char* color = "FF0000") {
         auto& frame = gSettings.frame;
         frame.doFrame = 1;
@@ -15,7 +15,8 @@ protected:
         frame.solidRight = right;
         frame.solidTop = top;
         frame.solidBottom = bottom;
-        frame.solidLeftColor = frame.solidRightColor = frame.solidTopColor = frame.solidBottomColor = color;
+        frame.solidLeftColor = frame.solidRightColor = frame.solidTopColor =
+            frame.solidBottomColor = color;
     }
 };
 
@@ -84,7 +85,8 @@ TEST_F(FrameTest, OpacityBlendsTheBorderWithTheImage) {
     Bitmap result = ApplyFrame(SolidBitmap(40, 40, {0, 0, 200}));
     ASSERT_TRUE(result);
     // Half of red over half of the blue image.
-    EXPECT_TRUE(Near(PixelAt(result.get(), 5, 20), {128, 0, 100}, 2)) << PixelAt(result.get(), 5, 20);
+    EXPECT_TRUE(Near(PixelAt(result.get(), 5, 20), {128, 0, 100}, 2))
+        << PixelAt(result.get(), 5, 20);
     EXPECT_EQ(PixelAt(result.get(), 20, 20), (Rgb{0, 0, 200}));
 }
 

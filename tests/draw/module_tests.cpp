@@ -38,7 +38,7 @@ TEST(DrawModuleFile, LoadsWithEverySymbolResolved) {
 // Each check runs in a freshly started copy of the test program, so nothing loaded by other
 // tests is in its address space.
 class LazyModuleTest : public DrawTest {
-protected:
+  protected:
     void SetUp() override {
         DrawTest::SetUp();
         GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -79,7 +79,8 @@ TEST_F(LazyModuleTest, MissingModuleFailsTheFileWithOneLine) {
             const bool fontFailed = !LoadWatermarkFont();
             std::_Exit(frameFailed && markFailed && fontFailed ? 0 : 1);
         },
-        ::testing::ExitedWithCode(0), "^millconv: cannot load module [^\n]*no-such-module.so[^\n]*\n$");
+        ::testing::ExitedWithCode(0),
+        "^millconv: cannot load module [^\n]*no-such-module.so[^\n]*\n$");
 }
 
 TEST(CompositeOntoTest, MatchesCompositingAFullTransparentCanvas) {
@@ -113,7 +114,7 @@ TEST(CompositeOntoTest, MatchesCompositingAFullTransparentCanvas) {
 }
 
 class DrawingLayerTest : public DrawTest {
-protected:
+  protected:
     void SetUp() override {
         DrawTest::SetUp();
         drawing_ = GetDrawing();
@@ -122,7 +123,8 @@ protected:
 
     static DrawColor PixelOf(const DrawImage& image, int x, int y) {
         std::vector<uint8_t> rgba(std::size_t(image.Width()) * image.Height() * 4);
-        image.CopyRgba({0, 0, image.Width(), image.Height()}, rgba.data(), image.Width() * 4, ByteOrder::Rgba);
+        image.CopyRgba({0, 0, image.Width(), image.Height()}, rgba.data(), image.Width() * 4,
+                       ByteOrder::Rgba);
         const uint8_t* p = &rgba[(std::size_t(y) * image.Width() + x) * 4];
         return {p[0], p[1], p[2], p[3]};
     }
@@ -184,7 +186,7 @@ TEST_F(DrawingLayerTest, PathTextsFillWhatTheyDescribe) {
         painter->SetColor(kOpaqueRed);
         EXPECT_TRUE(painter->AddPathText("M 0 0 l 10 0 l 0 -10 Z"));
         painter->FillPath();
-        EXPECT_FALSE(painter->AddPathText("l 5 5"));  // no current point after the fill
+        EXPECT_FALSE(painter->AddPathText("l 5 5")); // no current point after the fill
         EXPECT_FALSE(painter->AddPathText("M 1 x"));
         EXPECT_FALSE(painter->AddPathText("Q 1 2"));
         // The painter stays usable after refused texts.
@@ -230,7 +232,7 @@ TEST_F(DrawingLayerTest, ModesFloodFillAndFilter) {
         painter->FillPath();
         painter->SetMode(DrawMode::AllChannels);
         painter->FloodFill(1, 1, {0, 0, 255, 40});
-        painter->FloodFill(50, 50, {0, 0, 255, 255});  // outside: nothing
+        painter->FloodFill(50, 50, {0, 0, 255, 255}); // outside: nothing
     }
     EXPECT_EQ(PixelOf(*image, 0, 9), (DrawColor{0, 0, 255, 40}));
     EXPECT_EQ(PixelOf(*image, 5, 5), kOpaqueRed);
@@ -252,7 +254,9 @@ TEST_F(DrawingLayerTest, ModesFloodFillAndFilter) {
     auto source = drawing_->CreateImage(4, 4, {200, 0, 0, 255});
     {
         auto painter = drawing_->StartDrawing(*filtered);
-        painter->SetFilter([](DrawColor s, DrawColor t) { return DrawColor{s.red, t.green, s.alpha, 255}; });
+        painter->SetFilter([](DrawColor s, DrawColor t) {
+            return DrawColor{s.red, t.green, s.alpha, 255};
+        });
         painter->SetMode(DrawMode::Filter);
         painter->PaintImage(*source, 2, 2, 51);
     }
@@ -268,7 +272,7 @@ TEST_F(DrawingLayerTest, FontsMeasureAtNinetySixDpi) {
     auto large = drawing_->LoadFont(request);
     auto image = drawing_->CreateImage(10, 10);
     auto painter = drawing_->StartDrawing(*image);
-    EXPECT_EQ(painter->MeasureText("abc").width, 0);  // no font yet
+    EXPECT_EQ(painter->MeasureText("abc").width, 0); // no font yet
     painter->SetFont(*font);
     const TextSize small = painter->MeasureText("Millconv");
     // 14 pt is 18.67 px; the line adds the font's own ascent and descent to it.
@@ -279,12 +283,16 @@ TEST_F(DrawingLayerTest, FontsMeasureAtNinetySixDpi) {
     const TextSize big = painter->MeasureText("Millconv");
     EXPECT_NEAR(big.width, 2 * small.width, 4);
     // Text that is not valid UTF-8 is still measured.
-    EXPECT_GT(painter->MeasureText("a\xff" "b").width, 0);
+    EXPECT_GT(painter
+                  ->MeasureText("a\xff"
+                                "b")
+                  .width,
+              0);
 
     EXPECT_FALSE(drawing_->LoadFont({"No Such Family Qwxz", 14}));
     EXPECT_FALSE(drawing_->LoadFont({"sans-serif-nonexistent", 14}));
-    EXPECT_TRUE(drawing_->LoadFont({"liberation sans", 14}));  // case does not matter
-    EXPECT_TRUE(drawing_->LoadFont({"Times New Roman", 14}));  // metric alias
+    EXPECT_TRUE(drawing_->LoadFont({"liberation sans", 14})); // case does not matter
+    EXPECT_TRUE(drawing_->LoadFont({"Times New Roman", 14})); // metric alias
 }
 
 } // namespace

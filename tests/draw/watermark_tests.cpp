@@ -37,7 +37,7 @@ Box InkBox(FIBITMAP* bitmap, int top, int bottom) {
 }
 
 class WatermarkTest : public DrawTest {
-protected:
+  protected:
     void TearDown() override { FreeWatermarkFont(); }
 
     // Saves a picture and makes it the watermark image.
@@ -107,7 +107,8 @@ TEST_F(WatermarkTest, WideWatermarkIsCutFromItsLeftPart) {
     EXPECT_EQ(box.y, 450);
     EXPECT_EQ(box.width, 630);
     for (int x : {0, 255, 256, 629}) {
-        EXPECT_EQ(PixelAt(result.get(), x, 455), (Rgb{x & 255, (x >> 8) * 60, 7})) << "column " << x;
+        EXPECT_EQ(PixelAt(result.get(), x, 455), (Rgb{x & 255, (x >> 8) * 60, 7}))
+            << "column " << x;
     }
 }
 
@@ -256,7 +257,8 @@ TEST_F(WatermarkTest, TextExpandsPlaceholdersAndSplitsLines) {
     EXPECT_EQ(ExpandWatermarkText(), "100% sure");
 
     using Lines = std::vector<std::string>;
-    EXPECT_EQ(SplitWatermarkLines("one%EOL%two%eol%three%EoL%"), (Lines{"one", "two", "three", ""}));
+    EXPECT_EQ(SplitWatermarkLines("one%EOL%two%eol%three%EoL%"),
+              (Lines{"one", "two", "three", ""}));
     EXPECT_EQ(SplitWatermarkLines("no break %eo l%"), (Lines{"no break %eo l%"}));
     EXPECT_EQ(SplitWatermarkLines(""), (Lines{""}));
 }
@@ -332,7 +334,8 @@ TEST_F(WatermarkTest, PlainAndAntialiasedTextOpacities) {
         wm.textAntialiasing = int8_t(antialiasing);
         wm.backOpacity = 1;
         Bitmap faint = ApplyWatermark(SolidBitmap(200, 100, kGrey));
-        EXPECT_TRUE(Near(PixelAt(faint.get(), box.x, box.y), kGrey, 2)) << PixelAt(faint.get(), box.x, box.y);
+        EXPECT_TRUE(Near(PixelAt(faint.get(), box.x, box.y), kGrey, 2))
+            << PixelAt(faint.get(), box.x, box.y);
     }
 }
 
