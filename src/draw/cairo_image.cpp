@@ -138,7 +138,10 @@ class CairoDrawing final : public Drawing {
     }
 
     std::unique_ptr<DrawFont> LoadFont(const FontRequest& request) override {
-        if (request.pointSize <= 0 || request.family.empty() ||
+        // Points at 96 DPI, the resolution the sizes were chosen for. A font taller than the
+        // largest image could never be drawn, and FreeType refuses such sizes.
+        const double pixels = request.pointSize * 96.0 / 72.0;
+        if (request.pointSize <= 0 || pixels > kMaxSide || request.family.empty() ||
             !FontFamilyInstalled(request.family.c_str())) {
             return nullptr;
         }
@@ -148,8 +151,6 @@ class CairoDrawing final : public Drawing {
                                           request.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
         pango_font_description_set_style(description,
                                          request.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-        // Points at 96 DPI, the resolution the sizes were chosen for.
-        const double pixels = request.pointSize * 96.0 / 72.0;
         pango_font_description_set_absolute_size(description, std::round(pixels * PANGO_SCALE));
         return std::make_unique<PangoDrawFont>(description, request.underline, request.strikeOut);
     }

@@ -128,7 +128,7 @@ Bitmap BitmapFromDrawImage(const DrawImage& image, PixelRect area) {
     return bitmap;
 }
 
-bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int32_t x, int32_t y) {
+bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int64_t x, int64_t y) {
     const int64_t width = FreeImage_GetWidth(overlay);
     const int64_t height = FreeImage_GetHeight(overlay);
     if (x < 0 || y < 0 || width == 0 || height == 0 || x + width > FreeImage_GetWidth(image) ||
@@ -137,12 +137,12 @@ bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int32_t x, int32_t y) {
     }
     // Outside the overlay the canvas would be fully transparent, and compositing transparent
     // pixels gives back the image's own, so only the covered area needs the work.
-    Bitmap under(FreeImage_Copy(image, x, y, int(x + width), int(y + height)));
+    Bitmap under(FreeImage_Copy(image, int(x), int(y), int(x + width), int(y + height)));
     if (!under) {
         return false;
     }
     Bitmap blended(FreeImage_Composite(overlay, FALSE, nullptr, under.get()));
-    return blended && FreeImage_Paste(image, blended.get(), x, y, 256);
+    return blended && FreeImage_Paste(image, blended.get(), int(x), int(y), 256);
 }
 
 std::unique_ptr<DrawImage> DrawImageFromBitmap(Drawing& drawing, FIBITMAP* bitmap, bool keepAlpha) {

@@ -38,7 +38,7 @@ Bitmap BitmapFromDrawImage(const DrawImage& image, PixelRect area);
 // compositing an image-sized transparent canvas holding the overlay, while the image keeps its
 // resolution and metadata. False, and the image unchanged, when the overlay does not lie
 // wholly inside the image (where FreeImage_Paste would refuse it) or a step fails.
-bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int32_t x, int32_t y);
+bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int64_t x, int64_t y);
 
 // A drawing image with a bitmap's pixels, keeping its alpha or made opaque; nullptr when the
 // bitmap cannot be converted.

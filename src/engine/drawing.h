@@ -141,7 +141,8 @@ class Drawing {
     virtual std::unique_ptr<Painter> StartDrawing(DrawImage& image) = 0;
 
     // nullptr when no installed font has the family or a metric-compatible alias of it, or the
-    // size is not positive; a name met only by the generic fallback font does not count.
+    // size is not positive or taller than the largest image (32767 px); a name met only by the
+    // generic fallback font does not count.
     virtual std::unique_ptr<DrawFont> LoadFont(const FontRequest& request) = 0;
 
     // Loads what drawing text with the font needs (font files, shaping, layout machinery) by

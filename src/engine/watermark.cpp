@@ -79,26 +79,36 @@ DrawColor GreyFilter(DrawColor source, DrawColor target) {
     return {mix(target.red), mix(target.green), mix(target.blue), uint8_t(outAlpha)};
 }
 
+// Sizes and positions are worked out in 64 bits: paddings, leadings and offsets are any int32
+// values, and their sums must not overflow.
 struct TextBlockLayout {
     std::vector<std::string> lines;
     bool multiLine = false;
-    int32_t boxWidth = 0;
-    int32_t boxHeight = 0;
-    int32_t lineStep = 0;
+    int64_t boxWidth = 0;
+    int64_t boxHeight = 0;
+    int64_t lineStep = 0;
 };
 
-int32_t LineX(int32_t alignment, int32_t boxWidth, int32_t lineWidth, int32_t padding) {
+int64_t LineX(int32_t alignment, int64_t boxWidth, int64_t lineWidth, int64_t padding) {
     switch (alignment) {
     case 0:
         return padding;
     case 1:
-        return int32_t(std::lround((boxWidth - lineWidth) / 2.0));
+        return std::llround(double(boxWidth - lineWidth) / 2.0);
     case 2:
         return boxWidth - lineWidth - padding;
     default:
         return 0;
     }
 }
+
+// A drawing coordinate; far-off positions draw nothing either way.
+int32_t Coordinate(int64_t value) {
+    return int32_t(std::clamp<int64_t>(value, -(int64_t(1) << 30), int64_t(1) << 30));
+}
+
+// An image side for the drawing layer; 0 (refused) when out of range.
+int32_t Side(int64_t value) { return value > 0 && value <= INT32_MAX ? int32_t(value) : 0; }
 
 Bitmap RenderTextBlock(Drawing& drawing) {
     WaitForTextWarmUp();
@@ -110,27 +120,27 @@ Bitmap RenderTextBlock(Drawing& drawing) {
     layout.lines = SplitWatermarkLines(ExpandWatermarkText());
     layout.multiLine = layout.lines.size() > 1;
     const std::string wholeText = layout.multiLine ? std::string() : layout.lines.front();
-    const int32_t padding = wm.textPadding;
+    const int64_t padding = wm.textPadding;
 
     auto measuring = drawing.CreateImage(10, 10);
     if (!measuring) {
         return {};
     }
-    int32_t blockWidth = 0;
-    int32_t blockHeight = 0;
+    int64_t blockWidth = 0;
+    int64_t blockHeight = 0;
     {
         auto painter = drawing.StartDrawing(*measuring);
         painter->SetFont(*gWatermarkFont);
         if (layout.multiLine) {
-            int32_t lineHeight = 10;
+            int64_t lineHeight = 10;
             blockWidth = 10;
             for (const std::string& line : layout.lines) {
                 const TextSize size = painter->MeasureText(line);
-                blockWidth = std::max(blockWidth, size.width);
-                lineHeight = std::max(lineHeight, size.height);
+                blockWidth = std::max<int64_t>(blockWidth, size.width);
+                lineHeight = std::max<int64_t>(lineHeight, size.height);
             }
             layout.lineStep = lineHeight + wm.fontLeading;
-            blockHeight = lineHeight + int32_t(layout.lines.size() - 1) * layout.lineStep;
+            blockHeight = lineHeight + int64_t(layout.lines.size() - 1) * layout.lineStep;
         } else {
             const TextSize size = painter->MeasureText(wholeText);
             blockWidth = size.width;
@@ -139,8 +149,10 @@ Bitmap RenderTextBlock(Drawing& drawing) {
     }
     layout.boxWidth = blockWidth + 2 * padding;
     layout.boxHeight = blockHeight + 2 * padding;
-    auto textImage = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
-    auto composition = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
+    const int32_t boxWidth = Side(layout.boxWidth);
+    const int32_t boxHeight = Side(layout.boxHeight);
+    auto textImage = drawing.CreateImage(boxWidth, boxHeight);
+    auto composition = drawing.CreateImage(boxWidth, boxHeight);
     if (!textImage || !composition) {
         return {};
     }
@@ -154,16 +166,17 @@ Bitmap RenderTextBlock(Drawing& drawing) {
             painter->SetMode(DrawMode::AllChannels);
             painter->FloodFill(1, 1, backColor);
             if (layout.multiLine) {
-                int32_t y = padding;
+                int64_t y = padding;
                 for (const std::string& line : layout.lines) {
-                    const int32_t lineWidth = painter->MeasureText(line).width;
-                    painter->DrawPlainText(
-                        line, LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding), y,
-                        textColor, backColor);
+                    const int64_t lineWidth = painter->MeasureText(line).width;
+                    const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                    painter->DrawPlainText(line, Coordinate(x), Coordinate(y), textColor,
+                                           backColor);
                     y += layout.lineStep;
                 }
             } else {
-                painter->DrawPlainText(wholeText, padding, padding, textColor, backColor);
+                painter->DrawPlainText(wholeText, Coordinate(padding), Coordinate(padding),
+                                       textColor, backColor);
             }
         }
         auto painter = drawing.StartDrawing(*composition);
@@ -171,7 +184,7 @@ Bitmap RenderTextBlock(Drawing& drawing) {
     } else {
         const DrawColor textColor = ColorWithAlpha(wm.fontColor, 255);
         const DrawColor backColor = ColorWithAlpha(wm.backColor, 255);
-        auto background = drawing.CreateImage(layout.boxWidth, layout.boxHeight);
+        auto background = drawing.CreateImage(boxWidth, boxHeight);
         if (!background) {
             return {};
         }
@@ -185,16 +198,16 @@ Bitmap RenderTextBlock(Drawing& drawing) {
             painter->SetFont(*gWatermarkFont);
             painter->SetColor(textColor);
             if (layout.multiLine) {
-                int32_t y = padding;
+                int64_t y = padding;
                 for (const std::string& line : layout.lines) {
-                    const auto lineWidth = int32_t(std::lround(painter->VectorTextWidth(line)));
-                    painter->MoveTo(LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding),
-                                    y);
+                    const int64_t lineWidth = std::llround(painter->VectorTextWidth(line));
+                    const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                    painter->MoveTo(Coordinate(x), Coordinate(y));
                     painter->DrawVectorText(line);
                     y += layout.lineStep;
                 }
             } else {
-                painter->MoveTo(padding, padding);
+                painter->MoveTo(Coordinate(padding), Coordinate(padding));
                 painter->DrawVectorText(wholeText);
             }
         }
@@ -234,59 +247,21 @@ Bitmap RenderPicture(Drawing& drawing) {
 }
 
 struct Placement {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
-Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int64_t wh, int64_t ox,
-                         int64_t oy) {
     int64_t x = 0;
     int64_t y = 0;
-    switch (anchor) {
-    case 0:
-        x = ox;
-        y = oy;
-        break;
-    case 1:
-        x = (aw - ww) / 2;
-        y = oy;
-        break;
-    case 2:
-        x = aw - ww - ox;
-        y = oy;
-        break;
-    case 3:
-        x = ox;
-        y = (ah - wh) / 2;
-        break;
-    case 4:
-        x = (aw - ww) / 2;
-        y = (ah - wh) / 2;
-        break;
-    case 5:
-        x = aw - ww - ox;
-        y = (ah - wh) / 2;
-        break;
-    case 6:
-        x = ox;
-        y = ah - wh - oy;
-        break;
-    case 7:
-        x = (aw - ww) / 2;
-        y = ah - wh - oy;
-        break;
-    case 8:
-        x = aw - ww - ox;
-        y = ah - wh - oy;
-        break;
-    default:
-        break;
+};
+
+// Anchors 0..8 run left to right, top to bottom; the centred axis ignores its offset and the
+// halving truncates toward zero. Other values give the top-left corner without offsets.
+Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int64_t wh, int64_t ox,
+                         int64_t oy) {
+    if (anchor < 0 || anchor > 8) {
+        return {};
     }
-    // Out-of-range positions only make the paste refuse, so clamping to int32 changes nothing.
-    auto narrow = [](int64_t v) {
-        return int32_t(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+    auto along = [](int32_t third, int64_t room, int64_t size, int64_t offset) {
+        return third == 0 ? offset : third == 1 ? (room - size) / 2 : room - size - offset;
     };
-    return {narrow(x), narrow(y)};
+    return {along(anchor % 3, aw, ww, ox), along(anchor / 3, ah, wh, oy)};
 }
 
 } // namespace
@@ -366,8 +341,8 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
 
     Placement place =
         AnchorPosition(text ? wm.textPosition : wm.imagePosition, aw, ah, ww, wh, ox, oy);
-    place.x += int32_t(fx);
-    place.y += int32_t(fy);
+    place.x += fx;
+    place.y += fy;
 
     // The mark goes onto a transparent canvas of the image's size, which is then laid over the
     // image; a mark that does not fit where it was placed is refused by the paste, leaving the

@@ -351,6 +351,30 @@ TEST_F(WatermarkTest, TextBlockRotatesAsAWhole) {
     EXPECT_EQ(turned.height, flat.width);
 }
 
+TEST_F(WatermarkTest, ExtremeSettingsLeaveTheImageUnmarkedWithoutOverflow) {
+    UseText("a%eol%b%eol%c");
+    auto& wm = gSettings.watermark;
+    gSettings.frame.doFrame = 1;
+    wm.textBoundary = 1;
+    constexpr int32_t kMin = INT32_MIN;
+    constexpr int32_t kMax = INT32_MAX;
+    for (int32_t extreme : {kMin, kMax}) {
+        wm.textPadding = extreme;
+        wm.fontLeading = extreme;
+        wm.textXOffset = wm.textYOffset = extreme;
+        gSettings.frame.solidLeft = gSettings.frame.solidTop = extreme;
+        for (int anchor = 0; anchor < 9; ++anchor) {
+            wm.textPosition = int8_t(anchor);
+            wm.textAlignment = int8_t(anchor % 3);
+            Bitmap result = ApplyWatermark(SolidBitmap(40, 30, kGrey));
+            ASSERT_TRUE(result);
+            EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
+        }
+    }
+    wm.fontSize = 100000; // taller than any image the layer can draw
+    EXPECT_FALSE(LoadWatermarkFont());
+}
+
 TEST_F(WatermarkTest, FontAndPictureChecks) {
     auto& wm = gSettings.watermark;
     wm.font = "Arial"; // satisfied by its metric-compatible alias
