@@ -5,8 +5,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <vector>
 
 #include "settings/message_table.h"
 
@@ -15,97 +13,112 @@ namespace millconv {
 namespace {
 
 constexpr std::string_view kNoString = "%NO_STRING_ERROR%";
-constexpr char kKeyTextSeparator = '\x01';
+
+constexpr char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Three-way comparison ignoring ASCII letter case.
+constexpr int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
+        const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+constexpr bool IsMarker(std::string_view first, std::string_view marker) {
+    return CompareIgnoringCase(first, marker) == 0;
+}
+
+struct TableCounts {
+    size_t sections = 0;
+    size_t entries = 0;
+};
+
+constexpr TableCounts CountTable() {
+    TableCounts counts;
+    for (const MessagePair& pair : kMessageTable) {
+        if (IsMarker(pair.first, "_END_")) {
+            break;
+        }
+        ++(IsMarker(pair.first, "_GROUP_") ? counts.sections : counts.entries);
+    }
+    return counts;
+}
+
+constexpr TableCounts kCounts = CountTable();
 
 struct Section {
-    std::string name; // upper-cased
-    int32_t first = 0;
-    int32_t last = -1; // last < first for an empty section
-    // Per first byte of a key: index of the section's first entry starting with it, 0 for none.
-    std::array<int32_t, 256> letterIndex{};
+    std::string_view name;
+    int32_t first = 1;
+    int32_t last = 0; // last < first for an empty section
+    // Per upper-cased first byte of a key: the section's first entry starting with it, 0 for none.
+    std::array<int16_t, 256> letterIndex{};
 };
 
 // Element 0 of every array holds nothing, so index 0 can mean "none".
 struct Catalogue {
-    std::vector<Section> sections;
-    std::vector<std::string> keys;
-    std::vector<std::string> texts;
+    std::array<Section, kCounts.sections + 1> sections{};
+    std::array<MessagePair, kCounts.entries + 1> entries{}; // key and text, sorted per section
 };
 
-Catalogue gCatalogue;
-std::once_flag gBuilt;
-// Look-ups are meant for one thread, but an atomic keeps a stray second caller from racing.
-std::atomic<int32_t> gCurrentSection{0};
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    std::ranges::transform(upper, upper.begin(), UpperAscii);
-    return upper;
+// Sorting by upper-cased key, then text, puts a key that is a prefix of another first.
+constexpr bool EntryBefore(const MessagePair& a, const MessagePair& b) {
+    const int byKey = CompareIgnoringCase(a.first, b.first);
+    return byKey != 0 ? byKey < 0 : a.second < b.second;
 }
 
-void Build() {
-    const std::span<const MessagePair> table = BuiltInMessageTable();
-
-    size_t sectionCount = 0;
-    size_t entryCount = 0;
-    for (const MessagePair& pair : table) {
-        const std::string first = Upper(pair.first);
-        if (first == "_END_") {
-            break;
-        }
-        ++(first == "_GROUP_" ? sectionCount : entryCount);
-    }
-
-    Catalogue& cat = gCatalogue;
-    cat.sections.assign(sectionCount + 1, Section{});
-    cat.keys.assign(entryCount + 1, std::string());
-    cat.texts.assign(entryCount + 1, std::string());
-
-    int32_t e = 0;
+// The catalogue is laid out while compiling, so a console run pays nothing to build it.
+consteval Catalogue LayOutCatalogue() {
+    Catalogue cat;
     size_t s = 0;
-    for (const MessagePair& pair : table) {
-        const std::string first = Upper(pair.first);
-        if (first == "_END_") {
+    int32_t e = 0;
+    for (const MessagePair& pair : kMessageTable) {
+        if (IsMarker(pair.first, "_END_")) {
             break;
         }
-        if (first == "_GROUP_") {
-            cat.sections[s].last = e;
+        if (IsMarker(pair.first, "_GROUP_")) {
             ++s;
-            cat.sections[s].name = Upper(pair.second);
+            cat.sections[s].name = pair.second;
             cat.sections[s].first = e + 1;
+            cat.sections[s].last = e;
             continue;
         }
-        ++e;
-        cat.keys[e] = first + kKeyTextSeparator + std::string(pair.second);
+        cat.entries[static_cast<size_t>(++e)] = pair;
+        cat.sections[s].last = e;
     }
-    cat.sections[s].last = e;
-    // Element 0 is no section: keep it from matching anything.
-    cat.sections[0].first = 1;
-    cat.sections[0].last = 0;
-
     for (size_t i = 1; i < cat.sections.size(); ++i) {
         Section& section = cat.sections[i];
         if (section.first > section.last) {
             continue;
         }
-        // Sorting key and text together puts a key that is a prefix of another first.
-        std::sort(cat.keys.begin() + section.first, cat.keys.begin() + section.last + 1);
-        int previous = 0;
+        std::sort(cat.entries.begin() + section.first, cat.entries.begin() + section.last + 1,
+                  EntryBefore);
+        int previous = -1;
         for (int32_t j = section.first; j <= section.last; ++j) {
-            const size_t split = cat.keys[j].find(kKeyTextSeparator);
-            cat.texts[j] = cat.keys[j].substr(split + 1);
-            cat.keys[j].resize(split);
-            const int c = cat.keys[j].empty() ? 0 : static_cast<unsigned char>(cat.keys[j][0]);
+            const std::string_view key = cat.entries[static_cast<size_t>(j)].first;
+            const int c = key.empty() ? 0 : static_cast<unsigned char>(UpperAscii(key[0]));
             if (c != previous) {
-                section.letterIndex[c] = j;
+                section.letterIndex[static_cast<size_t>(c)] = static_cast<int16_t>(j);
             }
             previous = c;
         }
     }
+    return cat;
 }
+
+constexpr Catalogue kCatalogue = LayOutCatalogue();
+
+// Look-ups are meant for one thread, but an atomic keeps a stray second caller from racing.
+std::atomic<int32_t> gCurrentSection{0};
 
 // Case-insensitive search for "%sN%" from a position; npos when there is none.
 size_t FindPlaceholder(const std::string& text, std::string_view placeholder, size_t from) {
@@ -117,41 +130,37 @@ size_t FindPlaceholder(const std::string& text, std::string_view placeholder, si
 
 } // namespace
 
-void BuildMessageCatalogue() { std::call_once(gBuilt, Build); }
+void BuildMessageCatalogue() {
+    // Nothing to do at run time: the catalogue is laid out while compiling.
+}
 
 std::string CatalogueText(std::string_view section, std::string_view key) {
-    BuildMessageCatalogue();
-    const Catalogue& cat = gCatalogue;
-    const std::string sectionName = Upper(section);
-    const std::string upperKey = Upper(key);
-
+    const Catalogue& cat = kCatalogue;
     int32_t current = gCurrentSection.load(std::memory_order_relaxed);
-    if (cat.sections[static_cast<size_t>(current)].name != sectionName || current == 0) {
+    if (current == 0 ||
+        CompareIgnoringCase(cat.sections[static_cast<size_t>(current)].name, section) != 0) {
         current = 0;
         for (size_t i = 1; i < cat.sections.size(); ++i) {
-            if (cat.sections[i].name == sectionName) {
+            if (CompareIgnoringCase(cat.sections[i].name, section) == 0) {
                 current = static_cast<int32_t>(i);
                 break;
             }
         }
         gCurrentSection.store(current, std::memory_order_relaxed);
     }
-    if (current == 0) {
+    if (current == 0 || key.empty()) {
         return std::string(kNoString);
     }
 
     const Section& found = cat.sections[static_cast<size_t>(current)];
-    const int c = upperKey.empty() ? 0 : static_cast<unsigned char>(upperKey[0]);
-    int32_t j = found.letterIndex[static_cast<size_t>(c)];
-    if (j == 0) {
-        return std::string(kNoString);
-    }
-    for (; j <= found.last; ++j) {
-        const std::string& candidate = cat.keys[static_cast<size_t>(j)];
-        if (upperKey == candidate) {
-            return cat.texts[static_cast<size_t>(j)];
+    const auto c = static_cast<unsigned char>(UpperAscii(key[0]));
+    for (int32_t j = found.letterIndex[c]; j != 0 && j <= found.last; ++j) {
+        const MessagePair& candidate = cat.entries[static_cast<size_t>(j)];
+        const int order = CompareIgnoringCase(key, candidate.first);
+        if (order == 0) {
+            return std::string(candidate.second);
         }
-        if (upperKey < candidate) {
+        if (order < 0) {
             break;
         }
     }
