@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <vector>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,8 +112,10 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
         return false;
     }
     // glibc ignores a size without a buffer; large writes save system calls on big images.
-    std::vector<char> buffer(1 << 16);
-    std::setvbuf(sink.file, buffer.data(), _IOFBF, buffer.size());
+    // Left uninitialised: a small file only touches the pages it fills.
+    constexpr size_t kBufferSize = 1 << 16;
+    auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::setvbuf(sink.file, buffer.get(), _IOFBF, kBufferSize);
 
     FreeImageIO io{};
     io.read_proc = ReadProc;
