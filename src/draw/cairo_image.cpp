@@ -155,7 +155,7 @@ class CairoDrawing final : public Drawing {
         return std::make_unique<PangoDrawFont>(description, request.underline, request.strikeOut);
     }
 
-    void WarmUpText(const DrawFont& font, std::string_view sample) override {
+    void WarmUpText(const DrawFont& font, std::string_view sample, bool antialiased) override {
         auto image = NewImage(1, 1);
         if (!image) {
             return;
@@ -163,7 +163,9 @@ class CairoDrawing final : public Drawing {
         auto painter = StartDrawing(*image);
         painter->SetFont(font);
         painter->MeasureText(sample);
-        painter->VectorTextWidth(sample);
+        if (antialiased) {
+            painter->VectorTextWidth(sample);
+        }
     }
 
   private:

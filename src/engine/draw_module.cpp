@@ -89,7 +89,8 @@ void SetDrawModulePath(const std::string& path) {
     gState.modulePathOverride = path;
 }
 
-void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample) {
+void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample,
+                            bool antialiased) {
     Drawing* drawing = GetDrawing();
     WaitForTextWarmUp();
     if (drawing == nullptr || !font) {
@@ -97,9 +98,10 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     }
     // A thread that cannot start only costs the time it would have saved.
     try {
-        gState.warmUp = std::thread([drawing, font = std::move(font), sample = std::move(sample)] {
-            drawing->WarmUpText(*font, sample);
-        });
+        gState.warmUp =
+            std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased] {
+                drawing->WarmUpText(*font, sample, antialiased);
+            });
     } catch (const std::system_error&) {
     }
 }

@@ -25,7 +25,8 @@ void SetDrawModulePath(const std::string& path);
 // machinery are loaded while the run decodes its input. Text drawing calls WaitForTextWarmUp
 // first; the helper shares the font, so the font lives until the warm-up ends. Call from the
 // thread that starts runs.
-void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample);
+void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample,
+                            bool antialiased);
 void WaitForTextWarmUp();
 
 // A 32-bit FreeImage bitmap with the pixels and alpha of the image (or of an area inside it);

@@ -146,9 +146,10 @@ class Drawing {
     virtual std::unique_ptr<DrawFont> LoadFont(const FontRequest& request) = 0;
 
     // Loads what drawing text with the font needs (font files, shaping, layout machinery) by
-    // laying out a sample, so that the first text drawn later starts at once. May run on
+    // laying out a sample as plain text, and as anti-aliased text too when asked, so that the
+    // first text drawn later starts at once. May run on
     // another thread while images are drawn, but not while text is drawn or measured.
-    virtual void WarmUpText(const DrawFont& font, std::string_view sample) = 0;
+    virtual void WarmUpText(const DrawFont& font, std::string_view sample, bool antialiased) = 0;
 };
 
 // The module exports `extern "C" millconv::Drawing* MillconvCreateDrawing()`: a new drawing

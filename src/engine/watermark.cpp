@@ -369,7 +369,7 @@ bool LoadWatermarkFont() {
     if (!gWatermarkFont) {
         return false;
     }
-    WarmUpTextInBackground(gWatermarkFont, wm.text);
+    WarmUpTextInBackground(gWatermarkFont, wm.text, wm.textAntialiasing != 0);
     return true;
 }
 
