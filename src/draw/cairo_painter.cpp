@@ -210,6 +210,9 @@ class CairoPainter final : public Painter {
         image_.MarkDrawn();
         PangoRectangle logical{};
         pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
+        // Underlines and strike-out lines are fills: keep them as sharp as the glyphs.
+        cairo_save(cr_);
+        cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
         SetSourceColor(cr_, backColor);
         cairo_rectangle(cr_, x + logical.x, y + logical.y, logical.width, logical.height);
         cairo_fill(cr_);
@@ -217,7 +220,7 @@ class CairoPainter final : public Painter {
         cairo_move_to(cr_, x, y);
         pango_cairo_show_layout(cr_, layout.get());
         cairo_new_path(cr_);
-        SetSourceColor(cr_, color_);
+        cairo_restore(cr_);
     }
 
     double VectorTextWidth(std::string_view text) override {

@@ -298,6 +298,8 @@ TEST_F(WatermarkTest, LinesStackWithLeadingAndAlign) {
 }
 
 TEST_F(WatermarkTest, PlainAndAntialiasedTextOpacities) {
+    gSettings.watermark.fontEffect = 1; // the underline is plain too
+    gSettings.watermark.fontSize = 13;
     UseText("Mill");
     auto& wm = gSettings.watermark;
     wm.textPosition = 0;
