@@ -373,6 +373,16 @@ TEST_F(WatermarkTest, ExtremeSettingsLeaveTheImageUnmarkedWithoutOverflow) {
             EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
         }
     }
+    // An empty text without padding makes an empty block.
+    gSettings.frame.doFrame = 0;
+    wm.textXOffset = wm.textYOffset = 0;
+    wm.fontLeading = 0;
+    wm.text = "";
+    wm.textPadding = 0;
+    Bitmap result = ApplyWatermark(SolidBitmap(40, 30, kGrey));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
+
     wm.fontSize = 100000; // taller than any image the layer can draw
     EXPECT_FALSE(LoadWatermarkFont());
 }
