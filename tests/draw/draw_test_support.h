@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <FreeImage.h>
@@ -12,6 +11,7 @@
 #include "engine/bitmap.h"
 #include "engine/draw_module.h"
 #include "settings/settings.h"
+#include "support/process.h"
 
 namespace millconv::test {
 
@@ -36,14 +36,10 @@ inline const std::string& DrawModulePath() {
 class DrawTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        static const std::string home = [] {
-            std::string pattern =
-                (std::filesystem::temp_directory_path() / "millconv-draw-XXXXXX").string();
-            return std::string(mkdtemp(pattern.data()));
-        }();
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
+        static const TempFolder home;
+        setenv("HOME", home.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
         SetDrawModulePath(DrawModulePath());
     }
 

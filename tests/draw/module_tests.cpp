@@ -48,13 +48,16 @@ class LazyModuleTest : public DrawTest {
 TEST_F(LazyModuleTest, PlainConversionNeverMapsTheDrawingLibraries) {
     EXPECT_EXIT(
         {
-            TempFolder out;
-            BuildOutputCatalogue();
-            gJob.currentInput = std::string(MILLCONV_CORPUS_DIR) + "pngsuite/basn2c08.png";
-            gJob.outputFolder = out.Path();
-            gJob.conversion = "tga";
-            PrepareOutputParameters();
-            const bool converted = ConvertFile();
+            bool converted = false;
+            {
+                TempFolder out;
+                BuildOutputCatalogue();
+                gJob.currentInput = std::string(MILLCONV_CORPUS_DIR) + "pngsuite/basn2c08.png";
+                gJob.outputFolder = out.Path();
+                gJob.conversion = "tga";
+                PrepareOutputParameters();
+                converted = ConvertFile();
+            }
             // Frame and watermark steps with their features off, on their own as well.
             Bitmap bitmap = ApplyWatermark(ApplyFrame(SolidBitmap(32, 32, {1, 2, 3})));
             const bool clean = converted && bitmap && !DrawingLibrariesMapped();
@@ -62,7 +65,7 @@ TEST_F(LazyModuleTest, PlainConversionNeverMapsTheDrawingLibraries) {
             gSettings.frame.doFrame = 1;
             gSettings.frame.solidLeft = 2;
             bitmap = ApplyFrame(std::move(bitmap));
-            std::_Exit(clean && bitmap && DrawingLibrariesMapped() ? 0 : 1);
+            std::exit(clean && bitmap && DrawingLibrariesMapped() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
@@ -77,7 +80,7 @@ TEST_F(LazyModuleTest, MissingModuleFailsTheFileWithOneLine) {
             gSettings.watermark.doWatermark = 2;
             const bool markFailed = !ApplyWatermark(SolidBitmap(16, 16, {1, 2, 3}));
             const bool fontFailed = !LoadWatermarkFont();
-            std::_Exit(frameFailed && markFailed && fontFailed ? 0 : 1);
+            std::exit(frameFailed && markFailed && fontFailed ? 0 : 1);
         },
         ::testing::ExitedWithCode(0),
         "^millconv: cannot load module [^\n]*no-such-module.so[^\n]*\n$");
