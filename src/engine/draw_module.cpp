@@ -7,8 +7,6 @@
 #include <thread>
 #include <utility>
 
-#include <dlfcn.h>
-
 #include "platform/module_loader.h"
 
 namespace millconv {
@@ -37,19 +35,10 @@ DrawingState gState;
 // resolving them all up front is a measurable part of a framed conversion. The test suite
 // opens the module with RTLD_NOW, so an unresolved symbol still fails there.
 void* OpenModule(std::string& error) {
-    const std::string path =
-        gState.modulePathOverride.empty() ? FindModule(kDrawModuleFile) : gState.modulePathOverride;
-    if (path.empty()) {
-        error = std::string("millconv: module ") + kDrawModuleFile +
-                " not found beside the program or in " + MILLCONV_MODULE_DIR;
-        return nullptr;
+    if (!gState.modulePathOverride.empty()) {
+        return LoadModuleFrom(gState.modulePathOverride, error, SymbolBinding::Lazy);
     }
-    void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* reason = dlerror();
-        error = "millconv: cannot load module " + path + ": " + (reason ? reason : "unknown error");
-    }
-    return handle;
+    return LoadModule(kDrawModuleFile, error, SymbolBinding::Lazy);
 }
 
 // FreeImage keeps 32-bit pixels as B, G, R, A bytes on little-endian machines and R, G, B, A

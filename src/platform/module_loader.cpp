@@ -19,7 +19,17 @@ std::string FindModule(const std::string& fileName) {
     return {};
 }
 
-void* LoadModule(const std::string& fileName, std::string& error) {
+void* LoadModuleFrom(const std::string& path, std::string& error, SymbolBinding binding) {
+    const int flags = (binding == SymbolBinding::Lazy ? RTLD_LAZY : RTLD_NOW) | RTLD_LOCAL;
+    void* handle = dlopen(path.c_str(), flags);
+    if (handle == nullptr) {
+        const char* reason = dlerror();
+        error = "millconv: cannot load module " + path + ": " + (reason ? reason : "unknown error");
+    }
+    return handle;
+}
+
+void* LoadModule(const std::string& fileName, std::string& error, SymbolBinding binding) {
     static std::mutex mutex;
     static std::map<std::string, void*> loaded;
     std::lock_guard<std::mutex> lock(mutex);
@@ -32,13 +42,10 @@ void* LoadModule(const std::string& fileName, std::string& error) {
                 MILLCONV_MODULE_DIR;
         return nullptr;
     }
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* reason = dlerror();
-        error = "millconv: cannot load module " + path + ": " + (reason ? reason : "unknown error");
-        return nullptr;
+    void* handle = LoadModuleFrom(path, error, binding);
+    if (handle != nullptr) {
+        loaded.emplace(fileName, handle);
     }
-    loaded.emplace(fileName, handle);
     return handle;
 }
 

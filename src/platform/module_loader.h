@@ -9,9 +9,18 @@ namespace millconv {
 // prefix; empty when neither exists.
 std::string FindModule(const std::string& fileName);
 
-// Loads a module once and returns its handle, or nullptr with the reason in error.
-// Handles stay loaded for the life of the process.
-void* LoadModule(const std::string& fileName, std::string& error);
+// How a module's own undefined symbols are bound: all at load time, or on first call (cheaper
+// for a module that brings large libraries of which a run uses little).
+enum class SymbolBinding { Now, Lazy };
+
+// Loads a module found by FindModule once and returns its handle, or nullptr with a one-line
+// reason in error. Handles stay loaded for the life of the process.
+void* LoadModule(const std::string& fileName, std::string& error,
+                 SymbolBinding binding = SymbolBinding::Now);
+
+// Loads a module from an explicit path; the same error lines as LoadModule.
+void* LoadModuleFrom(const std::string& path, std::string& error,
+                     SymbolBinding binding = SymbolBinding::Now);
 
 // Looks up a symbol in a loaded module; nullptr when it is missing.
 void* ModuleSymbol(void* module, const char* name);
