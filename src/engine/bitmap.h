@@ -19,4 +19,14 @@ struct BitmapUnload {
 // passes through every step and makes the save fail.
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapUnload>;
 
+// The bitmap as a standard 24-bit bitmap: itself when it already is one, else a converted
+// copy (empty when the conversion fails).
+inline Bitmap ToStandard24(Bitmap bitmap) {
+    if (!bitmap || (FreeImage_GetBPP(bitmap.get()) == 24 &&
+                    FreeImage_GetImageType(bitmap.get()) == FIT_BITMAP)) {
+        return bitmap;
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+}
+
 } // namespace millconv

@@ -33,14 +33,6 @@ bool HasDepth(FIBITMAP* bitmap, int depth, std::string_view extension) {
     return true;
 }
 
-Bitmap To24Bits(Bitmap bitmap) {
-    if (FreeImage_GetImageType(bitmap.get()) == FIT_BITMAP &&
-        FreeImage_GetBPP(bitmap.get()) == 24) {
-        return bitmap;
-    }
-    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
-}
-
 } // namespace
 
 int ChooseAutomaticDepth(std::string_view extension, int sourceDepth) {
@@ -86,10 +78,10 @@ Bitmap ApplyColorDepth(Bitmap bitmap) {
     case 32:
         return Bitmap(FreeImage_ConvertTo32Bits(source));
     case 24:
-        return Bitmap(FreeImage_ConvertTo24Bits(source));
+        return Bitmap(FreeImage_ConvertToStandard24(source));
     case 16:
         if (FreeImage_GetBPP(source) > 32) {
-            bitmap = To24Bits(std::move(bitmap));
+            bitmap = ToStandard24(std::move(bitmap));
             if (!bitmap) {
                 return bitmap;
             }
@@ -100,7 +92,7 @@ Bitmap ApplyColorDepth(Bitmap bitmap) {
         if (extension == "jpg" || extension == "j2k" || extension == "jp2" || extension == "jxr") {
             return Bitmap(FreeImage_ConvertTo8Bits(source));
         }
-        bitmap = To24Bits(std::move(bitmap));
+        bitmap = ToStandard24(std::move(bitmap));
         if (!bitmap) {
             return bitmap;
         }

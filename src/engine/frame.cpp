@@ -101,12 +101,9 @@ Bitmap ApplyFrame(Bitmap bitmap) {
     if (frame.doFrame == 0 || !bitmap) {
         return bitmap;
     }
-    if (FreeImage_GetBPP(bitmap.get()) != 24 ||
-        FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
-        bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
-        if (!bitmap) {
-            return bitmap;
-        }
+    bitmap = ToStandard24(std::move(bitmap));
+    if (!bitmap) {
+        return bitmap;
     }
     if (frame.doFrame != 1) {
         return bitmap;

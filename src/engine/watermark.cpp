@@ -271,12 +271,9 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
-    if (FreeImage_GetBPP(bitmap.get()) != 24 ||
-        FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) {
-        bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
-        if (!bitmap) {
-            return bitmap;
-        }
+    bitmap = ToStandard24(std::move(bitmap));
+    if (!bitmap) {
+        return bitmap;
     }
     const bool text = wm.doWatermark == 1;
     if (!text && wm.doWatermark != 2) {
