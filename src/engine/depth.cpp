@@ -78,7 +78,7 @@ Bitmap ApplyColorDepth(Bitmap bitmap) {
     case 32:
         return Bitmap(FreeImage_ConvertTo32Bits(source));
     case 24:
-        return Bitmap(FreeImage_ConvertToStandard24(source));
+        return Bitmap(FreeImage_ConvertTo24Bits(source));
     case 16:
         if (FreeImage_GetBPP(source) > 32) {
             bitmap = ToStandard24(std::move(bitmap));
