@@ -5,5 +5,5 @@
 extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 
 extern "C" const char* __lsan_default_options() {
-    return "suppressions=" MILLCONV_SOURCE_DIR "tests/draw/lsan.supp";
+    return "suppressions=" MILLCONV_SOURCE_DIR "tests/lsan.supp";
 }
