@@ -5,11 +5,12 @@ namespace millconv {
 
 std::string VersionText(int32_t number) {
     std::string text = std::to_string(number);
+    // Characters, not strings, are inserted: GCC 12 warns wrongly about string inserts.
     if (text.size() >= 2) {
-        text.insert(1, ".");
+        text.insert(text.begin() + 1, '.');
     }
     if (text.size() >= 4) {
-        text.insert(3, ".");
+        text.insert(text.begin() + 3, '.');
     }
     if (!text.empty() && text.back() == '0') {
         text.resize(3);

@@ -23,14 +23,9 @@ constexpr const char* kUiEntry = "millconv_run_window";
 
 int RunWindowMode(int argc, char** argv) {
     std::string error;
-    void* module = LoadModule(kUiModule, error);
-    if (module == nullptr) {
-        PrintErrorLine(error);
-        return 1;
-    }
-    auto entry = reinterpret_cast<WindowEntry>(ModuleSymbol(module, kUiEntry));
+    auto entry = reinterpret_cast<WindowEntry>(LoadModuleEntry(kUiModule, kUiEntry, error));
     if (entry == nullptr) {
-        PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no window entry");
+        PrintErrorLine(error);
         return 1;
     }
     return entry(argc, argv);

@@ -154,27 +154,22 @@ std::string ProgramBaseName() {
 
 int RunUiCommand(const std::string& word, const std::vector<std::string>& parameters) {
     std::string error;
-    void* module = LoadModule(kUiModule, error);
-    if (module == nullptr) {
-        PrintErrorLine(error);
-        return 1;
-    }
     if (word == "-U") {
-        auto entry = reinterpret_cast<UninstallEntry>(ModuleSymbol(module, kUninstallEntry));
+        auto entry =
+            reinterpret_cast<UninstallEntry>(LoadModuleEntry(kUiModule, kUninstallEntry, error));
         if (entry == nullptr) {
-            PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no " +
-                           kUninstallEntry);
+            PrintErrorLine(error);
             return 1;
         }
         return entry();
     }
-    auto entry = reinterpret_cast<ScreenshotEntry>(ModuleSymbol(module, kScreenshotEntry));
+    auto entry =
+        reinterpret_cast<ScreenshotEntry>(LoadModuleEntry(kUiModule, kScreenshotEntry, error));
     if (entry == nullptr) {
-        PrintErrorLine(std::string("millconv: module ") + kUiModule + " has no " +
-                       kScreenshotEntry);
+        PrintErrorLine(error);
         return 1;
     }
-    gJob.runMode = "T";
+    gJob.runMode.assign(1, 'T'); // assigning the literal trips a false GCC 12 warning
     const std::string folder = parameters.size() > 1 ? OptionValue(parameters[1]) : std::string();
     return entry(folder.c_str());
 }

@@ -59,7 +59,7 @@ Drawing* GetDrawing() {
         auto create =
             reinterpret_cast<CreateDrawingFunction>(ModuleSymbol(module, kCreateDrawingSymbol));
         if (create == nullptr) {
-            error = std::string("millconv: the drawing module lacks ") + kCreateDrawingSymbol;
+            error = MissingEntryMessage(kDrawModuleFile, kCreateDrawingSymbol);
         } else {
             gState.drawing.reset(create());
             if (!gState.drawing) {

@@ -53,4 +53,20 @@ void* ModuleSymbol(void* module, const char* name) {
     return module == nullptr ? nullptr : dlsym(module, name);
 }
 
+std::string MissingEntryMessage(const std::string& fileName, const char* symbol) {
+    std::string message = "millconv: module ";
+    message += fileName;
+    message += " has no entry ";
+    message += symbol;
+    return message;
+}
+
+void* LoadModuleEntry(const std::string& fileName, const char* symbol, std::string& error) {
+    void* entry = ModuleSymbol(LoadModule(fileName, error), symbol);
+    if (entry == nullptr && error.empty()) {
+        error = MissingEntryMessage(fileName, symbol);
+    }
+    return entry;
+}
+
 } // namespace millconv

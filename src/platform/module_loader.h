@@ -25,4 +25,11 @@ void* LoadModuleFrom(const std::string& path, std::string& error,
 // Looks up a symbol in a loaded module; nullptr when it is missing.
 void* ModuleSymbol(void* module, const char* name);
 
+// The one-line reason given when a module lacks an entry point.
+std::string MissingEntryMessage(const std::string& fileName, const char* symbol);
+
+// Loads a module (LoadModule) and looks up one entry point in it; nullptr with a one-line
+// reason in error when either fails.
+void* LoadModuleEntry(const std::string& fileName, const char* symbol, std::string& error);
+
 } // namespace millconv
