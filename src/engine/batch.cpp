@@ -9,6 +9,8 @@
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
 
+#include <FreeImage.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <system_error>
@@ -89,8 +91,26 @@ void StopConversion() {
     gProgress.running = false;
 }
 
+namespace {
+
+// FreeImage says why a file failed (a bad checksum, a truncated stream) only through this
+// hook. A debugging console run shows it on stderr, so the status lines on stdout stay as
+// they are.
+void DLL_CALLCONV PrintFreeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
+    std::string line = "FreeImage: ";
+    if (const char* name = FreeImage_GetFormatFromFIF(format)) {
+        line += name;
+        line += ": ";
+    }
+    line += message != nullptr ? message : "";
+    PrintErrorLine(line);
+}
+
+} // namespace
+
 int ConversionWorker() {
     const bool debug = gJob.inputGiven && gJob.runMode == "DEBUG";
+    FreeImage_SetOutputMessage(debug ? PrintFreeImageMessage : nullptr);
     int32_t index = 0;
     int32_t converted = 0;
     for (const auto& [path, entry] : gInputSet) {
