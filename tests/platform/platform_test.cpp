@@ -2,12 +2,16 @@
 #include "platform/files.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
+#include "platform/shell.h"
 #include "platform/terminal.h"
 #include "support/process.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <sys/stat.h>
+#include <thread>
 #include <ctime>
 #include <fstream>
 
@@ -159,6 +163,29 @@ TEST(ModuleLoaderTest, MissingModuleIsOneClearLine) {
     EXPECT_EQ(LoadModule("millconv-nothing.so", error), nullptr);
     EXPECT_NE(error.find("millconv-nothing.so"), std::string::npos);
     EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+TEST(ShellTest, OpenDocumentHandsTheTargetToXdgOpenWithoutWaiting) {
+    test::TempFolder folder;
+    const std::string record = folder / "opened.txt";
+    {
+        std::ofstream script(folder / "xdg-open");
+        script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << record << ".part'\nmv '" << record
+               << ".part' '" << record << "'\n";
+    }
+    chmod((folder / "xdg-open").c_str(), 0755);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    setenv("PATH", (folder.Path() + ":" + savedPath).c_str(), 1);
+
+    OpenDocument("mailto:support@example.com?subject=A b");
+    setenv("PATH", savedPath.c_str(), 1);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (FileSize(record) < 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(test::ReadWholeFile(record), "mailto:support@example.com?subject=A b");
 }
 
 } // namespace
