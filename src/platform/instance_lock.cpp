@@ -24,7 +24,8 @@ std::string InstanceLock::LockPath(const std::string& title) {
 
 bool InstanceLock::Acquire(const std::string& title) {
     Release();
-    int fd = open(LockPath(title).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // The fallback folder /tmp is shared: never follow a link someone else planted there.
+    int fd = open(LockPath(title).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         return false;
     }
