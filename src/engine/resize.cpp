@@ -3,7 +3,9 @@
 
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace millconv {
 
@@ -12,7 +14,13 @@ int32_t ResizeTarget(int32_t value, int32_t unit, int32_t current) {
         return value;
     }
     if (unit == 1) {
-        return static_cast<int32_t>(std::lround(value / 100.0 * current));
+        // Exact integer arithmetic: value / 100.0 in floating point is not exact, so a true
+        // half such as 29 % of 50 = 14.5 would come out just below and round down.
+        const int64_t product = static_cast<int64_t>(value) * current;
+        const int64_t magnitude = product < 0 ? -product : product;
+        int64_t rounded = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+        rounded = std::min<int64_t>(rounded, std::numeric_limits<int32_t>::max());
+        return static_cast<int32_t>(product < 0 ? -rounded : rounded);
     }
     return 0;
 }

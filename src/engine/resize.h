@@ -10,7 +10,7 @@
 namespace millconv {
 
 // A target side: unit 0 pixels (value as is), unit 1 percent of current (rounded to the
-// nearest integer), any other unit 0.
+// nearest integer, halves away from zero), any other unit 0.
 int32_t ResizeTarget(int32_t value, int32_t unit, int32_t current);
 
 // The FreeImage filter of [Transform] Image Resize Algorithm; bicubic for unknown values.

@@ -85,6 +85,8 @@ TEST(ResizeTargetTest, PixelsPercentAndUnknownUnits) {
     EXPECT_EQ(ResizeTarget(300, 0, 1000), 300);
     EXPECT_EQ(ResizeTarget(50, 1, 1000), 500);
     EXPECT_EQ(ResizeTarget(50, 1, 333), 167); // 166.5 rounds up
+    EXPECT_EQ(ResizeTarget(29, 1, 50), 15);   // exactly 14.5, though 0.29 is not exact
+    EXPECT_EQ(ResizeTarget(-29, 1, 50), -15);
     EXPECT_EQ(ResizeTarget(50, 2, 1000), 0);
 }
 
