@@ -91,7 +91,9 @@ Bitmap ApplyRotation(Bitmap bitmap) {
         back.rgbRed = color.red;
         back.rgbGreen = color.green;
         back.rgbBlue = color.blue;
-        back.rgbReserved = 0;
+        // Opaque on 32-bit bitmaps: with alpha 0 the corners would count as transparent
+        // and be flattened to white, losing the back colour.
+        back.rgbReserved = FreeImage_GetBPP(bitmap.get()) == 32 ? 255 : 0;
         return Bitmap(FreeImage_Rotate(bitmap.get(), angle, &back));
     }
     if (transform.imageRotationType == 1) {

@@ -147,6 +147,27 @@ TEST_F(ConversionTest, ColourCorrectionWidensPalettesAndInverts) {
     EXPECT_EQ(PixelOf(adjusted.get(), 0, 0).rgbRed, 255 - before);
 }
 
+TEST_F(ConversionTest, RotatedCornersKeepTheBackColourOnAlphaImages) {
+    gSettings.transform.doImageRotation = 1;
+    gSettings.transform.imageRotationType = 0;
+    gSettings.transform.imageRotation = 45;
+    gSettings.transform.imageRotationBackColor = "00FF00";
+    for (unsigned bpp : {24u, 32u}) {
+        // One translucent pixel keeps the alpha channel in the PNG.
+        Bitmap image = MakeBitmap(40, 40, bpp, [](unsigned x, unsigned y) {
+            return Rgba(90, 60, 30, x == 20 && y == 20 ? 128 : 255);
+        });
+        ASSERT_TRUE(Convert(image.get())) << bpp;
+        ASSERT_EQ(gJob.sourceDepth, static_cast<int32_t>(bpp));
+        Bitmap output = LoadTga(gJob.outputPath);
+        ASSERT_TRUE(output);
+        const RGBQUAD corner = PixelOf(output.get(), 0, 0);
+        EXPECT_EQ(corner.rgbRed, 0) << bpp;
+        EXPECT_EQ(corner.rgbGreen, 255) << bpp;
+        EXPECT_EQ(corner.rgbBlue, 0) << bpp;
+    }
+}
+
 TEST_F(ConversionTest, RleFlagWritesCompressedTga) {
     Bitmap flat = MakeBitmap(200, 100, 24, [](unsigned, unsigned) { return Rgba(9, 9, 9); });
     ASSERT_TRUE(Convert(flat.get()));
