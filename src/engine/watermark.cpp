@@ -224,12 +224,24 @@ Bitmap RenderPicture(Drawing& drawing) {
     if (!picture) {
         return {};
     }
-    const bool hasAlpha = FreeImage_IsTransparent(picture.get()) != FALSE;
-    auto source = DrawImageFromBitmap(drawing, picture.get(), hasAlpha);
+    // The hand-over to the drawing layer takes standard and 16-bit colour bitmaps; other pixel
+    // types (16-bit grey, floating point) are brought to standard bitmaps first.
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture.get());
+    if (type != FIT_BITMAP && type != FIT_RGB16 && type != FIT_RGBA16) {
+        picture.reset(FreeImage_ConvertToStandardType(picture.get(), TRUE));
+        if (!picture) {
+            return {};
+        }
+    }
+    // A 32-bit picture lies on a clear base whether or not its alpha is used; others lie on
+    // opaque black unless they carry transparency of their own (a palette with clear entries).
+    const bool clearBase =
+        FreeImage_GetBPP(picture.get()) == 32 || FreeImage_IsTransparent(picture.get()) != FALSE;
+    auto source = DrawImageFromBitmap(drawing, picture.get(), clearBase);
     if (!source) {
         return {};
     }
-    const DrawColor base = hasAlpha ? DrawColor{} : DrawColor{0, 0, 0, 255};
+    const DrawColor base = clearBase ? DrawColor{} : DrawColor{0, 0, 0, 255};
     auto composition = drawing.CreateImage(source->Width(), source->Height(), base);
     if (!composition) {
         return {};

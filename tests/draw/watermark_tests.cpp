@@ -180,6 +180,30 @@ TEST_F(WatermarkTest, PictureAlphaOpacityAndGreyscale) {
     EXPECT_EQ(PixelAt(result.get(), 30, 5), (Rgb{76, 76, 76}));
 }
 
+TEST_F(WatermarkTest, PicturesOfEveryDepthAreDrawn) {
+    auto& wm = gSettings.watermark;
+    wm.imagePosition = 0;
+    wm.imageXOffset = wm.imageYOffset = 0;
+
+    // A 32-bit picture lies on a clear base even when its alpha is opaque throughout: at half
+    // opacity the image shows through instead of black.
+    UsePicture(SolidBitmap(40, 10, kRed, 32).get(), "opaque32.tga");
+    wm.imageOpacity = 128;
+    Bitmap result = ApplyWatermark(SolidBitmap(100, 100, {255, 255, 255}));
+    EXPECT_TRUE(Near(PixelAt(result.get(), 5, 5), {255, 127, 127}, 2))
+        << PixelAt(result.get(), 5, 5);
+
+    // Deep pictures (16 bits a channel, with and without alpha) are drawn too.
+    wm.imageOpacity = 255;
+    for (const char* name : {"basn0g16.png", "basn2c16.png", "basn4a16.png", "basn6a16.png"}) {
+        SCOPED_TRACE(name);
+        wm.image = std::string(MILLCONV_CORPUS_DIR) + "pngsuite/" + name;
+        ASSERT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Valid);
+        result = ApplyWatermark(SolidBitmap(100, 100, kGrey));
+        EXPECT_GT(DifferingBox(result.get(), kGrey).width, 0);
+    }
+}
+
 TEST_F(WatermarkTest, RotationTurnsCounterClockwise) {
     Bitmap picture = SolidBitmap(100, 20, kRed);
     for (int x = 50; x < 100; ++x) {
