@@ -170,7 +170,9 @@ void LoadSettings(Settings& settings) {
     }
     // Versions before 14 had no 8-bit and 16-bit RAW choices.
     if (settings.general.cfg < 14 && settings.input.rawLoadAs != 0) {
-        settings.input.rawLoadAs += 2;
+        // Saturating, like every number read: the largest value must not wrap around.
+        settings.input.rawLoadAs =
+            int32_t(std::min<int64_t>(int64_t(settings.input.rawLoadAs) + 2, INT32_MAX));
     }
 }
 

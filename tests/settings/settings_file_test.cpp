@@ -115,6 +115,8 @@ TEST_F(SettingsFile, OldRawChoicesMoveUpByTwo) {
     // A file without a version is treated as the oldest.
     EXPECT_EQ(Load("[Input]\nRAW Load As = 2\n").input.rawLoadAs, 4);
     EXPECT_EQ(Load("[General]\nCFG = 13\n[Input]\nRAW Load As = 1\n").general.cfg, 13);
+    EXPECT_EQ(Load("[General]\nCFG = 13\n[Input]\nRAW Load As = 99999999999\n").input.rawLoadAs,
+              INT32_MAX);
 }
 
 TEST_F(SettingsFile, DefaultFileStartsAsDocumented) {
