@@ -34,16 +34,18 @@ uint8_t HexPair(char high, char low) {
     return static_cast<uint8_t>(first * 16 + second);
 }
 
-// Rotation works on 24/32-bit bitmaps. Deep images with alpha keep it (32 bits) so the
-// transparency step still flattens them; 16-bit grey, which FreeImage cannot widen
-// directly, goes through 8-bit grey.
+// Rotation works on 24/32-bit bitmaps. Deep images with alpha and transparent palettes
+// keep their alpha (32 bits) so the transparency step still flattens them; 16-bit grey,
+// which FreeImage cannot widen directly, goes through 8-bit grey.
 Bitmap WidenForRotation(Bitmap bitmap) {
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap.get());
     const unsigned bpp = FreeImage_GetBPP(bitmap.get());
     if (type == FIT_BITMAP && (bpp == 24 || bpp == 32)) {
         return bitmap;
     }
-    if (type == FIT_RGBA16 || type == FIT_RGBAF) {
+    // Transparent palettes too: at 24 bits their hidden colours would show instead of white.
+    if (type == FIT_RGBA16 || type == FIT_RGBAF ||
+        (type == FIT_BITMAP && FreeImage_IsTransparent(bitmap.get()))) {
         return Bitmap(FreeImage_ConvertTo32Bits(bitmap.get()));
     }
     if (type == FIT_UINT16) {

@@ -21,7 +21,7 @@ RgbColor ParseHexColor(std::string_view text);
 // Rotates by [Transform] Image Rotation (1..359 degrees, counter-clockwise) when rotation is
 // on: type 0 enlarges the canvas and fills the corners with the back colour, type 1 turns
 // about the centre on the same canvas. Bitmaps that are not 24/32-bit are widened to 24 bits
-// first (deep images with alpha to 32 bits, keeping the alpha). Empty on failure.
+// first (transparent ones to 32 bits, keeping the alpha). Empty on failure.
 Bitmap ApplyRotation(Bitmap bitmap);
 
 } // namespace millconv

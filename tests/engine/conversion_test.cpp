@@ -168,6 +168,37 @@ TEST_F(ConversionTest, RotatedCornersKeepTheBackColourOnAlphaImages) {
     }
 }
 
+TEST_F(ConversionTest, RotatedTransparentPalettesAreStillFlattenedOntoWhite) {
+    gSettings.transform.doImageRotation = 1;
+    gSettings.transform.imageRotation = 90;
+    for (unsigned bpp : {4u, 8u}) {
+        // Index 0 is transparent red, index 1 opaque blue; the left half is transparent.
+        Bitmap image(FreeImage_Allocate(8, 8, static_cast<int>(bpp)));
+        RGBQUAD* palette = FreeImage_GetPalette(image.get());
+        palette[0] = Rgba(255, 0, 0);
+        palette[1] = Rgba(0, 0, 255);
+        BYTE alphas[2] = {0, 255};
+        FreeImage_SetTransparencyTable(image.get(), alphas, 2);
+        for (unsigned y = 0; y < 8; ++y) {
+            for (unsigned x = 0; x < 8; ++x) {
+                BYTE index = x < 4 ? 0 : 1;
+                FreeImage_SetPixelIndex(image.get(), x, y, &index);
+            }
+        }
+        ASSERT_TRUE(Convert(image.get())) << bpp;
+        Bitmap output = LoadTga(gJob.outputPath);
+        ASSERT_TRUE(output);
+        // Turned a quarter counter-clockwise, the transparent half is at the bottom.
+        const RGBQUAD hidden = PixelOf(output.get(), 3, 1);
+        EXPECT_EQ(hidden.rgbRed, 255) << bpp;
+        EXPECT_EQ(hidden.rgbGreen, 255) << bpp;
+        EXPECT_EQ(hidden.rgbBlue, 255) << bpp;
+        const RGBQUAD shown = PixelOf(output.get(), 3, 6);
+        EXPECT_EQ(shown.rgbRed, 0) << bpp;
+        EXPECT_EQ(shown.rgbBlue, 255) << bpp;
+    }
+}
+
 TEST_F(ConversionTest, RleFlagWritesCompressedTga) {
     Bitmap flat = MakeBitmap(200, 100, 24, [](unsigned, unsigned) { return Rgba(9, 9, 9); });
     ASSERT_TRUE(Convert(flat.get()));
