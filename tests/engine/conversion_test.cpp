@@ -171,7 +171,7 @@ TEST_F(ConversionTest, RotatedCornersKeepTheBackColourOnAlphaImages) {
 TEST_F(ConversionTest, RotatedTransparentPalettesAreStillFlattenedOntoWhite) {
     gSettings.transform.doImageRotation = 1;
     gSettings.transform.imageRotation = 90;
-    for (unsigned bpp : {4u, 8u}) {
+    for (unsigned bpp : {1u, 4u, 8u}) {
         // Index 0 is transparent red, index 1 opaque blue; the left half is transparent.
         Bitmap image(FreeImage_Allocate(8, 8, static_cast<int>(bpp)));
         RGBQUAD* palette = FreeImage_GetPalette(image.get());
