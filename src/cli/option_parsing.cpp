@@ -35,6 +35,61 @@ int DigitValue(char c) {
     return 99;
 }
 
+std::string TrimBlanksAndTabs(std::string_view text) {
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsSpecialDecimal(std::string_view text) {
+    return EqualNoCase(text, "+Infinity") || EqualNoCase(text, "-Infinity") ||
+           EqualNoCase(text, "NaN");
+}
+
+// The whole text is one number: a sign, digits with an optional fraction (at least one
+// digit in all), and an optional exponent with digits.
+bool IsPlainDecimal(std::string_view text) {
+    size_t pos = 0;
+    auto digits = [&] {
+        const size_t start = pos;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+            ++pos;
+        }
+        return pos - start;
+    };
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        ++pos;
+    }
+    size_t mantissa = digits();
+    if (pos < text.size() && text[pos] == '.') {
+        ++pos;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        ++pos;
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+            ++pos;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return pos == text.size();
+}
+
 } // namespace
 
 std::string TrimSpaces(std::string_view text) {
@@ -111,7 +166,13 @@ int32_t ReadInteger(std::string_view text) {
 }
 
 float ReadDecimal(std::string_view text) {
-    const double value = ParseFloat(TrimSpaces(text));
+    const std::string number = TrimBlanksAndTabs(text);
+    // "2,5" or "1.5x" are no numbers: reading only their start would hide the typo behind
+    // a plausible value.
+    if (!IsSpecialDecimal(number) && !IsPlainDecimal(number)) {
+        return 0.0f;
+    }
+    const double value = ParseFloat(number);
     // Narrowing a double beyond the float range is undefined: such values become infinite.
     if (value > std::numeric_limits<float>::max()) {
         return std::numeric_limits<float>::infinity();

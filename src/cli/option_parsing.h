@@ -31,7 +31,8 @@ std::string StripQuotes(std::string_view text);
 int32_t ReadInteger(std::string_view text);
 
 // Reads a decimal number with "." as separator; "+Infinity", "-Infinity" and "NaN" in any
-// letter case are recognised. Text that is not a number gives 0.
+// letter case are recognised. Text that is not one number as a whole ("2,5", "1.5x") gives
+// 0; surrounding blanks and tabs do not count.
 float ReadDecimal(std::string_view text);
 
 // Joins a value the shell split at blanks: when it opens with a double quote but does not

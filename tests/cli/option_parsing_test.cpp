@@ -80,7 +80,14 @@ TEST(OptionNumbers, Decimals) {
     EXPECT_FLOAT_EQ(ReadDecimal("1e1"), 10.0f);
     EXPECT_EQ(ReadDecimal("abc"), 0.0f);
     EXPECT_EQ(ReadDecimal("inf"), 0.0f);
-    EXPECT_EQ(ReadDecimal("9,99"), 9.0f); // "," is no decimal separator
+    EXPECT_FLOAT_EQ(ReadDecimal(" 2.5\t"), 2.5f);
+    EXPECT_FLOAT_EQ(ReadDecimal("+5."), 5.0f);
+    // Only a whole number counts: a typo must not pass for the number it starts with.
+    EXPECT_EQ(ReadDecimal("9,99"), 0.0f);
+    EXPECT_EQ(ReadDecimal("1.5x"), 0.0f);
+    EXPECT_EQ(ReadDecimal("1e"), 0.0f);
+    EXPECT_EQ(ReadDecimal("."), 0.0f);
+    EXPECT_EQ(ReadDecimal("NaNa"), 0.0f);
     EXPECT_TRUE(std::isinf(ReadDecimal("+INFINITY")) && ReadDecimal("+Infinity") > 0);
     EXPECT_TRUE(std::isinf(ReadDecimal("-infinity")) && ReadDecimal("-Infinity") < 0);
     EXPECT_TRUE(std::isnan(ReadDecimal("nan")));
