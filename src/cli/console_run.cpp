@@ -2,6 +2,7 @@
 #include "cli/console_run.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <mutex>
 #include <span>
@@ -298,7 +299,15 @@ std::string ExtensionOf(std::string_view path) {
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 
+// Two decimals; the special values in the notation the options accept ("nan" or "inf"
+// would read back as 0).
 std::string FormatDecimal(float value) {
+    if (std::isnan(value)) {
+        return "NaN";
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? "+Infinity" : "-Infinity";
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%.2f", static_cast<double>(value));
     return buffer;
