@@ -60,8 +60,26 @@ class PangoDrawFont final : public DrawFont {
 uint32_t PremultiplyColor(DrawColor color);
 DrawColor UnpremultiplyPixel(uint32_t pixel);
 
-// Appends the path segments of a path text to the Cairo path; false on the first fault.
-bool AddPathSegments(cairo_t* cr, std::string_view segments);
+// The area a shape is clipped to before it reaches Cairo. Cairo keeps coordinates as 24.8
+// fixed-point numbers, and its rasteriser misdraws or drops shapes whose corners lie a few
+// hundred thousand pixels away, as those of frames far wider than the image do. Cut to this
+// area they fill the same pixels; the margin, as wide as the largest image, leaves every
+// shape that Cairo draws well as it is.
+struct ClipBox {
+    double left = 0.0;
+    double top = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+};
+
+inline ClipBox ImageClipBox(int32_t width, int32_t height) {
+    constexpr double kMargin = 32768.0;
+    return {-kMargin, -kMargin, double(width) + kMargin, double(height) + kMargin};
+}
+
+// Appends the path segments of a path text to the Cairo path, each subpath clipped to the box
+// when it reaches beyond it; false on the first fault.
+bool AddPathSegments(cairo_t* cr, std::string_view segments, const ClipBox& box);
 
 // True when fontconfig can satisfy the family with an installed font of that family or of a
 // metric-compatible alias.

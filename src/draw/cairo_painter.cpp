@@ -96,10 +96,18 @@ class CairoPainter final : public Painter {
     }
 
     void AddRectangle(double x, double y, double width, double height) override {
-        cairo_rectangle(cr_, x, y, width, height);
+        // Clamping the corners of an upright rectangle is exact clipping.
+        const ClipBox box = ImageClipBox(image_.Width(), image_.Height());
+        auto clampX = [&](double v) { return std::clamp(v, box.left, box.right); };
+        auto clampY = [&](double v) { return std::clamp(v, box.top, box.bottom); };
+        const double left = clampX(x);
+        const double top = clampY(y);
+        cairo_rectangle(cr_, left, top, clampX(x + width) - left, clampY(y + height) - top);
     }
 
-    bool AddPathText(std::string_view segments) override { return AddPathSegments(cr_, segments); }
+    bool AddPathText(std::string_view segments) override {
+        return AddPathSegments(cr_, segments, ImageClipBox(image_.Width(), image_.Height()));
+    }
 
     void FillPath() override {
         image_.MarkDrawn();

@@ -130,6 +130,24 @@ TEST_F(FrameTest, BordersWiderThanTheImageDrawWithoutFault) {
     EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 64);
     EXPECT_EQ(PixelAt(result.get(), 0, 24), (Rgb{255, 0, 255}));
 
+    // Widths far beyond the image draw as wide ones do, not as nothing.
+    auto fourColours = [&](int width) {
+        SetFrame(width, width, width, width);
+        auto& frame = gSettings.frame;
+        frame.solidTopColor = "0000FF";
+        frame.solidRightColor = "00FF00";
+        frame.solidBottomColor = "FFFF00";
+        return ApplyFrame(SolidBitmap(64, 48, kGrey));
+    };
+    const Bitmap wide = fourColours(1000);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(DifferingBox(wide.get(), kGrey).width, 64);
+    for (int width : {10000000, INT32_MAX}) {
+        const Bitmap wider = fourColours(width);
+        ASSERT_TRUE(wider);
+        EXPECT_TRUE(SameImage(wider.get(), wide.get())) << width;
+    }
+
     SetFrame(-5, 70, 0, -3);
     EXPECT_TRUE(ApplyFrame(SolidBitmap(64, 48, kGrey)));
     SetFrame(10, 10, 10, 10);
