@@ -6,6 +6,7 @@
 #include "engine/output_parameters.h"
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
+#include "support/temp_folder.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
@@ -17,29 +18,6 @@
 #include <vector>
 
 namespace millconv::test {
-
-// A fresh folder below the system temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "millconv-engine-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern + "/" : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // The folder path, ending with '/'.
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-  private:
-    std::string path_;
-};
 
 // Console defaults, a TGA job and a reset job record for every test.
 class EngineTest : public ::testing::Test {

@@ -1,5 +1,7 @@
-// Test support: temporary folders and running the millconv executable as a child process.
+// Test support: running the millconv executable as a child process.
 #pragma once
+
+#include "support/temp_folder.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,29 +15,6 @@
 #include <vector>
 
 namespace millconv::test {
-
-// A fresh folder below the system temp folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "millconv-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        path_ += '/';
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // Path ending with '/'.
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
 
 inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
