@@ -11,6 +11,7 @@
 #include "engine/rotate.h"
 #include "engine/save.h"
 #include "engine/watermark.h"
+#include "platform/files.h"
 
 #include <algorithm>
 
@@ -149,7 +150,9 @@ bool ConvertFile() {
     bitmap = ApplyColorDepth(std::move(bitmap));
 
     gJob.outputPath = BuildOutputPath();
-    if (!bitmap) {
+    // A naming template can name the input itself ("%filename%.png"): replacing the only
+    // copy of the picture with the converted one would lose it, so that file fails instead.
+    if (!bitmap || SameFile(gJob.outputPath, gJob.currentInput)) {
         return false;
     }
     return SaveBitmapSafely(bitmap.get(), static_cast<FREE_IMAGE_FORMAT>(gJob.outputFormatId),

@@ -19,6 +19,10 @@ bool FolderExists(const std::string& path);
 // Creates one folder level (not its parents); true when it exists afterwards.
 bool CreateFolder(const std::string& path);
 
+// True when both paths name one existing file (the same device and inode, so links and
+// different spellings of a path count).
+bool SameFile(const std::string& first, const std::string& second);
+
 // Modification time of a file as a date value (local wall-clock seconds since 1970).
 std::optional<int64_t> FileDate(const std::string& path);
 

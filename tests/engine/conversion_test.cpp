@@ -52,6 +52,20 @@ TEST_F(ConversionTest, TransparentAreasBecomeWhiteAndOpaque) {
     EXPECT_EQ(shown.rgbReserved, 255);
 }
 
+TEST_F(ConversionTest, NeverWritesOverItsOwnInput) {
+    gJob.outputFolder = input_.Path();
+    gSettings.advanced.filenameMask = "%filename%.png";
+    ASSERT_FALSE(Convert(Gradient(8, 8).get(), "photo.png"));
+    EXPECT_EQ(gJob.outputPath, input_ / "photo.png");
+    Bitmap kept(FreeImage_Load(FIF_PNG, gJob.outputPath.c_str(), 0));
+    ASSERT_TRUE(kept); // still the PNG it was
+    EXPECT_EQ(FolderEntries(input_.Path()), std::vector<std::string>{"photo.png"});
+
+    // A file of that name in another folder is written as usual.
+    gJob.outputFolder = folder_.Path();
+    EXPECT_TRUE(Convert(Gradient(8, 8).get(), "photo.png"));
+}
+
 TEST_F(ConversionTest, SixteenBitTgaIsFiveFiveFive) {
     gSettings.output.tgaBpp = 16;
     UseOutputFormat("tga");
