@@ -22,19 +22,6 @@ std::string UpperCase(std::string_view text) {
     return result;
 }
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 99;
-}
-
 std::string TrimBlanksAndTabs(std::string_view text) {
     size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {
@@ -153,8 +140,8 @@ int32_t ReadInteger(std::string_view text) {
     // Unsigned arithmetic wraps instead of overflowing; only the low 32 bits are kept.
     uint64_t value = 0;
     for (; pos < text.size(); ++pos) {
-        int digit = DigitValue(text[pos]);
-        if (digit >= static_cast<int>(base)) {
+        const int digit = HexDigitValue(text[pos]);
+        if (digit < 0 || digit >= static_cast<int>(base)) {
             break;
         }
         value = value * base + static_cast<uint64_t>(digit);

@@ -2,32 +2,20 @@
 #include "engine/rotate.h"
 
 #include "engine/pipeline.h"
+#include "settings/preference_file.h"
 #include "settings/settings.h"
 
 namespace millconv {
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // A two-character pair read from its leading hex digits: "F" + "x" is 15, "x" + "F" is 0.
 uint8_t HexPair(char high, char low) {
-    const int first = HexDigit(high);
+    const int first = HexDigitValue(high);
     if (first < 0) {
         return 0;
     }
-    const int second = HexDigit(low);
+    const int second = HexDigitValue(low);
     if (second < 0) {
         return static_cast<uint8_t>(first);
     }
