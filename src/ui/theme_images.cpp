@@ -1,0 +1,21 @@
+// The window's picture slots (placeholder until the artwork is built).
+#include "ui/theme_images.h"
+
+#include <QToolBar>
+
+namespace millconv::ui {
+
+void LoadBuiltInImages() {}
+void ScanThemes() {}
+void LoadTheme(bool, bool, bool) {}
+QPixmap ButtonImage(const QString&) { return {}; }
+QPixmap MenuIcon(const QString&) { return {}; }
+QPixmap ToolbarIcon(const QString&) { return {}; }
+QPixmap BannerImage() { return {}; }
+QPixmap AboutImage() { return {}; }
+QPixmap ApplicationImage() { return {}; }
+void SetToolbarIconSize(QToolBar* toolbar, int pixels) {
+    toolbar->setIconSize(QSize(pixels, pixels));
+}
+
+} // namespace millconv::ui

@@ -1,0 +1,35 @@
+// The window's picture slots: built-in artwork, replaced key by key by the current theme.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+class QToolBar;
+
+namespace millconv::ui {
+
+// Puts the built-in pictures into every slot (button images, menu icons, toolbar icons) and
+// the two fixed pictures into theirs.
+void LoadBuiltInImages();
+
+// Lists the theme archives of the gfx folder (package name -> display name).
+void ScanThemes();
+
+// Replaces the selected sets from the archive named by the UI Theme setting.
+void LoadTheme(bool buttonImages, bool menuIcons, bool toolbarIcons);
+
+// The pictures in the slots, by key ("Convert", "Add", …); a null pixmap for an unknown key.
+QPixmap ButtonImage(const QString& key);
+QPixmap MenuIcon(const QString& key);
+QPixmap ToolbarIcon(const QString& key);
+
+// The two fixed pictures: the 360 x 40 banner and the 270 x 75 about picture; and the
+// application image (window icon).
+QPixmap BannerImage();
+QPixmap AboutImage();
+QPixmap ApplicationImage();
+
+// Square toolbar icons of that many pixels; the toolbar sizes itself to fit.
+void SetToolbarIconSize(QToolBar* toolbar, int pixels);
+
+} // namespace millconv::ui
