@@ -7,6 +7,10 @@ namespace millconv::ui {
 
 void LoadBuiltInImages() {}
 void ScanThemes() {}
+const std::map<std::string, std::string>& ThemeList() {
+    static const std::map<std::string, std::string> empty;
+    return empty;
+}
 void LoadTheme(bool, bool, bool) {}
 QPixmap ButtonImage(const QString&) { return {}; }
 QPixmap MenuIcon(const QString&) { return {}; }

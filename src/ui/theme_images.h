@@ -4,6 +4,9 @@
 #include <QPixmap>
 #include <QString>
 
+#include <map>
+#include <string>
+
 class QToolBar;
 
 namespace millconv::ui {
@@ -14,6 +17,9 @@ void LoadBuiltInImages();
 
 // Lists the theme archives of the gfx folder (package name -> display name).
 void ScanThemes();
+
+// The installed themes found by ScanThemes: package name -> display name.
+const std::map<std::string, std::string>& ThemeList();
 
 // Replaces the selected sets from the archive named by the UI Theme setting.
 void LoadTheme(bool buttonImages, bool menuIcons, bool toolbarIcons);
