@@ -13,6 +13,20 @@ using millconv::ThemeConfigValue;
 
 namespace {
 
+// A private HOME and XDG folders, set before the test's application object reads them.
+struct PrivateHome {
+    QTemporaryDir dir;
+    PrivateHome() {
+        QDir(dir.path()).mkpath("config");
+        QDir(dir.path()).mkpath("run");
+        QFile::setPermissions(dir.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("HOME", dir.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
+        qputenv("XDG_RUNTIME_DIR", (dir.path() + "/run").toUtf8());
+    }
+};
+const PrivateHome kPrivateHome;
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -71,9 +85,6 @@ class ThemeArchiveTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(home_.isValid());
-        qputenv("HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
         gfx_ = home_.path().toStdString() + "/gfx/";
         QVERIFY(QDir().mkpath(QString::fromStdString(gfx_)));
     }
