@@ -73,9 +73,7 @@ std::string ReadData(archive* reader, size_t limit, bool& complete) {
     }
 }
 
-char LowerByte(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
+char LowerByte(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 // Position of `needle` in `text` from `from` on, ignoring ASCII letter case; npos when absent.
 size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
@@ -114,7 +112,8 @@ std::string GfxFolder() {
     return std::string(MILLCONV_DATA_DIR) + "gfx/";
 }
 
-std::string ThemeConfigValue(std::string_view text, std::string_view section, std::string_view key) {
+std::string ThemeConfigValue(std::string_view text, std::string_view section,
+                             std::string_view key) {
     std::string header = "[" + std::string(section) + "]";
     size_t g = FindNoCase(text, header, 0);
     if (g == std::string_view::npos) {
@@ -225,8 +224,8 @@ std::optional<std::string> ThemeArchive::Extract(const std::string& name) const 
     return std::move(it->second);
 }
 
-std::map<std::string, std::string> ThemeArchive::ExtractMany(
-    const std::vector<std::string>& names) const {
+std::map<std::string, std::string>
+ThemeArchive::ExtractMany(const std::vector<std::string>& names) const {
     std::map<std::string, std::string> found;
     std::set<std::string> wanted;
     for (const std::string& name : names) {
@@ -263,7 +262,8 @@ std::map<std::string, std::string> ThemeArchive::ExtractMany(
     return found;
 }
 
-std::optional<std::string> ThemeArchive::ExtractPrefix(const std::string& name, size_t limit) const {
+std::optional<std::string> ThemeArchive::ExtractPrefix(const std::string& name,
+                                                       size_t limit) const {
     if (path_.empty()) {
         return std::nullopt;
     }

@@ -21,8 +21,21 @@ namespace {
 constexpr double kGrid = 16.0;
 
 enum class Role {
-    Paper, Fold, Lines, Folder, FolderFront, Green, Red, Blue, Sky, Yellow, Orange, Grey,
-    Brown, White, Ink
+    Paper,
+    Fold,
+    Lines,
+    Folder,
+    FolderFront,
+    Green,
+    Red,
+    Blue,
+    Sky,
+    Yellow,
+    Orange,
+    Grey,
+    Brown,
+    White,
+    Ink
 };
 
 QColor PaletteColour(Role role, ArtStyle style) {
@@ -152,7 +165,8 @@ class Sketch {
         constexpr double kFine = 16.0;
         QPainterPath result;
         result.setFillRule(path.fillRule());
-        const QList<QPolygonF> polygons = path.toSubpathPolygons(QTransform::fromScale(kFine, kFine));
+        const QList<QPolygonF> polygons =
+            path.toSubpathPolygons(QTransform::fromScale(kFine, kFine));
         for (const QPolygonF& fine : polygons) {
             QPolygonF polygon;
             for (const QPointF& point : fine) {
@@ -253,7 +267,8 @@ void Page(Sketch& s, double x, double y, double w, double h, int lines) {
     double fold = std::min(w, h) * 0.36;
     s.Shape(PolygonPath({{x, y}, {x + w - fold, y}, {x + w, y + fold}, {x + w, y + h}, {x, y + h}}),
             Role::Paper);
-    s.Shape(PolygonPath({{x + w - fold, y}, {x + w - fold, y + fold}, {x + w, y + fold}}), Role::Fold);
+    s.Shape(PolygonPath({{x + w - fold, y}, {x + w - fold, y + fold}, {x + w, y + fold}}),
+            Role::Fold);
     for (int line = 0; line < lines; ++line) {
         double ly = y + fold + 2.0 + line * 2.0;
         if (ly > y + h - 1.5) {
@@ -267,15 +282,23 @@ void Page(Sketch& s, double x, double y, double w, double h, int lines) {
 void Landscape(Sketch& s, double x, double y, double w, double h) {
     s.Shape(RectPath(x, y, w, h), Role::Sky);
     s.Fill(Circle(x + w * 0.72, y + h * 0.32, std::min(w, h) * 0.17), Role::Yellow);
-    s.Fill(PolygonPath({{x, y + h}, {x + w * 0.38, y + h * 0.42}, {x + w * 0.7, y + h},
-                        {x + w * 0.62, y + h * 0.7}, {x + w * 0.78, y + h * 0.55}, {x + w, y + h}}),
+    s.Fill(PolygonPath({{x, y + h},
+                        {x + w * 0.38, y + h * 0.42},
+                        {x + w * 0.7, y + h},
+                        {x + w * 0.62, y + h * 0.7},
+                        {x + w * 0.78, y + h * 0.55},
+                        {x + w, y + h}}),
            Role::Green);
 }
 
 void FolderBack(Sketch& s, double x, double y, double w, double h) {
     double tab = w * 0.4;
-    s.Shape(PolygonPath({{x, y + h}, {x, y}, {x + tab, y}, {x + tab + 1.5, y + 1.5},
-                         {x + w, y + 1.5}, {x + w, y + h}}),
+    s.Shape(PolygonPath({{x, y + h},
+                         {x, y},
+                         {x + tab, y},
+                         {x + tab + 1.5, y + 1.5},
+                         {x + w, y + 1.5},
+                         {x + w, y + h}}),
             Role::Folder);
 }
 
@@ -316,8 +339,14 @@ QPainterPath StarPath(double cx, double cy, double outer, double inner) {
 
 // An open tray (inbox) along the bottom.
 void Tray(Sketch& s) {
-    s.Shape(PolygonPath({{0.5, 9.5}, {4.5, 9.5}, {5.5, 11.5}, {10.5, 11.5}, {11.5, 9.5},
-                         {15.5, 9.5}, {15.5, 15.5}, {0.5, 15.5}}),
+    s.Shape(PolygonPath({{0.5, 9.5},
+                         {4.5, 9.5},
+                         {5.5, 11.5},
+                         {10.5, 11.5},
+                         {11.5, 9.5},
+                         {15.5, 9.5},
+                         {15.5, 15.5},
+                         {0.5, 15.5}}),
             Role::Grey);
 }
 
@@ -458,9 +487,10 @@ void DrawEmail(Sketch& s) {
 
 void DrawWeb(Sketch& s) {
     s.Shape(Circle(8, 8, 7.2), Role::Sky);
-    s.Fill(PolygonPath({{3.0, 4.0}, {6.5, 3.0}, {7.5, 6.0}, {5.5, 8.5}, {6.5, 12.5},
-                        {4.0, 11.0}, {2.0, 7.5}}),
-           Role::Green);
+    s.Fill(
+        PolygonPath(
+            {{3.0, 4.0}, {6.5, 3.0}, {7.5, 6.0}, {5.5, 8.5}, {6.5, 12.5}, {4.0, 11.0}, {2.0, 7.5}}),
+        Role::Green);
     s.Fill(PolygonPath({{10.0, 6.0}, {13.5, 6.5}, {14.0, 10.0}, {11.0, 13.0}, {9.5, 9.5}}),
            Role::Green);
     QPainterPath lines;
@@ -594,11 +624,28 @@ void DrawTitleTexts(QPainter& painter, const QRectF& area, const QString& produc
 } // namespace
 
 const std::vector<QString>& IconKeys() {
-    static const std::vector<QString> kKeys = {
-        "New",   "Add",    "InFiles",     "InFolder",        "OutFolder", "OutFormat",
-        "FavFolder", "ImportFiles", "ExportFiles", "Exit", "Copy", "Delete",
-        "SelectAll", "Convert", "Error", "Preferences", "CustomConverter", "Help",
-        "Email", "Web", "Updates", "About"};
+    static const std::vector<QString> kKeys = {"New",
+                                               "Add",
+                                               "InFiles",
+                                               "InFolder",
+                                               "OutFolder",
+                                               "OutFormat",
+                                               "FavFolder",
+                                               "ImportFiles",
+                                               "ExportFiles",
+                                               "Exit",
+                                               "Copy",
+                                               "Delete",
+                                               "SelectAll",
+                                               "Convert",
+                                               "Error",
+                                               "Preferences",
+                                               "CustomConverter",
+                                               "Help",
+                                               "Email",
+                                               "Web",
+                                               "Updates",
+                                               "About"};
     return kKeys;
 }
 
@@ -663,8 +710,8 @@ QImage DrawAboutImage(const QString& productName, const QString& version) {
     painter.translate(10, 9.5);
     DrawWindmill(painter, 56);
     painter.resetTransform();
-    DrawTitleTexts(painter, QRectF(76, 8, 190, 60), productName, version,
-                   QColor(0x2e, 0x34, 0x40), 15);
+    DrawTitleTexts(painter, QRectF(76, 8, 190, 60), productName, version, QColor(0x2e, 0x34, 0x40),
+                   15);
     return image;
 }
 

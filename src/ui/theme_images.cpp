@@ -88,18 +88,21 @@ void LoadBuiltInImages() {
     Pictures& pictures = State();
     for (const QString& key : ButtonImageKeys()) {
         int pixels = key == "Convert" ? 64 : 48;
-        pictures.buttonImages[key] = QPixmap::fromImage(DrawButtonImage(key, pixels, ArtStyle::BuiltIn));
+        pictures.buttonImages[key] =
+            QPixmap::fromImage(DrawButtonImage(key, pixels, ArtStyle::BuiltIn));
     }
     // Toolbar icons are drawn at the toolbar's size rather than scaled up from 16 px.
     int toolbarPixels = IconPixelSize(gSettings.interface.uiSize);
     for (const QString& key : IconKeys()) {
         QImage menu = DrawIcon(key, 16, ArtStyle::BuiltIn);
         pictures.menuIcons[key] = QPixmap::fromImage(menu);
-        pictures.toolbarIcons[key] = toolbarPixels == 16
-                                         ? pictures.menuIcons[key]
-                                         : QPixmap::fromImage(DrawIcon(key, toolbarPixels, ArtStyle::BuiltIn));
+        pictures.toolbarIcons[key] =
+            toolbarPixels == 16
+                ? pictures.menuIcons[key]
+                : QPixmap::fromImage(DrawIcon(key, toolbarPixels, ArtStyle::BuiltIn));
     }
-    QString product = QString::fromUtf8(kProductName.data(), static_cast<qsizetype>(kProductName.size()));
+    QString product =
+        QString::fromUtf8(kProductName.data(), static_cast<qsizetype>(kProductName.size()));
     QString version = QString::fromStdString(CatalogueText("About", "Version") + " " +
                                              VersionText(kVersionNumber));
     pictures.banner = QPixmap::fromImage(DrawBannerImage(product, version));

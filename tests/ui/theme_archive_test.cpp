@@ -19,7 +19,8 @@ struct PrivateHome {
     PrivateHome() {
         QDir(dir.path()).mkpath("config");
         QDir(dir.path()).mkpath("run");
-        QFile::setPermissions(dir.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(dir.path() + "/run",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("HOME", dir.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
         qputenv("XDG_RUNTIME_DIR", (dir.path() + "/run").toUtf8());
@@ -133,7 +134,8 @@ class ThemeArchiveTest : public QObject {
         Zip("unended", {{"theme.cfg", "[Theme]\r\nName=Unended"}});
         Zip("nocfg", {{"new_16.png", "x"}});
         // Only the first 255 bytes count, and reading stops at a zero byte.
-        Zip("far", {{"theme.cfg", "[Other]\r\n" + std::string(250, ';') + "\r\n[Theme]\r\nName=Far\r\n"}});
+        Zip("far",
+            {{"theme.cfg", "[Other]\r\n" + std::string(250, ';') + "\r\n[Theme]\r\nName=Far\r\n"}});
         Zip("zero", {{"theme.cfg", "[Theme]\r\nA=1\r\n\0\r\nName=Hidden\r\n"s}});
         WriteFile(gfx_ + "broken.zip", "this is not a zip archive");
         WriteFile(gfx_ + "empty.zip", "");
@@ -141,20 +143,20 @@ class ThemeArchiveTest : public QObject {
         QVERIFY(QDir().mkpath(QString::fromStdString(gfx_ + "folder.zip")));
 
         std::map<std::string, std::string> expected = {
-            {"broken", "broken"}, {"dark", "Dark Night"}, {"empty", "empty"}, {"far", ""},
-            {"lfonly", ""},       {"nocfg", ""},          {"noname", ""},     {"unended", ""},
-            {"zero", ""}};
+            {"broken", "broken"}, {"dark", "Dark Night"}, {"empty", "empty"},
+            {"far", ""},          {"lfonly", ""},         {"nocfg", ""},
+            {"noname", ""},       {"unended", ""},        {"zero", ""}};
         QCOMPARE(millconv::ScanThemes(gfx_), expected);
         QCOMPARE(millconv::ThemeDisplayName(gfx_, "missing"), "missing");
     }
 
-    void ScanOfAMissingFolderIsEmpty() {
-        QVERIFY(millconv::ScanThemes(gfx_ + "nowhere/").empty());
-    }
+    void ScanOfAMissingFolderIsEmpty() { QVERIFY(millconv::ScanThemes(gfx_ + "nowhere/").empty()); }
 
     void ArchiveNotesEntriesAndExtractsByExactName() {
-        std::string path = Zip("entries", {{"Open.png", "upper"}, {"open.png", "lower!"},
-                                           {"icons/open.png", "nested"}, {"blank.png", ""}});
+        std::string path = Zip("entries", {{"Open.png", "upper"},
+                                           {"open.png", "lower!"},
+                                           {"icons/open.png", "nested"},
+                                           {"blank.png", ""}});
         ThemeArchive archive;
         QVERIFY(archive.Open(path));
         std::map<std::string, int64_t> expected = {
@@ -193,9 +195,10 @@ class ThemeArchiveTest : public QObject {
 
     void EntryLyingAboutItsSizeIsSkipped() {
         std::string data(5000, 'q');
-        std::string path = Zip("lying", {{"short.png", data}, {"long.png", data}, {"true.png", data}});
-        ClaimSize(path, "short.png", 100);  // delivers more than it claims
-        ClaimSize(path, "long.png", 9000);  // delivers less than it claims
+        std::string path =
+            Zip("lying", {{"short.png", data}, {"long.png", data}, {"true.png", data}});
+        ClaimSize(path, "short.png", 100); // delivers more than it claims
+        ClaimSize(path, "long.png", 9000); // delivers less than it claims
         ThemeArchive archive;
         QVERIFY(archive.Open(path));
         QCOMPARE(archive.Entries().at("short.png"), 100);

@@ -24,7 +24,8 @@ struct PrivateHome {
     PrivateHome() {
         QDir(dir.path()).mkpath("config");
         QDir(dir.path()).mkpath("run");
-        QFile::setPermissions(dir.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(dir.path() + "/run",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("HOME", dir.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
         qputenv("XDG_RUNTIME_DIR", (dir.path() + "/run").toUtf8());
@@ -82,9 +83,7 @@ class ThemeImagesTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        QVERIFY(home_.isValid());
-    }
+    void initTestCase() { QVERIFY(home_.isValid()); }
 
     void init() {
         millconv::SetDefaultSettings(false);
@@ -131,17 +130,17 @@ class ThemeImagesTest : public QObject {
 
     void ThemeReplacesEachSetBySizeRule() {
         UseFreshFolder("sizes");
-        Zip("test", {{"theme.cfg",
-                      "[Theme]\r\nName=Test\r\n[Buttons]\r\nConvert=go\r\nInFiles=in.png\r\n"
-                      "[Icons]\r\nAdd=open\r\nCopy=Open.PNG\r\nDelete=bad\r\nNew=case\r\n"},
-                     {"open_48.png", Png(kToolbar48, 48, 48)},
-                     {"open_16.png", Png(kMenu16, 16, 16)},
-                     {"open_32.png", Png(kOther32, 32, 32)},
-                     {"Open.PNG", Png(kExact, 20, 20)},
-                     {"go_16.png", Png(kButton, 16, 16)},
-                     {"bad_16.png", "not a picture"},
-                     {"bad_48.png", "not a picture"},
-                     {"Case_16.png", Png(kOther32, 16, 16)}});
+        Zip("test",
+            {{"theme.cfg", "[Theme]\r\nName=Test\r\n[Buttons]\r\nConvert=go\r\nInFiles=in.png\r\n"
+                           "[Icons]\r\nAdd=open\r\nCopy=Open.PNG\r\nDelete=bad\r\nNew=case\r\n"},
+             {"open_48.png", Png(kToolbar48, 48, 48)},
+             {"open_16.png", Png(kMenu16, 16, 16)},
+             {"open_32.png", Png(kOther32, 32, 32)},
+             {"Open.PNG", Png(kExact, 20, 20)},
+             {"go_16.png", Png(kButton, 16, 16)},
+             {"bad_16.png", "not a picture"},
+             {"bad_48.png", "not a picture"},
+             {"Case_16.png", Png(kOther32, 16, 16)}});
         gSettings.interface.uiTheme = "test";
         ui::ScanThemes();
         ui::LoadTheme(true, true, true);
@@ -229,8 +228,10 @@ class ThemeImagesTest : public QObject {
                 }
             }
             for (const QString& key : ui::ButtonImageKeys()) {
-                std::string value = millconv::ThemeConfigValue(config, "Buttons", key.toStdString());
-                std::string data = archive.Extract(millconv::ThemeEntryName(value, 16)).value_or("");
+                std::string value =
+                    millconv::ThemeConfigValue(config, "Buttons", key.toStdString());
+                std::string data =
+                    archive.Extract(millconv::ThemeEntryName(value, 16)).value_or("");
                 int pixels = key == "Convert" ? 64 : 48;
                 QCOMPARE(QImage::fromData(QByteArray::fromStdString(data), "PNG").size(),
                          QSize(pixels, pixels));

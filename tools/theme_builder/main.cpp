@@ -44,7 +44,8 @@ std::string ButtonEntry(const QString& key) { return "button_" + BaseName(key) +
 // theme.cfg with CR LF lines; [Theme] first, since only its first 255 bytes are read for the
 // name. Icons are given by base name so the size rule picks the picture for each use.
 std::string ThemeConfig(const ThemeSource& theme) {
-    std::string text = "[Theme]\r\nName=" + std::string(theme.displayName) + "\r\n\r\n[Buttons]\r\n";
+    std::string text =
+        "[Theme]\r\nName=" + std::string(theme.displayName) + "\r\n\r\n[Buttons]\r\n";
     for (const QString& key : millconv::ui::ButtonImageKeys()) {
         text += key.toStdString() + "=" + ButtonEntry(key) + "\r\n";
     }
