@@ -21,7 +21,7 @@ struct PrompterCall {
     Kind kind = Kind::Warning;
     QWidget* parent = nullptr;
     QString title;
-    QString text;         // message text
+    QString text;         // message text; pickers: the initial colour or font
     bool warningIcon = false; // questions: asked with the exclamation icon
     QString start;        // file and folder dialogs: starting path
     QString filter;       // file dialog: Qt filter
