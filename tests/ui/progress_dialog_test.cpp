@@ -133,6 +133,22 @@ class ProgressDialogTest : public QObject {
         QCOMPARE(form.Status(), Catalogue("Msg", "Conversion complete"));
     }
 
+    void ClosingAfterTheEndAsksNothing() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        InputSet()[ShortPath().toStdString()] = InputEntry{1, {}};
+        bool closed = false;
+        DriveProgressDialog(
+            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            [&](ProgressDialog& dialog) {
+                QObject::connect(&dialog, &ProgressDialog::RunEnded, &dialog,
+                                 [&] { closed = dialog.close(); }, Qt::QueuedConnection);
+            });
+        QVERIFY(closed);
+        QVERIFY(prompter.Calls().empty());
+        QVERIFY(form.Window().isEnabled());
+    }
+
     void LongPathIsShortenedInTheMiddle() {
         StandInForm form;
         const QString path = Path(QStringLiteral("folder-with-a-rather-long-name-").repeated(4) +
