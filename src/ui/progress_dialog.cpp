@@ -90,7 +90,7 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
 
 ProgressDialog::~ProgressDialog() {
     // A dialog torn down mid-run must not leave the worker converting behind it.
-    if (workerRunning_ && !ended_) {
+    if (workerStarted_ && !ended_) {
         StopConversion();
         JoinConversionWorker();
     }
@@ -105,8 +105,8 @@ void ProgressDialog::showEvent(QShowEvent* event) {
 }
 
 void ProgressDialog::Start() {
-    workerRunning_ = StartConversionWorker();
-    if (!workerRunning_) {
+    workerStarted_ = StartConversionWorker();
+    if (!workerStarted_) {
         // No worker could be started: the run ends at once, as a stopped one.
         stopped_ = true;
         ShowEnd();
@@ -146,7 +146,7 @@ void ProgressDialog::ShowEnd() {
     ended_ = true;
     pollTimer_.stop();
     int converted = 0;
-    if (workerRunning_) {
+    if (workerStarted_) {
         JoinConversionWorker();
         converted = ReadProgressCopy().converted;
     }

@@ -62,7 +62,7 @@ class ProgressDialog : public QDialog {
     int shownIndex_ = 0;
     int averageCharWidth_ = 7;
     bool started_ = false;
-    bool workerRunning_ = false;
+    bool workerStarted_ = false;
     bool ended_ = false;
     bool stopped_ = false;
     bool asking_ = false;
