@@ -1,8 +1,159 @@
-// The window's Convert action (placeholder until built).
+// The window's Convert action: checks, the progress dialog and the run.
 #include "ui/conversion_controller.h"
+
+#include "app/job_state.h"
+#include "engine/batch.h"
+#include "engine/output_parameters.h"
+#include "engine/watermark.h"
+#include "platform/files.h"
+#include "settings/format_catalogue.h"
+#include "settings/message_catalogue.h"
+#include "settings/settings.h"
+#include "ui/progress_dialog.h"
+#include "ui/prompter.h"
+#include "ui/selection.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStatusBar>
+
+#include <string>
 
 namespace millconv::ui {
 
-void StartWindowConversion(const WindowControls&) {}
+namespace {
+
+QString MsgText(const char* key) { return QString::fromStdString(CatalogueText("Msg", key)); }
+
+QString MsgText(const char* key, const std::string& value) {
+    return QString::fromStdString(FormatMessage(CatalogueText("Msg", key), value));
+}
+
+// The watermark font lives from its check until the run has ended, whichever way the
+// action ends.
+struct WatermarkFontRelease {
+    WatermarkFontRelease() = default;
+    WatermarkFontRelease(const WatermarkFontRelease&) = delete;
+    WatermarkFontRelease& operator=(const WatermarkFontRelease&) = delete;
+    ~WatermarkFontRelease() {
+        if (WatermarkFontLoaded()) {
+            FreeWatermarkFont();
+        }
+    }
+};
+
+// The input field's file becomes the only entry of the input set when it passes the engine's
+// acceptance; otherwise the set stays empty. A path typed by hand is honoured this way too.
+void FillInputSet(const QString& path) {
+    ClearInputSet();
+    if (AddInputFile(path.toStdString())) {
+        // The window has no base folder: the file is written straight into the output folder.
+        for (auto& [key, entry] : InputSet()) {
+            entry.relativeSubfolder.clear();
+        }
+    }
+}
+
+std::string SelectedOutputExtension(const QComboBox* formatBox) {
+    const std::vector<std::string>& formats = OutputFormatList();
+    const int index = formatBox != nullptr ? formatBox->currentData().toInt() : 0;
+    if (index < 0 || static_cast<size_t>(index) >= formats.size()) {
+        return formats.empty() ? std::string() : formats.front();
+    }
+    return formats[static_cast<size_t>(index)];
+}
+
+// A failed check of the inputs: the status says the run stopped, the warning says why.
+void Refuse(const WindowControls& controls, const QString& warning) {
+    ShowStatusText(controls, MsgText("Conversion is not complete"));
+    ShowWarning(controls.window, warning);
+}
+
+// Checks 4 to 8, in their order; false after the first that fails.
+bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
+    if (InputSet().empty()) {
+        Refuse(controls, MsgText("Empty input files"));
+        return false;
+    }
+    if (folder.empty()) {
+        Refuse(controls, MsgText("Empty output folder"));
+        return false;
+    }
+    if (!folder.ends_with('/')) {
+        folder += '/';
+    }
+    if (!FolderExists(folder)) {
+        Refuse(controls, MsgText("Invalid output folder", folder));
+        return false;
+    }
+    const Settings::Transform& transform = gSettings.transform;
+    if (transform.doImageResize != 0 && transform.imageWidth == 0) {
+        Refuse(controls, MsgText("Invalid width"));
+        return false;
+    }
+    if (transform.doImageResize != 0 && transform.imageHeight == 0) {
+        Refuse(controls, MsgText("Invalid height"));
+        return false;
+    }
+    return true;
+}
+
+// Checks 9 and 10: the watermark's font loads (and stays loaded for the run), or its picture
+// is one the loader reads.
+bool CheckWatermark(QWidget* parent) {
+    const Settings::Watermark& watermark = gSettings.watermark;
+    if (watermark.doWatermark == 1 && !LoadWatermarkFont()) {
+        ShowWarning(parent, MsgText("Invalid watermark font", watermark.font));
+        return false;
+    }
+    if (watermark.doWatermark == 2) {
+        const WatermarkImageCheck check = CheckWatermarkImage();
+        if (check == WatermarkImageCheck::EmptyPath) {
+            ShowWarning(parent, MsgText("Empty watermark image"));
+            return false;
+        }
+        if (check == WatermarkImageCheck::Unusable) {
+            ShowWarning(parent, MsgText("Invalid watermark image", watermark.image));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void StartWindowConversion(const WindowControls& controls) {
+    const WatermarkFontRelease fontRelease;
+    FillInputSet(controls.inputField != nullptr ? controls.inputField->text().trimmed()
+                                                : QString());
+    std::string folder = controls.outputFolderBox != nullptr
+                             ? controls.outputFolderBox->currentText().trimmed().toStdString()
+                             : std::string();
+    const std::string extension = SelectedOutputExtension(controls.outputFormatBox);
+
+    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Preparing")));
+    if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls.window)) {
+        return;
+    }
+
+    gJob.outputFolder = folder;
+    gJob.conversion = extension;
+    PrepareOutputParameters();
+    RememberOutputFolder(QString::fromStdString(folder));
+    RefillOutputFolderBox(controls);
+
+    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Converting")));
+    RunProgressDialog(controls);
+}
+
+void ShowWarning(QWidget* parent, const QString& text) {
+    CurrentPrompter().Warning(parent, MsgText("Warning"), text);
+}
+
+void ShowStatusText(const WindowControls& controls, const QString& text) {
+    if (controls.statusBar != nullptr) {
+        controls.statusBar->showMessage(text);
+    }
+}
 
 } // namespace millconv::ui

@@ -3,10 +3,18 @@
 
 #include "ui/window_controls.h"
 
+#include <QString>
+
 namespace millconv::ui {
 
 // Command 14: checks the inputs in order (status texts and warnings), prepares the output
 // parameters, records the output folder and runs the modal progress dialog until it closes.
 void StartWindowConversion(const WindowControls& controls);
+
+// A modal warning over the window with the catalogue's "Warning" title.
+void ShowWarning(QWidget* parent, const QString& text);
+
+// The text of the window's one status field.
+void ShowStatusText(const WindowControls& controls, const QString& text);
 
 } // namespace millconv::ui

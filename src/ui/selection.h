@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace millconv::ui {
 
 // The engine's AddInputFile followed by the window side: the path goes into the input field,
@@ -25,5 +27,13 @@ void RefillOutputFolderBox(const WindowControls& controls);
 
 // The recent output folder with that zero-based index, trimmed; empty past the end.
 QString RecentFolder(int index);
+
+// Two recent-list entries name the same folder: equal in any letter case, with or without a
+// closing '/'.
+bool SameFolder(const QString& first, const QString& second);
+
+// A catalogue filter "Label|*.png;*.x|…" in Qt's form "Label (*.png *.x);;…". A label that
+// already ends with its patterns in parentheses ("All Files (*.*)") is not given them twice.
+QString QtFileFilter(std::string_view catalogueFilter);
 
 } // namespace millconv::ui

@@ -1,0 +1,229 @@
+// The modal progress dialog of a window conversion run, and the question that stops a run.
+#include "ui/progress_dialog.h"
+
+#include "engine/batch.h"
+#include "settings/message_catalogue.h"
+#include "ui/conversion_controller.h"
+#include "ui/prompter.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <mutex>
+#include <string>
+
+namespace millconv::ui {
+
+namespace {
+
+constexpr int kClientWidth = 300;
+constexpr int kClientHeight = 110;
+constexpr int kLineWidth = 280;
+constexpr int kPollMilliseconds = 15;
+constexpr int kFallbackCharWidth = 7;
+
+QString Text(const char* section, const char* key) {
+    return QString::fromStdString(CatalogueText(section, key));
+}
+
+// The run's shared progress, copied under its lock.
+struct ProgressCopy {
+    int index = 0;
+    std::string file;
+    int converted = 0;
+};
+
+ProgressCopy ReadProgressCopy() {
+    std::lock_guard lock(gProgressMutex);
+    return {gProgress.currentIndex, gProgress.currentFile, gProgress.convertedCount};
+}
+
+} // namespace
+
+int AverageCharacterWidth(const QFont& font) {
+    const int width = QFontMetrics(font).horizontalAdvance(QStringLiteral("AbCdEfGhI")) / 9;
+    return width > 0 ? width : kFallbackCharWidth;
+}
+
+bool AskBreakConversion(QWidget* parent) {
+    return CurrentPrompter().Question(parent, Text("Msg", "Warning"),
+                                      Text("Msg", "Ask break conversion"), true);
+}
+
+ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
+    : QDialog(controls.window, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                   Qt::WindowCloseButtonHint),
+      controls_(controls), total_(total) {
+    setObjectName(QStringLiteral("ProgressDialog"));
+    setModal(true);
+    setFixedSize(kClientWidth, kClientHeight);
+    setWindowTitle(Text("Dialog", "Convert Progress"));
+
+    textLine_ = new QLabel(this);
+    textLine_->setGeometry(10, 13, kLineWidth, 20);
+    bar_ = new QProgressBar(this);
+    bar_->setGeometry(10, 40, kLineWidth, 20);
+    bar_->setRange(0, total_ + 1);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+    okButton_ = new QPushButton(Text("Dialog", "OK"), this);
+    okButton_->setGeometry(110, 75, 80, 25);
+    okButton_->setEnabled(false);
+    connect(okButton_, &QPushButton::clicked, this, [this] {
+        if (ended_) {
+            accept();
+        }
+    });
+
+    averageCharWidth_ = AverageCharacterWidth(font());
+    pollTimer_.setInterval(kPollMilliseconds);
+    connect(&pollTimer_, &QTimer::timeout, this, &ProgressDialog::Poll);
+
+    if (QWidget* window = controls.window) {
+        const QPoint centre = window->frameGeometry().center();
+        move(centre - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+ProgressDialog::~ProgressDialog() {
+    // A dialog torn down mid-run must not leave the worker converting behind it.
+    if (workerStarted_ && !ended_) {
+        StopConversion();
+        JoinConversionWorker();
+    }
+}
+
+void ProgressDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        Start();
+    }
+}
+
+void ProgressDialog::Start() {
+    workerStarted_ = StartConversionWorker();
+    if (!workerStarted_) {
+        // No worker could be started: the run ends at once, as a stopped one.
+        stopped_ = true;
+        ShowEnd();
+        return;
+    }
+    pollTimer_.start();
+}
+
+void ProgressDialog::Poll() {
+    // Read before the progress: a worker seen as ended has written its last file number, so
+    // the end texts show the true count even when the run outpaced the timer.
+    const bool finished = ConversionWorkerFinished();
+    ShowProgress();
+    if (finished && !ended_) {
+        ShowEnd();
+    }
+}
+
+void ProgressDialog::ShowProgress() {
+    const ProgressCopy progress = ReadProgressCopy();
+    if (progress.index <= shownIndex_) {
+        return;
+    }
+    shownIndex_ = progress.index;
+    setWindowTitle(ProgressTitle(Text("Dialog", "Convert Progress")));
+    std::string name = progress.file;
+    const auto characters = QString::fromStdString(name).toUcs4().size();
+    if (characters * averageCharWidth_ > kLineWidth) {
+        name = ShortenMiddle(name, kLineWidth / averageCharWidth_);
+    }
+    textLine_->setText(QString::fromStdString(name));
+    bar_->setValue(shownIndex_);
+    emit IndexShown(shownIndex_);
+}
+
+void ProgressDialog::ShowEnd() {
+    ended_ = true;
+    pollTimer_.stop();
+    int converted = 0;
+    if (workerStarted_) {
+        JoinConversionWorker();
+        converted = ReadProgressCopy().converted;
+    }
+    if (stopped_) {
+        const QString stoppedText = Text("Msg", "Conversion is not complete");
+        ShowStatusText(controls_, stoppedText);
+        setWindowTitle(ProgressTitle(stoppedText));
+        textLine_->setText(stoppedText);
+    } else {
+        const QString complete = Text("Msg", "Conversion complete");
+        ShowStatusText(controls_, complete);
+        setWindowTitle(ProgressTitle(complete));
+        textLine_->setText(QString::fromStdString(
+            FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(converted),
+                          std::to_string(total_))));
+        bar_->setValue(total_ + 1);
+    }
+    okButton_->setEnabled(true);
+    okButton_->setDefault(true);
+    okButton_->setFocus();
+    emit RunEnded();
+}
+
+void ProgressDialog::reject() {
+    if (asking_) {
+        return;
+    }
+    if (!ended_ && ConversionWorkerFinished()) {
+        Poll();
+    }
+    if (ended_) {
+        QDialog::reject();
+    } else {
+        AskToStop();
+    }
+}
+
+void ProgressDialog::AskToStop() {
+    // The worker holds before its next file while the question is open, and the dialog does
+    // not follow it meanwhile.
+    asking_ = true;
+    pollTimer_.stop();
+    PauseConversion();
+    if (AskBreakConversion(this)) {
+        stopped_ = true;
+        // Cleared before the gate opens, so the worker ends instead of taking another file.
+        StopConversion();
+    }
+    ResumeConversion();
+    pollTimer_.start();
+    asking_ = false;
+}
+
+QString ProgressDialog::ProgressTitle(const QString& lead) const {
+    return lead + QLatin1Char(' ') +
+           QString::fromStdString(FormatMessage(CatalogueText("Msg", "Progress"),
+                                                std::to_string(shownIndex_),
+                                                std::to_string(total_)));
+}
+
+void RunProgressDialog(const WindowControls& controls) {
+    const int total = static_cast<int>(InputSet().size());
+    // Disabled before the dialog exists, so the dialog (its child) stays enabled.
+    if (controls.window != nullptr) {
+        controls.window->setEnabled(false);
+    }
+    {
+        ProgressDialog dialog(controls, total);
+        dialog.setFocus();
+        dialog.exec();
+    }
+    JoinConversionWorker();
+    if (controls.window != nullptr) {
+        controls.window->setEnabled(true);
+        controls.window->activateWindow();
+        controls.window->setFocus();
+    }
+}
+
+} // namespace millconv::ui

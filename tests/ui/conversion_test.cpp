@@ -1,0 +1,198 @@
+// The window's Convert action: its checks in order, a real run and the watermark font.
+#include "conversion_test_support.h"
+
+#include "engine/watermark.h"
+#include "ui/conversion_controller.h"
+#include "ui/selection.h"
+#include "ui/support/scripted_prompter.h"
+
+using namespace millconv;
+using namespace millconv::ui;
+using namespace millconv::ui::test;
+
+class ConversionTest : public QObject {
+    Q_OBJECT
+  public:
+    static void initMain() { UsePrivateHome(); }
+
+  private:
+    QTemporaryDir tmp_;
+    QString Path(const QString& name) const { return tmp_.path() + QLatin1Char('/') + name; }
+
+    // The form holds a valid input and an existing output folder; each test spoils one thing.
+    void FillValidForm(StandInForm& form) {
+        form.InputField().setText(QStringLiteral("  ") + Path("in/a.png") + QStringLiteral(" "));
+        form.SelectFolderItem(Path("out"));
+    }
+
+    // The one warning of a refused Convert action, which opened no dialog.
+    void ExpectRefused(StandInForm& form, ScriptedPrompter& prompter, const QString& warning,
+                       const QString& status) {
+        const DialogOutcome outcome = DriveProgressDialog(
+            form.Window(), [&] { StartWindowConversion(form.Controls()); });
+        QVERIFY(!outcome.opened);
+        QCOMPARE(prompter.Calls().size(), size_t(1));
+        QCOMPARE(prompter.Calls().at(0).kind, PrompterCall::Kind::Warning);
+        QCOMPARE(prompter.Calls().at(0).title, Catalogue("Msg", "Warning"));
+        QCOMPARE(prompter.Calls().at(0).text, warning);
+        QCOMPARE(form.Status(), status);
+        QVERIFY(QDir(Path("out")).isEmpty());
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(tmp_.isValid());
+        QVERIFY(WritePng(Path("in/a.png"), 7, 5));
+        QVERIFY(QDir().mkpath(Path("out")));
+        QFile broken(Path("in/broken.png"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        QVERIFY(broken.write("\x89PNG\r\n\x1a\n but not a picture") > 0);
+    }
+
+    void init() {
+        ResetWindowState();
+        QDir(Path("out")).removeRecursively();
+        QVERIFY(QDir().mkpath(Path("out")));
+    }
+
+    void EmptyInputStopsWithAWarning() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.InputField().setText(QStringLiteral("   "));
+        ExpectRefused(form, prompter, Formatted("Empty input files", {}),
+                      Formatted("Conversion is not complete", {}));
+    }
+
+    void RefusedInputFileCountsAsEmpty() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.InputField().setText(Path("in/a.jpg"));
+        ExpectRefused(form, prompter, Formatted("Empty input files", {}),
+                      Formatted("Conversion is not complete", {}));
+    }
+
+    void NoOutputFolderStops() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.FolderBox().clear();
+        ExpectRefused(form, prompter, Formatted("Empty output folder", {}),
+                      Formatted("Conversion is not complete", {}));
+    }
+
+    void MissingOutputFolderIsNamed() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.SelectFolderItem(Path("missing"));
+        ExpectRefused(form, prompter, Formatted("Invalid output folder", Path("missing/")),
+                      Formatted("Conversion is not complete", {}));
+        QVERIFY(gSettings.file.recentOutFolders.empty());
+    }
+
+    void ZeroResizeSidesStop() {
+        StandInForm form;
+        FillValidForm(form);
+        gSettings.transform.doImageResize = 1;
+        gSettings.transform.imageWidth = 0;
+        gSettings.transform.imageHeight = 40;
+        {
+            ScriptedPrompter prompter;
+            ExpectRefused(form, prompter, Formatted("Invalid width", {}),
+                          Formatted("Conversion is not complete", {}));
+        }
+        gSettings.transform.imageWidth = 30;
+        gSettings.transform.imageHeight = 0;
+        ScriptedPrompter prompter;
+        ExpectRefused(form, prompter, Formatted("Invalid height", {}),
+                      Formatted("Conversion is not complete", {}));
+    }
+
+    void UnknownWatermarkFontStops() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        gSettings.watermark.doWatermark = 1;
+        gSettings.watermark.font = "Millconv Nonexistent Face";
+        ExpectRefused(form, prompter,
+                      Formatted("Invalid watermark font", "Millconv Nonexistent Face"),
+                      Catalogue("General", "Preparing"));
+        QVERIFY(!WatermarkFontLoaded());
+    }
+
+    void WatermarkPictureMustBeUsable() {
+        StandInForm form;
+        FillValidForm(form);
+        gSettings.watermark.doWatermark = 2;
+        gSettings.watermark.image.clear();
+        {
+            ScriptedPrompter prompter;
+            ExpectRefused(form, prompter, Formatted("Empty watermark image", {}),
+                          Catalogue("General", "Preparing"));
+        }
+        gSettings.watermark.image = Path("in/none.png").toStdString();
+        ScriptedPrompter prompter;
+        ExpectRefused(form, prompter, Formatted("Invalid watermark image", Path("in/none.png")),
+                      Catalogue("General", "Preparing"));
+    }
+
+    void RunConvertsTheFileAndRemembersTheFolder() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        gSettings.file.recentOutFolders = "/elsewhere/";
+        const DialogOutcome outcome = DriveProgressDialog(
+            form.Window(), [&] { StartWindowConversion(form.Controls()); });
+        QVERIFY(outcome.opened);
+        QVERIFY(outcome.ended);
+        QVERIFY(!outcome.windowEnabledInRun);
+        QVERIFY(form.Window().isEnabled());
+        QCOMPARE(outcome.text, Formatted("Files converted", "1", "1"));
+        QCOMPARE(outcome.title, Catalogue("Msg", "Conversion complete") + " (1/1)");
+        QCOMPARE(outcome.value, 2);
+        QCOMPARE(outcome.maximum, 2);
+        QCOMPARE(form.Status(), Catalogue("Msg", "Conversion complete"));
+        QVERIFY(prompter.Calls().empty());
+        QVERIFY(QFileInfo(Path("out/a.tga")).size() > 0);
+        // The folder gained its closing '/' and replaced the dialog's spelling.
+        QCOMPARE(RecentFolder(0), Path("out/"));
+        QCOMPARE(RecentFolder(1), QStringLiteral("/elsewhere/"));
+        QCOMPARE(form.FolderBox().currentText(), Path("out/"));
+    }
+
+    void FileThatFailsToLoadConvertsNothing() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.InputField().setText(Path("in/broken.png"));
+        const DialogOutcome outcome = DriveProgressDialog(
+            form.Window(), [&] { StartWindowConversion(form.Controls()); });
+        QVERIFY(outcome.ended);
+        QCOMPARE(outcome.text, Formatted("Files converted", "0", "1"));
+        QCOMPARE(form.Status(), Catalogue("Msg", "Conversion complete"));
+        QVERIFY(prompter.Calls().empty());
+        QVERIFY(QDir(Path("out")).isEmpty());
+    }
+
+    void WatermarkFontIsHeldForTheRunAndFreedAfter() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        gSettings.watermark.doWatermark = 1;
+        gSettings.watermark.font = "DejaVu Sans";
+        gSettings.watermark.text = "mill";
+        bool loadedInRun = false;
+        const DialogOutcome outcome = DriveProgressDialog(
+            form.Window(), [&] { StartWindowConversion(form.Controls()); },
+            [&](ProgressDialog&) { loadedInRun = WatermarkFontLoaded(); });
+        QVERIFY(prompter.Calls().empty());
+        QVERIFY(loadedInRun);
+        QCOMPARE(outcome.text, Formatted("Files converted", "1", "1"));
+        QVERIFY(!WatermarkFontLoaded());
+    }
+};
+
+QTEST_MAIN(ConversionTest)
+#include "conversion_test.moc"

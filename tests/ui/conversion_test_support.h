@@ -1,0 +1,183 @@
+// Shared helpers of the selection, conversion and progress tests: a private home, a stand-in
+// main window, real PNG files and a driver for the modal progress dialog.
+#pragma once
+
+#include "app/job_state.h"
+#include "engine/batch.h"
+#include "engine/draw_module.h"
+#include "engine/output_parameters.h"
+#include "settings/message_catalogue.h"
+#include "settings/settings.h"
+#include "ui/progress_dialog.h"
+#include "ui/window_controls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace millconv::ui::test {
+
+// HOME and the XDG folders point into a temporary folder for the whole test program, and
+// the drawing module comes from the build tree. Called from a test class's initMain, which
+// QTEST_MAIN runs before the application object exists.
+inline void UsePrivateHome() {
+    static QTemporaryDir home;
+    const QByteArray root = home.path().toUtf8();
+    QDir().mkpath(home.path() + QStringLiteral("/config"));
+    QDir().mkpath(home.path() + QStringLiteral("/runtime"));
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    setenv("HOME", root.constData(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
+    setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
+    SetDrawModulePath(MILLCONV_BINARY_DIR "millconv-draw.so");
+}
+
+// Window defaults, a fresh job and an empty input set and recent folder list.
+inline void ResetWindowState() {
+    SetDefaultSettings(false);
+    gSettings.file.recentOutFolders.clear();
+    ResetJobState();
+}
+
+// The controls the selection and conversion code use, in a plain form of their own.
+class StandInForm {
+  public:
+    StandInForm() {
+        window_.resize(510, 260);
+        inputField_ = new QLineEdit(&window_);
+        folderBox_ = new QComboBox(&window_);
+        formatBox_ = new QComboBox(&window_);
+        formatBox_->addItem(QStringLiteral("TGA - Truevision Targa"), 0);
+        statusBar_ = new QStatusBar(&window_);
+        window_.show();
+    }
+
+    WindowControls Controls() {
+        return {&window_, inputField_, folderBox_, formatBox_, statusBar_};
+    }
+    QWidget& Window() { return window_; }
+    QLineEdit& InputField() { return *inputField_; }
+    QComboBox& FolderBox() { return *folderBox_; }
+    QString Status() const { return statusBar_->currentMessage(); }
+
+    QStringList FolderItems() const {
+        QStringList items;
+        for (int i = 0; i < folderBox_->count(); ++i) {
+            items << folderBox_->itemText(i);
+        }
+        return items;
+    }
+
+    // Puts one folder into the box as its selected item, as a user pick would.
+    void SelectFolderItem(const QString& folder) {
+        folderBox_->clear();
+        folderBox_->addItem(folder);
+        folderBox_->setCurrentIndex(0);
+    }
+
+  private:
+    QWidget window_;
+    QLineEdit* inputField_ = nullptr;
+    QComboBox* folderBox_ = nullptr;
+    QComboBox* formatBox_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+};
+
+inline QString Catalogue(const char* section, const char* key) {
+    return QString::fromStdString(CatalogueText(section, key));
+}
+
+inline QString Formatted(const char* key, const QString& s1, const QString& s2 = {}) {
+    return QString::fromStdString(
+        FormatMessage(CatalogueText("Msg", key), s1.toStdString(), s2.toStdString()));
+}
+
+// A PNG whose pixels differ in all three channels; noise makes decoding take real time.
+inline bool WritePng(const QString& path, int width, int height, bool noise = false) {
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            line[x] = noise ? qRgb(int(seed >> 24), int(seed >> 16) & 255, int(seed >> 8) & 255)
+                            : qRgb(200, 120, 40);
+        }
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path, "PNG");
+}
+
+// A TGA job into that folder, ready for a run of the input set.
+inline void PrepareTgaJob(const QString& outputFolder) {
+    gJob.outputFolder = outputFolder.toStdString();
+    gJob.conversion = "tga";
+    PrepareOutputParameters();
+}
+
+// What the progress dialog showed.
+struct DialogOutcome {
+    bool opened = false;
+    bool ended = false;           // OK became enabled
+    bool windowEnabledInRun = true;
+    QString title;                // at the end
+    QString text;
+    int value = -1;
+    int maximum = -1;
+};
+
+// Runs body() (which opens the progress dialog and returns once it closed). While the dialog
+// is open, onOpen(dialog) runs first; then the driver waits until OK is enabled, records the
+// end state and presses OK. A run that never ends is stopped so the test cannot hang.
+inline DialogOutcome DriveProgressDialog(QWidget& window, const std::function<void()>& body,
+                                         const std::function<void(ProgressDialog&)>& onOpen = {}) {
+    DialogOutcome outcome;
+    QTimer::singleShot(0, &window, [&] {
+        QPointer<ProgressDialog> dialog = window.findChild<ProgressDialog*>();
+        if (dialog == nullptr) {
+            return;
+        }
+        outcome.opened = true;
+        outcome.windowEnabledInRun = window.isEnabled();
+        if (onOpen) {
+            onOpen(*dialog);
+        }
+        const auto okEnabled = [&] { return !dialog || dialog->OkButton()->isEnabled(); };
+        outcome.ended = QTest::qWaitFor(okEnabled, 30000) && dialog;
+        if (!outcome.ended && dialog) {
+            ResumeConversion();
+            StopConversion();
+            static_cast<void>(QTest::qWaitFor(okEnabled, 30000));
+        }
+        if (dialog) {
+            outcome.title = dialog->windowTitle();
+            outcome.text = dialog->TextLine()->text();
+            outcome.value = dialog->Bar()->value();
+            outcome.maximum = dialog->Bar()->maximum();
+            dialog->OkButton()->click();
+        }
+    });
+    body();
+    return outcome;
+}
+
+} // namespace millconv::ui::test
