@@ -92,6 +92,11 @@ void ForgetRecentFoldersWithoutHistory(Settings& settings) {
     }
 }
 
+void EndWindowMode() {
+    ForgetRecentFoldersWithoutHistory(gSettings);
+    SaveSettings();
+}
+
 int RunWindowMode(int argc, char** argv) {
     std::unique_ptr<QApplication> application = StartQt(argc, argv);
     if (application == nullptr) {
@@ -108,8 +113,7 @@ int RunWindowMode(int argc, char** argv) {
         }
         application->exec();
     }
-    ForgetRecentFoldersWithoutHistory(gSettings);
-    SaveSettings();
+    EndWindowMode();
     return 0;
 }
 

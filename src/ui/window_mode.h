@@ -37,6 +37,10 @@ void StoreWindowPlacement(Qt::WindowStates state, const QRect& placement, Settin
 // Out Folders History 0 empties the recent output folders.
 void ForgetRecentFoldersWithoutHistory(Settings& settings);
 
+// The end of the window mode once the window has closed: recent folders without history
+// are dropped and the settings file is written.
+void EndWindowMode();
+
 // Runs the window mode from the settings folder to the saved settings; returns the exit status.
 int RunWindowMode(int argc, char** argv);
 
