@@ -47,8 +47,7 @@ constexpr CommandDef kCommands[] = {
      &ChooseOutputFolder},
     {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
     {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
-    {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter",
-     nullptr},
+    {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter", nullptr},
     {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
     {kCommandOutputFormatOptions, None, false, "Output Format Options", "", "OutFormat",
      &OutputFormatOptions},
@@ -60,10 +59,10 @@ constexpr CommandDef kCommands[] = {
 };
 
 constexpr int kMainToolbar[] = {
-    kCommandNew,         kCommandSelectInputFile, kCommandSelectOutputFolder, kToolbarSeparator,
-    kCommandPreferences, kToolbarSeparator,       kCommandConvert,            kToolbarSeparator,
-    kCommandManual,      kCommandSendFeedback,    kCommandVisitHomepage,
-    kCommandCheckForNewVersion,
+    kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
+    kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
+    kCommandConvert,      kToolbarSeparator,       kCommandManual,
+    kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
 };
 
 struct MenuTitle {
@@ -127,8 +126,7 @@ QMenuBar* BuildMenuBar(MainWindow& window) {
             if (command.separatorBefore) {
                 menu->addSeparator();
             }
-            QAction* action =
-                CommandAction(window, command, MenuIcon(command.iconKey), menu);
+            QAction* action = CommandAction(window, command, MenuIcon(command.iconKey), menu);
             if (*command.shortcut != '\0') {
                 // The menu shows the shortcut text after the item.
                 action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
@@ -155,8 +153,7 @@ QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
     return toolbar;
 }
 
-QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id,
-                              const char* tooltipKey) {
+QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey) {
     const CommandDef* command = FindCommand(id);
     QToolBar* toolbar = FixedToolBar(CommandText(*command), parent);
     toolbar->setIconSize(QSize(16, 16));
@@ -175,8 +172,7 @@ int ToolbarIconPixels(int uiSize) {
 std::string ManualPath() {
     const std::string name = "millconv.html";
     const std::string installed = std::string(MILLCONV_DOC_DIR) + name;
-    for (const std::string& candidate :
-         {std::string(MILLCONV_SOURCE_DOC_DIR) + name, installed}) {
+    for (const std::string& candidate : {std::string(MILLCONV_SOURCE_DOC_DIR) + name, installed}) {
         if (FileSize(candidate) >= 0) {
             return candidate;
         }

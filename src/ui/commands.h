@@ -36,10 +36,10 @@ enum class CommandMenu { None, File, Converter, Help };
 struct CommandDef {
     int id;
     CommandMenu menu;
-    bool separatorBefore;     // in its menu
-    const char* catalogueKey; // section "Menu": the item text and the toolbar tooltip
-    const char* shortcut;     // QKeySequence text; empty for none
-    const char* iconKey;      // menu icon and toolbar icon
+    bool separatorBefore;               // in its menu
+    const char* catalogueKey;           // section "Menu": the item text and the toolbar tooltip
+    const char* shortcut;               // QKeySequence text; empty for none
+    const char* iconKey;                // menu icon and toolbar icon
     void (*action)(MainWindow& window); // nullptr: the command does nothing yet
 };
 
@@ -66,8 +66,7 @@ QMenuBar* BuildMenuBar(MainWindow& window);
 QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels);
 
 // A toolbar of one button for the command, with its menu icon, placed by position inside parent.
-QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id,
-                              const char* tooltipKey);
+QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey);
 
 // Toolbar icon pixels of a UI Size value: 0..4 give 16, 24, 32, 48, 64; anything else 16.
 int ToolbarIconPixels(int uiSize);

@@ -50,8 +50,7 @@ constexpr int kPanelBottomMargin = 40;
 constexpr int kFooterFromBottom = 70;
 
 // The footer's fixed notice (no catalogue text exists for it).
-constexpr const char* kFooterNotice =
-    "Tip: drop a PNG image here to choose the input file.";
+constexpr const char* kFooterNotice = "Tip: drop a PNG image here to choose the input file.";
 
 QString Text(const char* section, const char* key) {
     return QString::fromStdString(CatalogueText(section, key));
@@ -101,9 +100,8 @@ void MainWindow::BuildGadgets() {
     outputFolderBox_->setEditable(false);
     outputFolderBox_->setGeometry(kLeft, kRowOffset + 30, kFieldWidth, kBoxHeight);
     AddLabel(panel_, "Output Folder", kRowOffset + 15, outputFolderBox_);
-    connect(outputFolderBox_, &QComboBox::currentIndexChanged, this, [this] {
-        gJob.outputFolder = outputFolderBox_->currentText().toStdString();
-    });
+    connect(outputFolderBox_, &QComboBox::currentIndexChanged, this,
+            [this] { gJob.outputFolder = outputFolderBox_->currentText().toStdString(); });
 
     outputFormatBox_ = new QComboBox(panel_);
     outputFormatBox_->setEditable(false);
@@ -230,9 +228,9 @@ void MainWindow::ApplyLayout() {
     const int panelHeight = height() - menuBar()->height() - mainToolBar_->height() -
                             statusBar()->height() - kPanelBottomMargin;
     panel_->setGeometry(0, 0, width, std::max(panelHeight, 0));
-    for (QWidget* widget : {static_cast<QWidget*>(inputField_),
-                            static_cast<QWidget*>(outputFolderBox_),
-                            static_cast<QWidget*>(outputFormatBox_)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(inputField_), static_cast<QWidget*>(outputFolderBox_),
+          static_cast<QWidget*>(outputFormatBox_)}) {
         widget->resize(width - kFieldMargin, widget->height());
     }
     for (size_t i = 0; i < commandToolBars_.size(); ++i) {
@@ -254,8 +252,8 @@ void MainWindow::RefreshImages() {
         convertButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     } else {
         convertButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        convertButton_->setIconSize(convert.size().boundedTo(QSize(kConvertSize, kConvertSize) -
-                                                             QSize(4, 4)));
+        convertButton_->setIconSize(
+            convert.size().boundedTo(QSize(kConvertSize, kConvertSize) - QSize(4, 4)));
     }
     const QIcon folder(MenuIcon("FavFolder"));
     for (int item = 0; item < outputFolderBox_->count(); ++item) {

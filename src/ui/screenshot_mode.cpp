@@ -49,8 +49,7 @@ QImage CaptureWindow(QWidget& window) {
     QScreen* screen = window.screen();
     if (screen != nullptr && frame.size() != window.size()) {
         const QRect area = frame.translated(-screen->geometry().topLeft());
-        const QPixmap shot =
-            screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
         if (!shot.isNull()) {
             return shot.toImage().convertToFormat(QImage::Format_RGB32);
         }
@@ -148,9 +147,8 @@ int TakeScreenshots(const QString& folder) {
     if (!WriteJpeg(picture, target + "millconv1.jpg")) {
         return 1;
     }
-    const QImage thumbnail =
-        picture.scaled(kThumbnailWidth, ThumbnailHeight(picture.size()), Qt::IgnoreAspectRatio,
-                       Qt::FastTransformation);
+    const QImage thumbnail = picture.scaled(kThumbnailWidth, ThumbnailHeight(picture.size()),
+                                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
     return WriteJpeg(thumbnail, target + "millconv1x.jpg") ? 0 : 1;
 }
 

@@ -122,8 +122,8 @@ class MainWindowTest : public QObject {
     }
 
     void ToolbarIconsFollowUiSize() {
-        const std::pair<int, int> cases[] = {{0, 16}, {2, 32}, {3, 48}, {4, 64}, {5, 16},
-                                             {7, 16}, {-1, 16}};
+        const std::pair<int, int> cases[] = {{0, 16}, {2, 32}, {3, 48}, {4, 64},
+                                             {5, 16}, {7, 16}, {-1, 16}};
         for (const auto& [uiSize, pixels] : cases) {
             gSettings.interface.uiSize = uiSize;
             MainWindow window;
@@ -248,8 +248,8 @@ class MainWindowTest : public QObject {
         const QString second = TouchFile(home_ + "second.png");
         const QString third = TouchFile(home_ + "third.png");
         auto data = std::make_unique<QMimeData>();
-        data->setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second),
-                       QUrl::fromLocalFile(third)});
+        data->setUrls(
+            {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second), QUrl::fromLocalFile(third)});
         QCOMPARE(MainWindow::FirstDroppedFile(*data), first);
 
         const QPointF inside(100, 80);

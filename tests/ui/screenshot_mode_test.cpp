@@ -31,7 +31,7 @@ class ScreenshotModeTest : public QObject {
     void init() { millconv::test::ResetWindowSettings(); }
 
     void ThumbnailHeightIsRounded() {
-        QCOMPARE(ThumbnailHeight(QSize(510, 260)), 92); // 91.76
+        QCOMPARE(ThumbnailHeight(QSize(510, 260)), 92);  // 91.76
         QCOMPARE(ThumbnailHeight(QSize(518, 289)), 100); // 100.42
         QCOMPARE(ThumbnailHeight(QSize(360, 181)), 91);  // 90.5 rounds up
         QCOMPARE(ThumbnailHeight(QSize(180, 97)), 97);
@@ -73,10 +73,12 @@ class ScreenshotModeTest : public QObject {
         const QString folder = home_ + "program/";
         QVERIFY(QDir().mkpath(folder));
         const std::string path = home_.toStdString();
-        const auto run = millconv::test::RunProgram(
-            millconv::test::MillconvPath(), {"-T", folder.toStdString()},
-            {{"HOME", path}, {"XDG_CONFIG_HOME", path + ".config"}, {"XDG_RUNTIME_DIR", path},
-             {"QT_QPA_PLATFORM", "offscreen"}});
+        const auto run =
+            millconv::test::RunProgram(millconv::test::MillconvPath(), {"-T", folder.toStdString()},
+                                       {{"HOME", path},
+                                        {"XDG_CONFIG_HOME", path + ".config"},
+                                        {"XDG_RUNTIME_DIR", path},
+                                        {"QT_QPA_PLATFORM", "offscreen"}});
         QCOMPARE(run.status, 0);
         const QImage picture(folder + "millconv1.jpg");
         QVERIFY(picture.width() >= 510);

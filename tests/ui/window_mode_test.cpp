@@ -22,13 +22,19 @@ Settings PlacedSettings() {
     return settings;
 }
 
-int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // The child runs on a private home, offscreen unless told otherwise.
 std::map<std::string, std::string> ChildEnvironment(const QString& home) {
     const std::string path = home.toStdString();
-    return {{"HOME", path}, {"XDG_CONFIG_HOME", path + ".config"}, {"XDG_RUNTIME_DIR", path},
-            {"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    return {{"HOME", path},
+            {"XDG_CONFIG_HOME", path + ".config"},
+            {"XDG_RUNTIME_DIR", path},
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"DISPLAY", ""},
+            {"WAYLAND_DISPLAY", ""}};
 }
 
 } // namespace
@@ -59,8 +65,8 @@ class WindowModeTest : public QObject {
         QCOMPARE(settings.window.width, 633);
 
         // Minimised: nothing at all, not even a stored maximised flag.
-        for (Qt::WindowStates state : {Qt::WindowStates(Qt::WindowMinimized),
-                                       Qt::WindowMinimized | Qt::WindowMaximized}) {
+        for (Qt::WindowStates state :
+             {Qt::WindowStates(Qt::WindowMinimized), Qt::WindowMinimized | Qt::WindowMaximized}) {
             settings = PlacedSettings();
             settings.window.isMaximized = 1;
             millconv::ui::StoreWindowPlacement(state, normal, settings);
@@ -112,8 +118,8 @@ class WindowModeTest : public QObject {
         environment["QT_QPA_PLATFORM"] = "";
         for (const std::vector<std::string>& arguments :
              {std::vector<std::string>{}, std::vector<std::string>{"-T", home_.toStdString()}}) {
-            const auto run = millconv::test::RunProgram(millconv::test::MillconvPath(), arguments,
-                                                        environment);
+            const auto run =
+                millconv::test::RunProgram(millconv::test::MillconvPath(), arguments, environment);
             QCOMPARE(run.status, 1);
             QCOMPARE(run.out, std::string());
             QCOMPARE(Lines(run.err), 1);
@@ -134,7 +140,8 @@ class WindowModeTest : public QObject {
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, std::string());
         Settings stored;
-        stored.settingsFilePath = (childHome + ".config/Pixelmill/millconv/config.ini").toStdString();
+        stored.settingsFilePath =
+            (childHome + ".config/Pixelmill/millconv/config.ini").toStdString();
         QVERIFY(QFile::exists(QString::fromStdString(stored.settingsFilePath)));
         millconv::LoadSettings(stored);
         QCOMPARE(stored.window.width, 510);
