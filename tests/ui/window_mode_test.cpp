@@ -1,9 +1,7 @@
-// Window mode start-up and exit: settings folder, default position, placement, history, display.
+// Window mode start-up and exit: settings folder, default position, placement, history, saving.
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtTest>
-
-#include <algorithm>
 
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -20,10 +18,6 @@ Settings PlacedSettings() {
     Settings settings;
     settings.window = {0, 11, 22, 633, 260};
     return settings;
-}
-
-int Lines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 // The child runs on a private home, offscreen unless told otherwise.
@@ -111,21 +105,6 @@ class WindowModeTest : public QObject {
         QCOMPARE(gSettings.file.recentOutFolders, std::string());
         millconv::LoadSettings(stored);
         QCOMPARE(stored.file.recentOutFolders, std::string());
-    }
-
-    void WithoutDisplayOneLineAndStatusOne() {
-        auto environment = ChildEnvironment(home_);
-        environment["QT_QPA_PLATFORM"] = "";
-        for (const std::vector<std::string>& arguments :
-             {std::vector<std::string>{}, std::vector<std::string>{"-T", home_.toStdString()}}) {
-            const auto run =
-                millconv::test::RunProgram(millconv::test::MillconvPath(), arguments, environment);
-            QCOMPARE(run.status, 1);
-            QCOMPARE(run.out, std::string());
-            QCOMPARE(Lines(run.err), 1);
-            QVERIFY(run.err.find("display") != std::string::npos);
-        }
-        QVERIFY(!QFile::exists(home_ + "millconv1.jpg"));
     }
 
     void WindowStartsShowsAndSavesOnExit() {
