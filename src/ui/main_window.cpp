@@ -224,6 +224,9 @@ void MainWindow::NewForm() {
 }
 
 void MainWindow::ApplyLayout() {
+    if (panel_ == nullptr || mainToolBar_ == nullptr) {
+        return; // a resize while the window is still being built
+    }
     const int width = this->width();
     const int panelHeight = height() - menuBar()->height() - mainToolBar_->height() -
                             statusBar()->height() - kPanelBottomMargin;
