@@ -1,0 +1,189 @@
+// The command table: every menu item, main toolbar button and shortcut of the main window.
+#include "ui/commands.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/job_state.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "settings/message_catalogue.h"
+#include "ui/conversion_controller.h"
+#include "ui/main_window.h"
+#include "ui/selection.h"
+#include "ui/theme_images.h"
+
+namespace millconv::ui {
+
+namespace {
+
+void NewForm(MainWindow& window) { window.NewForm(); }
+void Exit(MainWindow& window) { window.close(); }
+void ChooseInputFile(MainWindow& window) { SelectInputFile(window.Controls()); }
+void ChooseOutputFolder(MainWindow& window) { SelectOutputFolder(window.Controls()); }
+void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
+void Preferences(MainWindow& window) { window.OpenPreferences(); }
+
+void OutputFormatOptions(MainWindow& window) {
+    gJob.preferencesStartPage = 3; // the Output page
+    window.OpenPreferences();
+}
+
+void Manual(MainWindow&) { OpenDocument(ManualPath()); }
+void SendFeedback(MainWindow& window) { OpenDocument(FeedbackLink(window.windowTitle())); }
+void VisitHomepage(MainWindow&) { OpenDocument(kHomepageAddress); }
+
+using enum CommandMenu;
+
+// Menu order; commands 16, 23 and 24 open windows that do not exist yet.
+constexpr CommandDef kCommands[] = {
+    {kCommandNew, File, false, "New", "Ctrl+N", "New", &NewForm},
+    {kCommandSelectInputFile, File, false, "Select Input File", "", "Add", &ChooseInputFile},
+    {kCommandSelectOutputFolder, File, false, "Select Output Folder", "", "OutFolder",
+     &ChooseOutputFolder},
+    {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
+    {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
+    {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter", nullptr},
+    {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
+    {kCommandOutputFormatOptions, None, false, "Output Format Options", "", "OutFormat",
+     &OutputFormatOptions},
+    {kCommandManual, Help, false, "Manual", "F1", "Help", &Manual},
+    {kCommandSendFeedback, Help, true, "Send Feedback", "", "Email", &SendFeedback},
+    {kCommandVisitHomepage, Help, false, "Visit Homepage", "", "Web", &VisitHomepage},
+    {kCommandCheckForNewVersion, Help, false, "Check For New Version", "", "Updates", nullptr},
+    {kCommandAbout, Help, true, "About", "", "About", nullptr},
+};
+
+constexpr int kMainToolbar[] = {
+    kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
+    kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
+    kCommandConvert,      kToolbarSeparator,       kCommandManual,
+    kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
+};
+
+struct MenuTitle {
+    CommandMenu menu;
+    const char* key;
+};
+constexpr MenuTitle kMenus[] = {{File, "File"}, {Converter, "Converter"}, {Help, "Help"}};
+
+QAction* CommandAction(MainWindow& window, const CommandDef& command, const QPixmap& icon,
+                       QObject* owner) {
+    auto* action = new QAction(QIcon(icon), CommandText(command), owner);
+    action->setData(command.id);
+    const int id = command.id;
+    QObject::connect(action, &QAction::triggered, &window,
+                     [&window, id] { RunCommand(window, id); });
+    return action;
+}
+
+QToolBar* FixedToolBar(const QString& name, QWidget* parent) {
+    auto* toolbar = new QToolBar(name, parent);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    return toolbar;
+}
+
+} // namespace
+
+std::span<const CommandDef> Commands() { return kCommands; }
+
+const CommandDef* FindCommand(int id) {
+    for (const CommandDef& command : kCommands) {
+        if (command.id == id) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+std::span<const int> MainToolbarCommands() { return kMainToolbar; }
+
+QString CommandText(const CommandDef& command) {
+    return QString::fromStdString(CatalogueText("Menu", command.catalogueKey));
+}
+
+void RunCommand(MainWindow& window, int id) {
+    const CommandDef* command = FindCommand(id);
+    if (command != nullptr && command->action != nullptr) {
+        command->action(window);
+    }
+}
+
+QMenuBar* BuildMenuBar(MainWindow& window) {
+    auto* bar = new QMenuBar(&window);
+    for (const MenuTitle& title : kMenus) {
+        QMenu* menu = bar->addMenu(QString::fromStdString(CatalogueText("Menu", title.key)));
+        for (const CommandDef& command : kCommands) {
+            if (command.menu != title.menu) {
+                continue;
+            }
+            if (command.separatorBefore) {
+                menu->addSeparator();
+            }
+            QAction* action = CommandAction(window, command, MenuIcon(command.iconKey), menu);
+            if (*command.shortcut != '\0') {
+                // The menu shows the shortcut text after the item.
+                action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
+            }
+            menu->addAction(action);
+        }
+    }
+    return bar;
+}
+
+QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
+    QToolBar* toolbar = FixedToolBar(QStringLiteral("main"), &window);
+    for (int id : kMainToolbar) {
+        const CommandDef* command = FindCommand(id);
+        if (command == nullptr) {
+            toolbar->addSeparator();
+            continue;
+        }
+        QAction* action = CommandAction(window, *command, ToolbarIcon(command->iconKey), toolbar);
+        action->setToolTip(action->text());
+        toolbar->addAction(action);
+    }
+    SetToolbarIconSize(toolbar, iconPixels);
+    return toolbar;
+}
+
+QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey) {
+    const CommandDef* command = FindCommand(id);
+    QToolBar* toolbar = FixedToolBar(CommandText(*command), parent);
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->setContentsMargins(0, 0, 0, 0);
+    QAction* action = CommandAction(window, *command, MenuIcon(command->iconKey), toolbar);
+    action->setToolTip(QString::fromStdString(CatalogueText("Menu", tooltipKey)));
+    toolbar->addAction(action);
+    return toolbar;
+}
+
+int ToolbarIconPixels(int uiSize) {
+    constexpr int kPixels[] = {16, 24, 32, 48, 64};
+    return uiSize >= 0 && uiSize < 5 ? kPixels[uiSize] : kPixels[0];
+}
+
+std::string ManualPath() {
+    const std::string name = "millconv.html";
+    const std::string installed = std::string(MILLCONV_DOC_DIR) + name;
+    for (const std::string& candidate : {std::string(MILLCONV_SOURCE_DOC_DIR) + name, installed}) {
+        if (FileSize(candidate) >= 0) {
+            return candidate;
+        }
+    }
+    return installed;
+}
+
+std::string FeedbackLink(const QString& windowTitle) {
+    // Blanks are not allowed in a URL: the subject is percent-encoded.
+    const QByteArray subject = QUrl::toPercentEncoding(windowTitle + " Feedback");
+    return std::string("mailto:") + kSupportAddress + "?subject=" + subject.toStdString();
+}
+
+} // namespace millconv::ui

@@ -1,0 +1,98 @@
+// The main window: input field, output folder and format boxes, Convert button, menus, toolbars.
+#pragma once
+
+#include "ui/window_controls.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QToolBar;
+class QToolButton;
+
+namespace millconv::ui {
+
+// Minimum size; the height is fixed at the minimum.
+inline constexpr int kMinimumWidth = 510;
+inline constexpr int kFixedHeight = 260;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // Builds the hidden window at the stored placement with its menus, toolbars and gadgets.
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    // Fills the output format box, runs New form and shows the window (maximised when it was).
+    void InitialiseAndShow();
+
+    // The controls the selection and conversion code work on.
+    WindowControls Controls();
+
+    // Command 0: empty form, fresh job, status "Ready", focus on the input field.
+    void NewForm();
+
+    // Places the width-dependent gadgets for the current size; runs on every resize.
+    void ApplyLayout();
+
+    // Sets the Convert button's image again and the icons of the two boxes' items.
+    void RefreshImages();
+
+    // Carries out the job's theme refresh request (1 everything, 2 the main toolbar only),
+    // reloading the theme's pictures, and clears it.
+    void ApplyThemeRefreshRequest();
+
+    // After the preferences dialog: theme refresh, output format selection, folder box size.
+    void ApplyPreferences();
+
+    // Opens the preferences dialog on the job's start page and applies what it changed.
+    void OpenPreferences();
+
+    // Status bar field 0.
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+    // Selects the output format box item of [Output] Format (none when it is not listed).
+    void SelectOutputFormat();
+
+    // The first local file a drop carries; empty when it carries none.
+    static QString FirstDroppedFile(const QMimeData& data);
+
+    // For tests and the screenshot mode.
+    QWidget* Panel() const { return panel_; }
+    QToolBar* MainToolBar() const { return mainToolBar_; }
+    QToolBar* CommandToolBar(int index) const { return commandToolBars_.at(index); }
+    QToolButton* ConvertButton() const { return convertButton_; }
+    QLabel* Footer() const { return footer_; }
+
+  signals:
+    // A drop handed this path to the input file check.
+    void InputFileDropped(const QString& path);
+
+  protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void BuildGadgets();
+    void BuildToolBars(bool menus, bool mainToolBar, bool commandToolBars);
+    void FillOutputFormatBox();
+
+    QToolBar* mainToolBar_ = nullptr;
+    QWidget* panel_ = nullptr;
+    QLineEdit* inputField_ = nullptr;
+    QComboBox* outputFolderBox_ = nullptr;
+    QComboBox* outputFormatBox_ = nullptr;
+    std::array<QToolBar*, 3> commandToolBars_{};
+    QToolButton* convertButton_ = nullptr;
+    QLabel* footer_ = nullptr;
+};
+
+} // namespace millconv::ui

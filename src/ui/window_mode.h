@@ -1,0 +1,50 @@
+// The window mode's start-up and orderly exit around Qt's event loop.
+#pragma once
+
+#include "settings/settings.h"
+
+#include <QRect>
+#include <Qt>
+
+#include <memory>
+
+class QApplication;
+
+namespace millconv::ui {
+
+// True when Qt can reach a display: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set.
+bool DisplayAvailable();
+
+// The one line printed on stderr when there is no display.
+const char* NoDisplayMessage();
+
+// Creates the QApplication once the display check passed; nullptr (after the stderr line)
+// when there is no display. argc must outlive the application.
+std::unique_ptr<QApplication> StartQt(int& argc, char** argv);
+
+// Settings folder, config.ini and the message catalogue (window-mode steps 1 to 3). The
+// default window position is centred on the primary screen.
+void PrepareWindowSettings();
+
+// Built-in pictures, theme list and the configured theme (window-mode steps 4 to 6; the
+// screenshot mode takes them too).
+void PrepareTheme();
+
+// Copies the window placement into the settings: maximised sets only IsMaximized; minimised
+// changes nothing; otherwise IsMaximized 0 and the position and size of the normal window.
+void StoreWindowPlacement(Qt::WindowStates state, const QRect& placement, Settings& settings);
+
+// Out Folders History 0 empties the recent output folders.
+void ForgetRecentFoldersWithoutHistory(Settings& settings);
+
+// The end of the window mode once the window has closed: recent folders without history
+// are dropped and the settings file is written.
+void EndWindowMode();
+
+// Runs the window mode from the settings folder to the saved settings; returns the exit status.
+int RunWindowMode(int argc, char** argv);
+
+// Set in the environment, the window closes itself as soon as it is shown (start-up timing).
+inline constexpr const char* kExitAfterShowVariable = "MILLCONV_BENCH_EXIT_AFTER_SHOW";
+
+} // namespace millconv::ui
