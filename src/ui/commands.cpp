@@ -164,11 +164,6 @@ QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const
     return toolbar;
 }
 
-int ToolbarIconPixels(int uiSize) {
-    constexpr int kPixels[] = {16, 24, 32, 48, 64};
-    return uiSize >= 0 && uiSize < 5 ? kPixels[uiSize] : kPixels[0];
-}
-
 std::string ManualPath() {
     const std::string name = "millconv.html";
     const std::string installed = std::string(MILLCONV_DOC_DIR) + name;

@@ -68,9 +68,6 @@ QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels);
 // A toolbar of one button for the command, with its menu icon, placed by position inside parent.
 QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey);
 
-// Toolbar icon pixels of a UI Size value: 0..4 give 16, 24, 32, 48, 64; anything else 16.
-int ToolbarIconPixels(int uiSize);
-
 // The maker's addresses the Help commands and the screenshots use.
 inline constexpr const char* kHomepageAddress = "https://www.pixelmill.example/millconv/";
 inline constexpr const char* kSupportAddress = "support@pixelmill.example";

@@ -17,6 +17,7 @@
 
 #include "app/app_info.h"
 #include "app/job_state.h"
+#include "resources/theme_archive.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
@@ -138,7 +139,7 @@ void MainWindow::BuildToolBars(bool menus, bool mainToolBar, bool commandToolBar
             removeToolBar(mainToolBar_);
             delete mainToolBar_;
         }
-        mainToolBar_ = BuildMainToolBar(*this, ToolbarIconPixels(gSettings.interface.uiSize));
+        mainToolBar_ = BuildMainToolBar(*this, IconPixelSize(gSettings.interface.uiSize));
         addToolBar(Qt::TopToolBarArea, mainToolBar_);
     }
     if (commandToolBars) {

@@ -261,8 +261,7 @@ class MainWindowTest : public QObject {
         QCoreApplication::sendEvent(&window, &drop);
         QCOMPARE(dropped.size(), 1);
         QCOMPARE(dropped.at(0).at(0).toString(), first);
-        const QString field = window.Controls().inputField->text();
-        QVERIFY(!field.contains("second") && !field.contains("third"));
+        QCOMPARE(window.Controls().inputField->text(), first);
 
         // Drops without a local file as their first entry are ignored.
         QMimeData text;
