@@ -36,26 +36,22 @@ const char* PageKey(int index);
 
 // A page panel; the object name is the page's key so tests and styles can find it.
 class PreferencesPage : public QWidget {
-    Q_OBJECT
   public:
     PreferencesPage(QWidget* parent, int index);
 };
 
 class GeneralPage : public PreferencesPage {
-    Q_OBJECT
   public:
     GeneralPage(QWidget* parent, SettingBinder& binder);
 };
 
 class InterfacePage : public PreferencesPage {
-    Q_OBJECT
   public:
     InterfacePage(QWidget* parent, SettingBinder& binder);
 };
 
 // Input and Output: a format list over one sub-panel per format with options.
 class FormatPage : public PreferencesPage {
-    Q_OBJECT
   public:
     FormatPage(QWidget* parent, int index);
     QComboBox* FormatList() const { return formatList_; }
@@ -75,43 +71,36 @@ class FormatPage : public PreferencesPage {
 };
 
 class InputPage : public FormatPage {
-    Q_OBJECT
   public:
     InputPage(QWidget* parent, SettingBinder& binder);
 };
 
 class OutputPage : public FormatPage {
-    Q_OBJECT
   public:
     OutputPage(QWidget* parent, SettingBinder& binder);
 };
 
 class TransformPage : public PreferencesPage {
-    Q_OBJECT
   public:
     TransformPage(QWidget* parent, SettingBinder& binder);
 };
 
 class AdjustmentPage : public PreferencesPage {
-    Q_OBJECT
   public:
     AdjustmentPage(QWidget* parent, SettingBinder& binder);
 };
 
 class FramePage : public PreferencesPage {
-    Q_OBJECT
   public:
     FramePage(QWidget* parent, SettingBinder& binder);
 };
 
 class WatermarkPage : public PreferencesPage {
-    Q_OBJECT
   public:
     WatermarkPage(QWidget* parent, SettingBinder& binder);
 };
 
 class AdvancedPage : public PreferencesPage {
-    Q_OBJECT
   public:
     AdvancedPage(QWidget* parent, SettingBinder& binder);
 };

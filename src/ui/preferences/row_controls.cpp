@@ -124,8 +124,12 @@ CoupledSpinBox::CoupledSpinBox(QWidget* parent) : QSpinBox(parent) {
 
 void CoupledSpinBox::Couple(QSlider* slider, int offset) {
     slider_ = slider;
-    connect(slider, &QSlider::valueChanged, this,
-            [this, offset](int position) { setValue(position - offset); });
+    // setValue rewrites the text even for the same value, so only a real move is passed on.
+    connect(slider, &QSlider::valueChanged, this, [this, offset](int position) {
+        if (position - offset != value()) {
+            setValue(position - offset);
+        }
+    });
     connect(this, &QSpinBox::valueChanged, slider,
             [slider, offset](int value) { slider->setValue(value + offset); });
 }
@@ -148,10 +152,12 @@ void CoupledSpinBox::TextEdited(const QString& text) {
     if (validate(copy, pos) != QValidator::Acceptable) {
         return;
     }
+    // In range, the spin box takes the value itself while the text stays as typed; out of
+    // range, the clamped value replaces the text at once.
     const qlonglong typed = text.toLongLong();
     const int clamped = valueFromText(text);
-    setValue(clamped);
     if (typed != clamped) {
+        setValue(clamped);
         lineEdit()->setText(QString::number(clamped));
     }
 }
@@ -171,7 +177,11 @@ GammaSpinBox::GammaSpinBox(QWidget* parent) : QDoubleSpinBox(parent) {
 
 void GammaSpinBox::Couple(QSlider* slider) {
     slider_ = slider;
-    connect(slider, &QSlider::valueChanged, this, [this](int g) { SetHundredths(g); });
+    connect(slider, &QSlider::valueChanged, this, [this](int g) {
+        if (g != Hundredths()) {
+            SetHundredths(g);
+        }
+    });
     connect(this, &QDoubleSpinBox::valueChanged, slider,
             [this, slider](double) { slider->setValue(Hundredths()); });
 }
@@ -206,9 +216,9 @@ void GammaSpinBox::TextEdited(const QString& text) {
     QString dotted = text;
     dotted.replace(QLatin1Char(','), QLatin1Char('.'));
     const long typed = std::lround(dotted.toDouble() * 100.0);
-    const double clamped = valueFromText(text);
-    setValue(clamped);
     if (typed < kMinimum || typed > kMaximum) {
+        const double clamped = valueFromText(text);
+        setValue(clamped);
         lineEdit()->setText(textFromValue(clamped));
     }
 }
