@@ -91,6 +91,8 @@ class PreferencesPagesTest : public QObject {
         QCOMPARE(brightness->value(), -100);
         QCOMPARE(brightness->Slider()->value(), 0);
         auto* contrast = ControlFor<CoupledSpinBox>(page, "Image Contrast:");
+        QCOMPARE(contrast->value(), 0);
+        QCOMPARE(contrast->Slider()->value(), 100); // a neutral value sits in the middle
         TypeInto(contrast, "17");
         QCOMPARE(contrast->Slider()->value(), 117);
         dialog.OkButton()->click();

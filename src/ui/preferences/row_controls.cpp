@@ -132,6 +132,7 @@ void CoupledSpinBox::Couple(QSlider* slider, int offset) {
     });
     connect(this, &QSpinBox::valueChanged, slider,
             [slider, offset](int value) { slider->setValue(value + offset); });
+    slider->setValue(value() + offset);
 }
 
 QValidator::State CoupledSpinBox::validate(QString& text, int&) const {
@@ -184,6 +185,7 @@ void GammaSpinBox::Couple(QSlider* slider) {
     });
     connect(this, &QDoubleSpinBox::valueChanged, slider,
             [this, slider](double) { slider->setValue(Hundredths()); });
+    slider->setValue(Hundredths());
 }
 
 int GammaSpinBox::Hundredths() const {
