@@ -2,7 +2,6 @@
 #include "ui/preferences/pages.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 

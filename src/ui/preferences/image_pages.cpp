@@ -3,14 +3,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <functional>
+#include <vector>
 
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
