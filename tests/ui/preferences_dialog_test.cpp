@@ -177,14 +177,17 @@ class PreferencesDialogTest : public QObject {
         gJob.preferencesStartPage = 3;
         int shown = -1;
         QString title;
+        bool focused = false;
         RunAndClose(
             [&](PreferencesDialog* dialog) {
                 shown = dialog->CurrentPage();
                 title = dialog->PageTitle()->text();
+                focused = dialog->focusWidget() == dialog->PageList();
             },
             [](PreferencesDialog* dialog) { dialog->CancelButton()->click(); });
         QCOMPARE(shown, 3);
         QCOMPARE(title, QStringLiteral("Output"));
+        QVERIFY(focused);
         QCOMPARE(gJob.preferencesStartPage, int8_t{0});
 
         RunAndClose([&](PreferencesDialog* dialog) { shown = dialog->CurrentPage(); },
