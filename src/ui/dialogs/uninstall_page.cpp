@@ -1,0 +1,89 @@
+// The uninstall page (300 x 100), run with its own application object for "-U".
+#include "ui/dialogs/uninstall_page.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/shell.h"
+#include "ui/dialogs/help_commands.h"
+#include "ui/dialogs/web_links.h"
+
+namespace millconv::ui {
+
+namespace {
+
+bool VariableSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+void CentreOnScreen(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect place = window->geometry();
+    place.moveCenter(screen->availableGeometry().center());
+    window->move(place.topLeft());
+}
+
+} // namespace
+
+bool DisplayAvailable() {
+    return VariableSet("DISPLAY") || VariableSet("WAYLAND_DISPLAY") ||
+           VariableSet("QT_QPA_PLATFORM");
+}
+
+UninstallPage::UninstallPage() {
+    setWindowTitle(UiText("Uninstall", "Title"));
+    setFixedSize(300, 100);
+
+    visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
+    visitBox_->setGeometry(30, 20, 250, 20);
+    visitBox_->setChecked(true);
+
+    nextButton_ = new QPushButton(UiText("Uninstall", "Next"), this);
+    nextButton_->setGeometry(200, 60, 80, 25);
+    nextButton_->setDefault(true);
+    connect(nextButton_, &QPushButton::clicked, this, &UninstallPage::Next);
+
+    CentreOnScreen(this);
+    nextButton_->setFocus();
+}
+
+void UninstallPage::Next() {
+    if (visitBox_->isChecked()) {
+        OpenDocument(UninstallLink());
+    }
+    accept();
+}
+
+int RunUninstallPage() {
+    // The page runs before (and instead of) the window mode, so it may need its own
+    // application object; the settings file is never touched on this path.
+    std::unique_ptr<QApplication> ownApplication;
+    if (QCoreApplication::instance() == nullptr) {
+        if (!DisplayAvailable()) {
+            std::fputs("millconv: no display to show the uninstall page on "
+                       "(DISPLAY and WAYLAND_DISPLAY are not set)\n",
+                       stderr);
+            return 1;
+        }
+        // QApplication keeps references to these for its whole life.
+        static int argc = 1;
+        static char programName[] = "millconv";
+        static char* argv[] = {programName, nullptr};
+        ownApplication = std::make_unique<QApplication>(argc, argv);
+    }
+    UninstallPage page;
+    page.exec();
+    return 0;
+}
+
+} // namespace millconv::ui
