@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "settings/message_catalogue.h"
 #include "ui/conversion_controller.h"
+#include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
@@ -33,13 +34,16 @@ void OutputFormatOptions(MainWindow& window) {
     window.OpenPreferences();
 }
 
-void Manual(MainWindow&) { OpenDocument(ManualPath()); }
-void SendFeedback(MainWindow& window) { OpenDocument(FeedbackLink(window.windowTitle())); }
-void VisitHomepage(MainWindow&) { OpenDocument(kHomepageAddress); }
+void Manual(MainWindow&) { OpenUserManual(); }
+void Feedback(MainWindow&) { SendFeedback(); }
+void Homepage(MainWindow&) { VisitHomepage(); }
+void FindConverter(MainWindow& window) { ShowFileConverterWindow(&window); }
+void CheckUpdate(MainWindow& window) { CheckForUpdate(&window); }
+void About(MainWindow& window) { ShowAboutBox(&window); }
 
 using enum CommandMenu;
 
-// Menu order; commands 16, 23 and 24 open windows that do not exist yet.
+// Menu order.
 constexpr CommandDef kCommands[] = {
     {kCommandNew, File, false, "New", "Ctrl+N", "New", &NewForm},
     {kCommandSelectInputFile, File, false, "Select Input File", "", "Add", &ChooseInputFile},
@@ -47,15 +51,16 @@ constexpr CommandDef kCommands[] = {
      &ChooseOutputFolder},
     {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
     {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
-    {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter", nullptr},
+    {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter",
+     &FindConverter},
     {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
     {kCommandOutputFormatOptions, None, false, "Output Format Options", "", "OutFormat",
      &OutputFormatOptions},
     {kCommandManual, Help, false, "Manual", "F1", "Help", &Manual},
-    {kCommandSendFeedback, Help, true, "Send Feedback", "", "Email", &SendFeedback},
-    {kCommandVisitHomepage, Help, false, "Visit Homepage", "", "Web", &VisitHomepage},
-    {kCommandCheckForNewVersion, Help, false, "Check For New Version", "", "Updates", nullptr},
-    {kCommandAbout, Help, true, "About", "", "About", nullptr},
+    {kCommandSendFeedback, Help, true, "Send Feedback", "", "Email", &Feedback},
+    {kCommandVisitHomepage, Help, false, "Visit Homepage", "", "Web", &Homepage},
+    {kCommandCheckForNewVersion, Help, false, "Check For New Version", "", "Updates", &CheckUpdate},
+    {kCommandAbout, Help, true, "About", "", "About", &About},
 };
 
 constexpr int kMainToolbar[] = {
@@ -164,21 +169,5 @@ QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const
     return toolbar;
 }
 
-std::string ManualPath() {
-    const std::string name = "millconv.html";
-    const std::string installed = std::string(MILLCONV_DOC_DIR) + name;
-    for (const std::string& candidate : {std::string(MILLCONV_SOURCE_DOC_DIR) + name, installed}) {
-        if (FileSize(candidate) >= 0) {
-            return candidate;
-        }
-    }
-    return installed;
-}
-
-std::string FeedbackLink(const QString& windowTitle) {
-    // Blanks are not allowed in a URL: the subject is percent-encoded.
-    const QByteArray subject = QUrl::toPercentEncoding(windowTitle + " Feedback");
-    return std::string("mailto:") + kSupportAddress + "?subject=" + subject.toStdString();
-}
 
 } // namespace millconv::ui

@@ -68,15 +68,4 @@ QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels);
 // A toolbar of one button for the command, with its menu icon, placed by position inside parent.
 QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey);
 
-// The maker's addresses the Help commands and the screenshots use.
-inline constexpr const char* kHomepageAddress = "https://www.pixelmill.example/millconv/";
-inline constexpr const char* kSupportAddress = "support@pixelmill.example";
-
-// The HTML user manual: the source tree's docs/ for a build-tree program, else the installed
-// copy.
-std::string ManualPath();
-
-// "mailto:" the support address with the subject "<window title> Feedback".
-std::string FeedbackLink(const QString& windowTitle);
-
 } // namespace millconv::ui

@@ -1,4 +1,5 @@
 // The window module's entry points: the only C symbols millconv-ui.so exports.
+#include "ui/dialogs/help_commands.h"
 #include "ui/screenshot_mode.h"
 #include "ui/window_mode.h"
 
@@ -13,3 +14,6 @@ MILLCONV_UI_EXPORT int millconv_run_window(int argc, char** argv) {
 MILLCONV_UI_EXPORT int millconv_run_screenshots(const char* folder) {
     return millconv::ui::RunScreenshotMode(folder);
 }
+
+// The "-U" page shown after an uninstall; returns the exit status.
+MILLCONV_UI_EXPORT int millconv_run_uninstall() { return millconv::ui::RunUninstallPage(); }

@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "ui/commands.h"
+#include "ui/dialogs/web_links.h"
 #include "ui/main_window.h"
 #include "ui/theme_images.h"
 #include "ui/window_mode.h"
@@ -61,7 +62,7 @@ void DrawHomepage(QImage& image) {
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(kTextPixelSize);
     font.setStyleStrategy(QFont::PreferQuality);
-    const QString text = QString::fromLatin1(kHomepageAddress);
+    const QString text = QString::fromLatin1(kProductPageUrl.data(), kProductPageUrl.size());
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(font);

@@ -12,6 +12,7 @@
 #include "app/app_info.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
+#include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
 #include "ui/theme_images.h"
 
@@ -110,6 +111,8 @@ int RunWindowMode(int argc, char** argv) {
         window.InitialiseAndShow();
         if (VariableSet(kExitAfterShowVariable)) {
             QTimer::singleShot(0, &window, &QWidget::close);
+        } else {
+            AutoUpdateCheck(&window);
         }
         application->exec();
     }

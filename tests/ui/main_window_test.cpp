@@ -298,13 +298,6 @@ class MainWindowTest : public QObject {
         QVERIFY(window.windowState().testFlag(Qt::WindowMaximized));
     }
 
-    void HelpAddresses() {
-        QCOMPARE(QString::fromStdString(millconv::ui::FeedbackLink(MainWindow().windowTitle())),
-                 QString("mailto:support@pixelmill.example?subject=Pixelmill%20PNG%20to%20TGA%202.9"
-                         "%20Feedback"));
-        QVERIFY(QString::fromStdString(millconv::ui::ManualPath()).endsWith("/millconv.html"));
-    }
-
   private:
     QString home_;
 };

@@ -22,7 +22,8 @@ class ModuleEntryTest : public QObject {
             {"QT_QPA_PLATFORM", ""}};
         const std::string expected = std::string(millconv::ui::NoDisplayMessage()) + "\n";
         for (const std::vector<std::string>& arguments :
-             {std::vector<std::string>{}, std::vector<std::string>{"-T", path}}) {
+             {std::vector<std::string>{}, std::vector<std::string>{"-T", path},
+              std::vector<std::string>{"-U"}}) {
             const auto run =
                 millconv::test::RunProgram(millconv::test::MillconvPath(), arguments, environment);
             QCOMPARE(run.err, expected);

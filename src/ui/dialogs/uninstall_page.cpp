@@ -1,0 +1,75 @@
+// The uninstall page (300 x 100), run with its own application object for "-U".
+#include "ui/dialogs/uninstall_page.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include <memory>
+
+#include "platform/shell.h"
+#include "ui/dialogs/help_commands.h"
+#include "ui/dialogs/web_links.h"
+#include "ui/window_mode.h"
+
+namespace millconv::ui {
+
+namespace {
+
+void CentreOnScreen(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QRect place = window->geometry();
+    place.moveCenter(screen->availableGeometry().center());
+    window->move(place.topLeft());
+}
+
+} // namespace
+
+UninstallPage::UninstallPage() {
+    setWindowTitle(UiText("Uninstall", "Title"));
+    setFixedSize(300, 100);
+
+    visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
+    visitBox_->setGeometry(30, 20, 250, 20);
+    visitBox_->setChecked(true);
+
+    nextButton_ = new QPushButton(UiText("Uninstall", "Next"), this);
+    nextButton_->setGeometry(200, 60, 80, 25);
+    nextButton_->setDefault(true);
+    connect(nextButton_, &QPushButton::clicked, this, &UninstallPage::Next);
+
+    CentreOnScreen(this);
+    nextButton_->setFocus();
+}
+
+void UninstallPage::Next() {
+    if (visitBox_->isChecked()) {
+        OpenDocument(UninstallLink());
+    }
+    accept();
+}
+
+int RunUninstallPage() {
+    // The page runs before (and instead of) the window mode, so it may need its own
+    // application object; the settings file is never touched on this path.
+    std::unique_ptr<QApplication> ownApplication;
+    if (QCoreApplication::instance() == nullptr) {
+        // QApplication keeps references to these for its whole life.
+        static int argc = 1;
+        static char programName[] = "millconv";
+        static char* argv[] = {programName, nullptr};
+        ownApplication = StartQt(argc, argv);
+        if (ownApplication == nullptr) {
+            return 1;
+        }
+    }
+    UninstallPage page;
+    page.exec();
+    return 0;
+}
+
+} // namespace millconv::ui
