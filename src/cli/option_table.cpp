@@ -23,9 +23,10 @@ using enum KeywordTable;
 consteval OptionDef Value(std::string_view word, OptionClass valueClass, std::string_view group,
                           std::string_view key, KeywordTable table = None,
                           std::string_view alsoKey = {}, int alsoValue = 1) {
-    return {word,       valueClass, table,    SettingRef(group, key),
-            0,          alsoKey.empty() ? nullptr : SettingRef(group, alsoKey),
-            alsoValue,  word};
+    return {word,      valueClass,
+            table,     SettingRef(group, key),
+            0,         alsoKey.empty() ? nullptr : SettingRef(group, alsoKey),
+            alsoValue, word};
 }
 
 consteval OptionDef Switch(std::string_view word, std::string_view group, std::string_view key,

@@ -44,10 +44,10 @@ enum class KeywordTable {
 struct OptionDef {
     std::string_view word; // upper-case option word with its leading "--"
     OptionClass valueClass;
-    KeywordTable table;         // keyword options only
-    const SettingDef* setting;  // setting written
-    int flagValue;              // the fixed value a flag option stores
-    const SettingDef* also;     // setting switched on first, or nullptr
+    KeywordTable table;        // keyword options only
+    const SettingDef* setting; // setting written
+    int flagValue;             // the fixed value a flag option stores
+    const SettingDef* also;    // setting switched on first, or nullptr
     int alsoValue;
     std::string_view profileWord; // key accepted in a profile's CLI group; empty: none
 };

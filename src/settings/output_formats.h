@@ -81,9 +81,9 @@ struct OutputFormat {
     std::string_view extension; // lower-case, no dot: the catalogue key and the -c word
     int32_t formatId;           // kNoFormatId: no catalogue entry, so no writer either
     std::string_view description;
-    std::string_view depths;  // bits per pixel that may be requested, comma-separated, ascending
+    std::string_view depths;   // bits per pixel that may be requested, comma-separated, ascending
     std::string_view depthKey; // the Output key of the requested depth; 0 means automatic
-    int32_t Settings::Output::* depth;
+    int32_t Settings::Output::*depth;
     std::span<const FormatOption> options = {};
     int32_t fixedFlags = 0;
 };
@@ -92,23 +92,23 @@ namespace output_rows {
 
 constexpr FormatOption Plain(std::string_view key, OutputMember member) { return {key, member}; }
 
-constexpr FormatOption Compression(std::string_view key, int32_t Settings::Output::* member,
+constexpr FormatOption Compression(std::string_view key, int32_t Settings::Output::*member,
                                    std::span<const FlagChoice> choices) {
     return {key, member, "0", FlagRule::Compression, choices};
 }
 
-constexpr FormatOption Choice(std::string_view key, int32_t Settings::Output::* member,
+constexpr FormatOption Choice(std::string_view key, int32_t Settings::Output::*member,
                               std::span<const FlagChoice> choices) {
     return {key, member, "0", FlagRule::Choice, choices};
 }
 
-constexpr FormatOption Quality(std::string_view key, int32_t Settings::Output::* member,
+constexpr FormatOption Quality(std::string_view key, int32_t Settings::Output::*member,
                                std::string_view defaultValue, int32_t low, int32_t high,
                                int32_t flagAtHigh = 0) {
     return {key, member, defaultValue, FlagRule::Quality, {}, low, high, flagAtHigh};
 }
 
-constexpr FormatOption Switch(std::string_view key, int8_t Settings::Output::* member,
+constexpr FormatOption Switch(std::string_view key, int8_t Settings::Output::*member,
                               int32_t flag) {
     return {key, member, "0", FlagRule::Switch, {}, 0, 0, flag};
 }
@@ -124,9 +124,9 @@ inline constexpr FlagChoice kPngCompression[] = {{"NONE", kPngNoCompression},
                                                  {"ZLIB9", kPngBestCompression}};
 inline constexpr FlagChoice kTgaCompression[] = {{"NONE", 0}, {"RLE", kTargaSaveRle}};
 inline constexpr FlagChoice kTiffCompression[] = {
-    {"NONE", kTiffNone},       {"CCITTFAX3", kTiffCcittFax3}, {"CCITTFAX4", kTiffCcittFax4},
-    {"PACKBITS", kTiffPackBits}, {"DEFLATE", kTiffDeflate},   {"ADOBEDEFLATE", kTiffAdobeDeflate},
-    {"LZW", kTiffLzw},         {"JPEG", kTiffJpeg},           {"LOGLUV", kTiffLogLuv}};
+    {"NONE", kTiffNone},         {"CCITTFAX3", kTiffCcittFax3}, {"CCITTFAX4", kTiffCcittFax4},
+    {"PACKBITS", kTiffPackBits}, {"DEFLATE", kTiffDeflate},     {"ADOBEDEFLATE", kTiffAdobeDeflate},
+    {"LZW", kTiffLzw},           {"JPEG", kTiffJpeg},           {"LOGLUV", kTiffLogLuv}};
 inline constexpr FlagChoice kJpgChroma[] = {{{}, kJpegSubsampling444},
                                             {{}, kJpegSubsampling422},
                                             {{}, kJpegSubsampling420},

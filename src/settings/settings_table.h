@@ -193,7 +193,7 @@ template <size_t... I> constexpr auto OutputKeyRows(std::index_sequence<I...>) {
     return std::array<SettingDef, sizeof...(I)>{{
         {"Output", kOutputKeys[I].key,
          std::holds_alternative<int8_t Settings::Output::*>(kOutputKeys[I].member) ? T::Int8
-                                                                                  : T::Int32,
+                                                                                   : T::Int32,
          kOutputKeys[I].defaultValue, &OutputKeyField<I>}...,
     }};
 }
@@ -201,11 +201,10 @@ template <size_t... I> constexpr auto OutputKeyRows(std::index_sequence<I...>) {
 } // namespace settings_rows
 
 // All 134 settings in table (and config.ini) order.
-inline constexpr auto kSettingsTable =
-    JoinTables(settings_rows::kLeading,
-               settings_rows::OutputKeyRows(
-                   std::make_index_sequence<settings_rows::kOutputKeys.size()>()),
-               settings_rows::kTrailing);
+inline constexpr auto kSettingsTable = JoinTables(
+    settings_rows::kLeading,
+    settings_rows::OutputKeyRows(std::make_index_sequence<settings_rows::kOutputKeys.size()>()),
+    settings_rows::kTrailing);
 static_assert(kSettingsTable.size() == 134);
 
 // Never defined: a compile-time setting reference that names no setting calls it, which stops
