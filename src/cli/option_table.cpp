@@ -23,10 +23,14 @@ using enum KeywordTable;
 consteval OptionDef Value(std::string_view word, OptionClass valueClass, std::string_view group,
                           std::string_view key, KeywordTable table = None,
                           std::string_view alsoKey = {}, int alsoValue = 1) {
-    return {word,      valueClass,
-            table,     SettingRef(group, key),
-            0,         alsoKey.empty() ? nullptr : SettingRef(group, alsoKey),
-            alsoValue, word};
+    return {.word = word,
+            .valueClass = valueClass,
+            .table = table,
+            .setting = SettingRef(group, key),
+            .flagValue = 0,
+            .also = alsoKey.empty() ? nullptr : SettingRef(group, alsoKey),
+            .alsoValue = alsoValue,
+            .profileWord = word};
 }
 
 consteval OptionDef Switch(std::string_view word, std::string_view group, std::string_view key,
@@ -59,7 +63,7 @@ consteval auto MakeDepthWords() {
         word.text[word.size++] = '-';
         word.text[word.size++] = '-';
         for (const char c : kOutputFormats[i].depthKey) {
-            word.text[word.size++] = c == ' ' ? '-' : (c >= 'a' && c <= 'z' ? char(c - 32) : c);
+            word.text[word.size++] = c == ' ' ? '-' : c; // the keys are upper-case already
         }
     }
     return words;
