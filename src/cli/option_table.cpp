@@ -197,10 +197,9 @@ struct KeywordList {
 constexpr KeywordList kCompression = [] {
     KeywordList list;
     for (const OutputFormat& format : kOutputFormats) {
-        const FormatOption* compression = CompressionOf(format);
-        for (size_t number = 0; compression != nullptr && number < compression->choices.size();
-             ++number) {
-            const std::string_view word = compression->choices[number].word;
+        const std::span<const FlagChoice> choices = CompressionChoices(format);
+        for (size_t number = 0; number < choices.size(); ++number) {
+            const std::string_view word = choices[number].word;
             if (std::ranges::find(list.View(), word, &KeywordEntry::word) == list.View().end()) {
                 list.entries[list.size++] = {word, static_cast<int>(number)};
             }
@@ -212,10 +211,9 @@ constexpr KeywordList kCompression = [] {
 // A word is accepted for any compression option, so it must mean one number in every format.
 constexpr bool CompressionWordsAgree() {
     for (const OutputFormat& format : kOutputFormats) {
-        const FormatOption* compression = CompressionOf(format);
-        for (size_t number = 0; compression != nullptr && number < compression->choices.size();
-             ++number) {
-            const std::string_view word = compression->choices[number].word;
+        const std::span<const FlagChoice> choices = CompressionChoices(format);
+        for (size_t number = 0; number < choices.size(); ++number) {
+            const std::string_view word = choices[number].word;
             if (std::ranges::find(kCompression.View(), word, &KeywordEntry::word)->number !=
                 static_cast<int>(number)) {
                 return false;
@@ -346,10 +344,10 @@ int LookupKeyword(std::string_view word, KeywordTable table) {
 std::string KeywordText(KeywordTable table, int number, std::string_view format) {
     if (table == Compression) {
         const OutputFormat* row = FindOutputFormatRow(format);
-        const FormatOption* compression = row != nullptr ? CompressionOf(*row) : nullptr;
-        if (compression != nullptr && number >= 0 &&
-            static_cast<size_t>(number) < compression->choices.size()) {
-            return std::string(compression->choices[static_cast<size_t>(number)].word);
+        const std::span<const FlagChoice> choices =
+            row != nullptr ? CompressionChoices(*row) : std::span<const FlagChoice>();
+        if (number >= 0 && static_cast<size_t>(number) < choices.size()) {
+            return std::string(choices[static_cast<size_t>(number)].word);
         }
         return {};
     }

@@ -203,14 +203,15 @@ constexpr const OutputFormat* FindOutputFormatRow(std::string_view extension) {
     return nullptr;
 }
 
-// The compression setting of a format; nullptr when it has none.
-constexpr const FormatOption* CompressionOf(const OutputFormat& format) {
+// The compression words of a format with their flags, by stored number; empty when the format
+// has no compression setting.
+constexpr std::span<const FlagChoice> CompressionChoices(const OutputFormat& format) {
     for (const FormatOption& option : format.options) {
         if (option.rule == FlagRule::Compression) {
-            return &option;
+            return option.choices;
         }
     }
-    return nullptr;
+    return {};
 }
 
 // The writer flags of one format from the output settings; a value outside what its setting

@@ -39,20 +39,20 @@ TEST_F(FormatOptions, EveryRowHasADepthOptionWritingItsOwnSetting) {
 TEST_F(FormatOptions, CompressionWordsReadBackAsTheFormatsOwn) {
     for (const OutputFormat& row : kOutputFormats) {
         SCOPED_TRACE(std::string(row.extension));
-        const FormatOption* compression = CompressionOf(row);
-        if (compression == nullptr) {
+        const std::span<const FlagChoice> choices = CompressionChoices(row);
+        if (choices.empty()) {
             EXPECT_EQ(KeywordText(KeywordTable::Compression, 0, row.extension), "");
             continue;
         }
-        for (size_t i = 0; i < compression->choices.size(); ++i) {
-            const std::string_view word = compression->choices[i].word;
+        for (size_t i = 0; i < choices.size(); ++i) {
+            const std::string_view word = choices[i].word;
             EXPECT_EQ(KeywordText(KeywordTable::Compression, static_cast<int>(i), row.extension),
                       word);
             EXPECT_EQ(LookupKeyword(Lower(word), KeywordTable::Compression), static_cast<int>(i));
         }
-        EXPECT_EQ(KeywordText(KeywordTable::Compression,
-                              static_cast<int>(compression->choices.size()), row.extension),
-                  "");
+        EXPECT_EQ(
+            KeywordText(KeywordTable::Compression, static_cast<int>(choices.size()), row.extension),
+            "");
     }
     // Any format's word is accepted for any compression option.
     const OptionDef* tga = FindOption("--TGA-COMPRESSION");

@@ -94,8 +94,7 @@ TEST_F(OutputParametersTest, CompressionNumbersBecomeTheLibrarysFlags) {
         SCOPED_TRACE(c.extension);
         const OutputFormat* row = FindOutputFormatRow(c.extension);
         ASSERT_NE(row, nullptr);
-        ASSERT_NE(CompressionOf(*row), nullptr);
-        EXPECT_EQ(CompressionOf(*row)->choices.size(), c.flags.size());
+        EXPECT_EQ(CompressionChoices(*row).size(), c.flags.size());
         for (size_t number = 0; number < c.flags.size(); ++number) {
             gSettings.output.*c.setting = static_cast<int32_t>(number);
             EXPECT_EQ(SaveFlagsForFormat(c.extension), c.flags[number]) << number;

@@ -108,18 +108,18 @@ TEST(OutputFormatRows, EveryKeyIsASettingTheFormatOwns) {
 TEST(OutputFormatRows, CompressionWordsStartWithNoneAndAreDistinct) {
     int formats = 0;
     for (const OutputFormat& row : kOutputFormats) {
-        const FormatOption* compression = CompressionOf(row);
-        if (compression == nullptr) {
+        const std::span<const FlagChoice> choices = CompressionChoices(row);
+        if (choices.empty()) {
             continue;
         }
         ++formats;
         SCOPED_TRACE(std::string(row.extension));
-        ASSERT_GE(compression->choices.size(), 2u);
-        EXPECT_EQ(compression->choices[0].word, "NONE");
-        for (size_t i = 0; i < compression->choices.size(); ++i) {
-            for (size_t j = i + 1; j < compression->choices.size(); ++j) {
-                EXPECT_NE(compression->choices[i].word, compression->choices[j].word);
-                EXPECT_NE(compression->choices[i].flag, compression->choices[j].flag);
+        ASSERT_GE(choices.size(), 2u);
+        EXPECT_EQ(choices[0].word, "NONE");
+        for (size_t i = 0; i < choices.size(); ++i) {
+            for (size_t j = i + 1; j < choices.size(); ++j) {
+                EXPECT_NE(choices[i].word, choices[j].word);
+                EXPECT_NE(choices[i].flag, choices[j].flag);
             }
         }
     }
