@@ -187,18 +187,11 @@ std::string JoinQuotedValue(std::string value, const std::vector<std::string>& p
 }
 
 void ApplyOption(const OptionDef& option, std::string_view value, ValueSource source) {
-    // Every row of the option table names a settings-table row (the option table tests
-    // hold them together); a missing row stores nothing rather than crash.
-    if (!option.alsoKey.empty()) {
-        if (const SettingDef* also = FindSetting(option.group, option.alsoKey)) {
-            AssignInteger(also->field(gSettings), option.alsoValue);
-        }
+    // The option table resolves its settings while compiling, so every row has one.
+    if (option.also != nullptr) {
+        AssignInteger(option.also->field(gSettings), option.alsoValue);
     }
-    const SettingDef* setting = FindSetting(option.group, option.key);
-    if (setting == nullptr) {
-        return;
-    }
-    SettingField field = setting->field(gSettings);
+    SettingField field = option.setting->field(gSettings);
     switch (option.valueClass) {
     case OptionClass::Keyword:
         AssignInteger(field, LookupKeyword(value, option.table));

@@ -2,9 +2,14 @@
 #include "cli/option_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <iterator>
 
 #include "cli/option_parsing.h"
+#include "settings/output_formats.h"
+#include "settings/settings_table.h"
+#include "settings/table_join.h"
 
 namespace millconv {
 
@@ -13,20 +18,26 @@ namespace {
 using enum OptionClass;
 using enum KeywordTable;
 
-// Row builders keep the table one line per option.
-constexpr OptionDef Value(std::string_view word, OptionClass valueClass, std::string_view group,
+// Row builders keep the table one line per option; they name settings by group and key, and a
+// name the settings table does not hold stops the build.
+consteval OptionDef Value(std::string_view word, OptionClass valueClass, std::string_view group,
                           std::string_view key, KeywordTable table = None,
                           std::string_view alsoKey = {}, int alsoValue = 1) {
-    return {word, valueClass, table, group, key, 0, alsoKey, alsoValue, word};
+    return {.word = word,
+            .valueClass = valueClass,
+            .table = table,
+            .setting = SettingRef(group, key),
+            .flagValue = 0,
+            .also = alsoKey.empty() ? nullptr : SettingRef(group, alsoKey),
+            .alsoValue = alsoValue,
+            .profileWord = word};
 }
 
-constexpr OptionDef Switch(std::string_view word, std::string_view group, std::string_view key,
+consteval OptionDef Switch(std::string_view word, std::string_view group, std::string_view key,
                            int value, std::string_view alsoKey = {}) {
-    return {word, Flag, None, group, key, value, alsoKey, 1, word};
-}
-
-constexpr OptionDef Bpp(std::string_view word, std::string_view key) {
-    return Value(word, Integer, "Output", key);
+    OptionDef def = Value(word, Flag, group, key, None, alsoKey);
+    def.flagValue = value;
+    return def;
 }
 
 // The frame opacity is read from profiles under a watermark-like key; profiles written
@@ -36,7 +47,40 @@ constexpr OptionDef WithProfileKey(OptionDef def, std::string_view profileWord) 
     return def;
 }
 
-constexpr OptionDef kOptions[] = {
+// The words of the --XXX-BPP options, made from the depth keys ("TGA BPP" -> "--TGA-BPP") and
+// kept here for the option rows to point into.
+struct DepthWord {
+    std::array<char, 16> text{};
+    size_t size = 0;
+
+    constexpr std::string_view View() const { return {text.data(), size}; }
+};
+
+consteval auto MakeDepthWords() {
+    std::array<DepthWord, std::size(kOutputFormats)> words{};
+    for (size_t i = 0; i < words.size(); ++i) {
+        DepthWord& word = words[i];
+        word.text[word.size++] = '-';
+        word.text[word.size++] = '-';
+        for (const char c : kOutputFormats[i].depthKey) {
+            word.text[word.size++] = c == ' ' ? '-' : c; // the keys are upper-case already
+        }
+    }
+    return words;
+}
+
+constexpr auto kDepthWords = MakeDepthWords();
+
+// One integer option per format row, writing its depth setting.
+consteval auto MakeDepthOptions() {
+    std::array<OptionDef, std::size(kOutputFormats)> options{};
+    for (size_t i = 0; i < options.size(); ++i) {
+        options[i] = Value(kDepthWords[i].View(), Integer, "Output", kOutputFormats[i].depthKey);
+    }
+    return options;
+}
+
+constexpr auto kInputOptions = std::to_array<OptionDef>({
     Value("--DDS-LOAD-AS", Keyword, "Input", "DDS Load As", DdsLoad),
     Value("--GIF-FRAME-LOADING", Keyword, "Input", "GIF Frame Loading", FrameLoading),
     Value("--ICO-FRAME-LOADING", Keyword, "Input", "ICO Frame Loading", FrameLoading),
@@ -47,29 +91,9 @@ constexpr OptionDef kOptions[] = {
     Value("--RAW-WIDTH", Integer, "Input", "RAW Image Width"),
     Value("--RAW-HEIGHT", Integer, "Input", "RAW Image Height"),
     Value("--RAW-TONE-MAPPING", Keyword, "Input", "RAW Tone Mapping", ToneMapping),
-    Bpp("--BMP-BPP", "BMP BPP"),
-    Bpp("--DDS-BPP", "DDS BPP"),
-    Bpp("--EXR-BPP", "EXR BPP"),
-    Bpp("--GIF-BPP", "GIF BPP"),
-    Bpp("--HDR-BPP", "HDR BPP"),
-    Bpp("--ICO-BPP", "ICO BPP"),
-    Bpp("--J2K-BPP", "J2K BPP"),
-    Bpp("--JNG-BPP", "JNG BPP"),
-    Bpp("--JP2-BPP", "JP2 BPP"),
-    Bpp("--JPG-BPP", "JPG BPP"),
-    Bpp("--JXR-BPP", "JXR BPP"),
-    Bpp("--PBM-BPP", "PBM BPP"),
-    Bpp("--PCX-BPP", "PCX BPP"),
-    Bpp("--PFM-BPP", "PFM BPP"),
-    Bpp("--PGM-BPP", "PGM BPP"),
-    Bpp("--PNG-BPP", "PNG BPP"),
-    Bpp("--PPM-BPP", "PPM BPP"),
-    Bpp("--PSD-BPP", "PSD BPP"),
-    Bpp("--TGA-BPP", "TGA BPP"),
-    Bpp("--TIFF-BPP", "TIFF BPP"),
-    Bpp("--WBMP-BPP", "WBMP BPP"),
-    Bpp("--WEBP-BPP", "WEBP BPP"),
-    Bpp("--XPM-BPP", "XPM BPP"),
+});
+
+constexpr auto kOtherOptions = std::to_array<OptionDef>({
     Value("--BMP-COMPRESSION", Keyword, "Output", "BMP Compression", Compression),
     Value("--BMP-COLOR-TABLE", Keyword, "Output", "BMP Color Table", ColorTable),
     Value("--EXR-COMPRESSION", Keyword, "Output", "EXR Compression", Compression),
@@ -144,12 +168,10 @@ constexpr OptionDef kOptions[] = {
     Value("--FILE-TIMESTAMP", Keyword, "Advanced", "File Timestamp", Timestamp),
     Value("--FILE-TIMESTAMP-CUSTOM", Integer, "Advanced", "Custom Timestamp"),
     Switch("--NO-SUBFOLDERS", "Advanced", "Keep Subfolders", 0),
-};
+});
 
-constexpr std::string_view kDepthFamily[] = {
-    "BMP", "DDS", "EXR", "GIF", "HDR", "ICO", "J2K", "JNG",  "JP2",  "JPG",  "JXR", "PBM",
-    "PCX", "PFM", "PGM", "PNG", "PPM", "PSD", "TGA", "TIFF", "WBMP", "WEBP", "XPM",
-};
+// In reference order: the input options, the depth family, then the rest.
+constexpr auto kOptions = JoinTables(kInputOptions, MakeDepthOptions(), kOtherOptions);
 
 struct KeywordEntry {
     std::string_view word;
@@ -163,13 +185,45 @@ constexpr KeywordEntry kFrameLoading[] = {
     {"ALL", 0}, {"FIRST", 1}, {"MIDDLE", 2}, {"LAST", 3}, {"RANDOM", 4}};
 constexpr KeywordEntry kToneMapping[] = {
     {"NONE", 0}, {"LINEAR", 1}, {"AL", 2}, {"DRR", 3}, {"GD", 4}};
-// One table for all five compression options: each format reads the number its own way.
-constexpr KeywordEntry kCompression[] = {
-    {"NONE", 0},      {"RLE", 1},      {"ZIP", 1},     {"PIZ", 2},          {"PXR24", 3},
-    {"B44", 4},       {"ZLIB1", 1},    {"ZLIB6", 2},   {"ZLIB9", 3},        {"CCITTFAX3", 1},
-    {"CCITTFAX4", 2}, {"PACKBITS", 3}, {"DEFLATE", 4}, {"ADOBEDEFLATE", 5}, {"LZW", 6},
-    {"JPEG", 7},      {"LOGLUV", 8},
+// One table for all five compression options, gathered from the format rows: every word once,
+// in row order. Each format reads the number its own way.
+struct KeywordList {
+    std::array<KeywordEntry, 32> entries{};
+    size_t size = 0;
+
+    constexpr std::span<const KeywordEntry> View() const { return {entries.data(), size}; }
 };
+
+constexpr KeywordList kCompression = [] {
+    KeywordList list;
+    for (const OutputFormat& format : kOutputFormats) {
+        const std::span<const FlagChoice> choices = CompressionChoices(format);
+        for (size_t number = 0; number < choices.size(); ++number) {
+            const std::string_view word = choices[number].word;
+            if (std::ranges::find(list.View(), word, &KeywordEntry::word) == list.View().end()) {
+                list.entries[list.size++] = {word, static_cast<int>(number)};
+            }
+        }
+    }
+    return list;
+}();
+
+// A word is accepted for any compression option, so it must mean one number in every format.
+constexpr bool CompressionWordsAgree() {
+    for (const OutputFormat& format : kOutputFormats) {
+        const std::span<const FlagChoice> choices = CompressionChoices(format);
+        for (size_t number = 0; number < choices.size(); ++number) {
+            const std::string_view word = choices[number].word;
+            if (std::ranges::find(kCompression.View(), word, &KeywordEntry::word)->number !=
+                static_cast<int>(number)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(CompressionWordsAgree());
+
 constexpr KeywordEntry kColorTable[] = {{"AUTO", 0}, {"EXACT", 1}};
 constexpr KeywordEntry kColorModel[] = {{"RGB", 0}, {"CMYK", 1}, {"LAB", 2}};
 constexpr KeywordEntry kChroma[] = {{"NONE", 0}, {"LOW", 1}, {"MEDIUM", 2}, {"HIGH", 3}};
@@ -196,14 +250,6 @@ constexpr KeywordEntry kPosition[] = {
 constexpr KeywordEntry kSizeMode[] = {{"FIXED", 0}};
 constexpr KeywordEntry kTimestamp[] = {{"CURRENT", 0}, {"ORIGINAL", 1}, {"CUSTOM", 2}};
 
-// Compression words of each format, indexed by the number that format stores.
-constexpr std::string_view kBmpTgaCompression[] = {"NONE", "RLE"};
-constexpr std::string_view kExrCompression[] = {"NONE", "ZIP", "PIZ", "PXR24", "B44"};
-constexpr std::string_view kPngCompression[] = {"NONE", "ZLIB1", "ZLIB6", "ZLIB9"};
-constexpr std::string_view kTiffCompression[] = {"NONE",     "CCITTFAX3", "CCITTFAX4",
-                                                 "PACKBITS", "DEFLATE",   "ADOBEDEFLATE",
-                                                 "LZW",      "JPEG",      "LOGLUV"};
-
 std::span<const KeywordEntry> Words(KeywordTable table) {
     switch (table) {
     case None:
@@ -217,7 +263,7 @@ std::span<const KeywordEntry> Words(KeywordTable table) {
     case ToneMapping:
         return kToneMapping;
     case Compression:
-        return kCompression;
+        return kCompression.View();
     case ColorTable:
         return kColorTable;
     case ColorModel:
@@ -256,22 +302,6 @@ std::span<const KeywordEntry> Words(KeywordTable table) {
     return {};
 }
 
-std::span<const std::string_view> CompressionWords(std::string_view format) {
-    if (format == "bmp" || format == "tga") {
-        return kBmpTgaCompression;
-    }
-    if (format == "exr") {
-        return kExrCompression;
-    }
-    if (format == "png") {
-        return kPngCompression;
-    }
-    if (format == "tiff") {
-        return kTiffCompression;
-    }
-    return {};
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) {
         return std::toupper(static_cast<unsigned char>(x)) ==
@@ -282,8 +312,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 } // namespace
 
 std::span<const OptionDef> OptionTable() { return kOptions; }
-
-std::span<const std::string_view> DepthFamily() { return kDepthFamily; }
 
 const OptionDef* FindOption(std::string_view word) {
     for (const OptionDef& def : kOptions) {
@@ -315,9 +343,11 @@ int LookupKeyword(std::string_view word, KeywordTable table) {
 
 std::string KeywordText(KeywordTable table, int number, std::string_view format) {
     if (table == Compression) {
-        std::span<const std::string_view> words = CompressionWords(format);
-        if (number >= 0 && static_cast<size_t>(number) < words.size()) {
-            return std::string(words[static_cast<size_t>(number)]);
+        const OutputFormat* row = FindOutputFormatRow(format);
+        const std::span<const FlagChoice> choices =
+            row != nullptr ? CompressionChoices(*row) : std::span<const FlagChoice>();
+        if (number >= 0 && static_cast<size_t>(number) < choices.size()) {
+            return std::string(choices[static_cast<size_t>(number)].word);
         }
         return {};
     }

@@ -7,6 +7,8 @@
 
 namespace millconv {
 
+struct SettingDef;
+
 // How an option's value text becomes a setting value.
 enum class OptionClass { Keyword, Integer, Decimal, Text, Flag };
 
@@ -37,25 +39,21 @@ enum class KeywordTable {
     Timestamp,
 };
 
-// One option that writes a setting. Settings are named by their config.ini group and key
-// and resolved through the settings table, so this table holds no field of its own.
+// One option that writes a setting. Settings are rows of the settings table, resolved while
+// compiling (SettingRef), so this table holds no field of its own and names no missing one.
 struct OptionDef {
     std::string_view word; // upper-case option word with its leading "--"
     OptionClass valueClass;
-    KeywordTable table;     // keyword options only
-    std::string_view group; // setting written
-    std::string_view key;
-    int flagValue;            // the fixed value a flag option stores
-    std::string_view alsoKey; // setting of the same group switched on first, or empty
+    KeywordTable table;        // keyword options only
+    const SettingDef* setting; // setting written
+    int flagValue;             // the fixed value a flag option stores
+    const SettingDef* also;    // setting switched on first, or nullptr
     int alsoValue;
     std::string_view profileWord; // key accepted in a profile's CLI group; empty: none
 };
 
 // Every option that writes a setting, in reference order.
 std::span<const OptionDef> OptionTable();
-
-// The 23 output format words that have a --XXX-BPP option and an Output / XXX BPP setting.
-std::span<const std::string_view> DepthFamily();
 
 // Option by its upper-case command-line word; nullptr for words of no setting.
 const OptionDef* FindOption(std::string_view word);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "settings/message_catalogue.h"
+#include "settings/output_formats.h"
 #include "settings/settings.h"
 
 namespace millconv {
@@ -66,37 +67,6 @@ const InputGroup kInputGroups[] = {
     {"raw", "Leica Camera RAW Image", "rwl"},
 };
 
-// FreeImage format ids are spelled out so that this file needs no FreeImage header.
-struct OutputRow {
-    std::string_view key;
-    int32_t formatId;
-    std::string_view description;
-    std::string_view depths;
-};
-
-constexpr OutputRow kOutputRows[] = {
-    {"bmp", 0, "Windows or OS/2 Bitmap", "1,4,8,16,24,32"},
-    {"exr", 29, "ILM OpenEXR", "96"},
-    {"gif", 25, "Graphics Interchange Format", "8"},
-    {"hdr", 26, "High Dynamic Range Image", "96"},
-    {"ico", 1, "Windows Icon", "1,4,8,16,24,32"},
-    {"j2k", 30, "JPEG-2000 Codestream", "8,24,32,48"},
-    {"jng", 3, "JPEG Network Graphics", "24,32"},
-    {"jp2", 31, "JPEG-2000 File Format", "8,24,32,48"},
-    {"jpg", 2, "JPEG File Format", "8,24"},
-    {"jxr", 36, "JPEG XR Image Format", "1,8,16,24,32,48,96"},
-    {"pbm", 7, "Portable Bitmap", "1"},
-    {"pfm", 32, "Portable Floatmap", "96"},
-    {"pgm", 11, "Portable Greymap", "8"},
-    {"png", 13, "Portable Network Graphics", "1,4,8,24,32,48"},
-    {"ppm", 14, "Portable Pixelmap", "24,48"},
-    {"tga", 17, "Truevision Targa", "8,16,24,32"},
-    {"tiff", 18, "Tagged Image File Format", "1,4,8,24,32,48,96"},
-    {"wbmp", 19, "Wireless Bitmap", "1"},
-    {"webp", 35, "Google WebP Image Format", "24,32"},
-    {"xpm", 23, "X11 Pixmap Format", "24"},
-};
-
 std::vector<FormatEntry> MakeInputCatalogue() {
     std::vector<FormatEntry> entries;
     for (const InputGroup& group : kInputGroups) {
@@ -117,9 +87,12 @@ std::vector<FormatEntry> MakeInputCatalogue() {
 
 std::vector<FormatEntry> MakeOutputCatalogue() {
     std::vector<FormatEntry> entries;
-    for (const OutputRow& row : kOutputRows) {
-        entries.push_back({std::string(row.key), row.formatId, std::string(row.key),
-                           std::string(row.description), std::string(row.depths)});
+    for (const OutputFormat& format : kOutputFormats) {
+        if (format.formatId != kNoFormatId) {
+            entries.push_back({std::string(format.extension), format.formatId,
+                               std::string(format.extension), std::string(format.description),
+                               std::string(format.depths)});
+        }
     }
     return entries;
 }

@@ -14,6 +14,7 @@
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
 #include "settings/format_catalogue.h"
+#include "settings/output_formats.h"
 #include "settings/settings.h"
 
 namespace millconv {
@@ -124,7 +125,7 @@ TEST(OptionTableRows, EveryRowNamesAFittingSetting) {
     int depthRows = 0;
     for (const OptionDef& option : OptionTable()) {
         SCOPED_TRACE(std::string(option.word));
-        const SettingDef* setting = FindSetting(option.group, option.key);
+        const SettingDef* setting = option.setting;
         ASSERT_NE(setting, nullptr);
         const SettingField field = setting->field(gSettings);
         switch (option.valueClass) {
@@ -139,17 +140,17 @@ TEST(OptionTableRows, EveryRowNamesAFittingSetting) {
                         std::holds_alternative<int8_t*>(field));
         }
         EXPECT_EQ(option.valueClass == OptionClass::Keyword, option.table != KeywordTable::None);
-        if (!option.alsoKey.empty()) {
-            EXPECT_NE(FindSetting(option.group, option.alsoKey), nullptr);
+        if (option.also != nullptr) {
+            EXPECT_EQ(option.also->group, setting->group);
         }
         EXPECT_EQ(FindOption(option.word), &option) << "duplicate option word";
         depthRows += option.word.ends_with("-BPP") ? 1 : 0;
     }
-    EXPECT_EQ(depthRows, static_cast<int>(DepthFamily().size()));
-    EXPECT_EQ(DepthFamily().size(), 23u);
+    EXPECT_EQ(depthRows, static_cast<int>(std::size(kOutputFormats)));
+    EXPECT_EQ(std::size(kOutputFormats), 23u);
     EXPECT_EQ(FindProfileOption("--FR-SOLID-OPACITY"), nullptr);
     ASSERT_NE(FindProfileOption("--WM-SOLID-OPACITY"), nullptr);
-    EXPECT_EQ(FindProfileOption("--WM-SOLID-OPACITY")->key, "Solid Opacity");
+    EXPECT_EQ(FindProfileOption("--WM-SOLID-OPACITY")->setting->key, "Solid Opacity");
     EXPECT_EQ(FindOption("--INPUT"), nullptr);
     EXPECT_EQ(FindProfileOption("--PROFILE"), nullptr);
 }
