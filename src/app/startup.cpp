@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/app_info.h"
+#include "base/product.h"
 #include "cli/command_line.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
@@ -59,7 +60,7 @@ int RunApplication(int argc, char** argv) {
         return 0;
     }
 
-    if (std::optional<int> status = RunCommandLine(gParameters)) {
+    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation)) {
         return *status;
     }
     return RunWindowMode(argc, argv);

@@ -36,12 +36,6 @@ std::string_view TrimRight(std::string_view text) {
     return text;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
