@@ -7,7 +7,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,13 +15,6 @@
 
 namespace millconv {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 size_t EntryCount(const std::string& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder),
@@ -46,7 +38,7 @@ TEST(AtomicFileTest, CommitReplacesAndKeepsThePermissionsOfTheOldFile) {
         EXPECT_TRUE(file.Write("new"));
         EXPECT_TRUE(file.Commit());
     }
-    EXPECT_EQ(ReadAll(path), "new");
+    EXPECT_EQ(test::ReadAll(path), "new");
     EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
@@ -77,7 +69,7 @@ TEST(AtomicFileTest, AFailedOrAbandonedWriteLeavesTheOldFileAndNoTemporary) {
         AtomicFileWriter file(path);
         file.Write("never committed");
     }
-    EXPECT_EQ(ReadAll(path), "kept");
+    EXPECT_EQ(test::ReadAll(path), "kept");
     EXPECT_EQ(EntryCount(folder.Path()), 1u);
 
     AtomicFileWriter nowhere(folder / "missing/x.ini");
@@ -105,7 +97,7 @@ TEST(AtomicFileTest, AWriteBeyondTheFileSizeLimitFailsWithoutHarm) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadAll(path), "small old file");
+    EXPECT_EQ(test::ReadAll(path), "small old file");
     EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
 
@@ -118,12 +110,12 @@ TEST(AtomicFileTest, LinksAreReplacedOrFollowedAsAsked) {
     AtomicFileWriter followed(folder / "link.ini", {.replaceLinkTarget = true});
     ASSERT_TRUE(followed.Write("through") && followed.Commit());
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
-    EXPECT_EQ(ReadAll(folder / "real.ini"), "through");
+    EXPECT_EQ(test::ReadAll(folder / "real.ini"), "through");
 
     AtomicFileWriter replaced(folder / "plain.ini");
     ASSERT_TRUE(replaced.Write("own") && replaced.Commit());
     EXPECT_FALSE(std::filesystem::is_symlink(folder / "plain.ini"));
-    EXPECT_EQ(ReadAll(folder / "real.ini"), "through");
+    EXPECT_EQ(test::ReadAll(folder / "real.ini"), "through");
 }
 
 } // namespace
