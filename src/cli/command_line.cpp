@@ -171,6 +171,29 @@ int RunUiCommand(const std::string& word, const std::vector<std::string>& parame
     return entry(folder.c_str());
 }
 
+// The commands that stand alone as the first parameter: window-module commands, version and
+// help. Nothing when the first parameter is none of them.
+std::optional<int> RunFirstParameterCommand(const std::vector<std::string>& parameters,
+                                            std::string_view invocation) {
+    const std::string first = OptionName(parameters.front());
+    if (first == "-U" || first == "-T") {
+        return RunUiCommand(first, parameters);
+    }
+    if (first == "-V" || first == "--VERSION") {
+        SetConsoleTitle(AppTitle());
+        PrintLine(VersionText(kVersionNumber));
+        return 0;
+    }
+    if (first == "-H" || first == "-?" || first == "--HELP") {
+        SetConsoleTitle(AppTitle());
+        for (const std::string& line : UsageLines(ProgramBaseName(invocation))) {
+            PrintLine(line);
+        }
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void PrintReport(ReportKind kind, std::string_view line) {
@@ -250,21 +273,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
     SetDefaultSettings(true);
     BuildMessageCatalogue();
 
-    const std::string first = OptionName(parameters.front());
-    if (first == "-U" || first == "-T") {
-        return RunUiCommand(first, parameters);
-    }
-    if (first == "-V" || first == "--VERSION") {
-        SetConsoleTitle(AppTitle());
-        PrintLine(VersionText(kVersionNumber));
-        return 0;
-    }
-    if (first == "-H" || first == "-?" || first == "--HELP") {
-        SetConsoleTitle(AppTitle());
-        for (const std::string& line : UsageLines(ProgramBaseName(invocation))) {
-            PrintLine(line);
-        }
-        return 0;
+    if (std::optional<int> status = RunFirstParameterCommand(parameters, invocation)) {
+        return status;
     }
 
     const ParseOutcome outcome = ParseParameters(parameters);

@@ -63,7 +63,9 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     // outlives the stream.
     constexpr size_t kBufferSize = 1 << 16;
     auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    AtomicFileWriter file(path);
+    // No sync: the input is never touched, so a crash at worst costs a conversion that can be
+    // run again, while a sync per file costs more than a small conversion itself.
+    AtomicFileWriter file(path, {.syncBeforeRename = false});
     if (!file.IsOpen()) {
         return false;
     }

@@ -58,7 +58,7 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& tempPat
 } // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path, AtomicFileOptions options)
-    : target_(ResolvedTarget(path, options.replaceLinkTarget)) {
+    : target_(ResolvedTarget(path, options.replaceLinkTarget)), sync_(options.syncBeforeRename) {
     const size_t slash = target_.rfind('/');
     if (target_.empty() || slash + 1 == target_.size()) {
         return;
@@ -103,7 +103,7 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     bool ok = !failed_ && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-    ok = ok && ::fsync(::fileno(stream_)) == 0;
+    ok = ok && (!sync_ || ::fsync(::fileno(stream_)) == 0);
     ok = std::fclose(stream_) == 0 && ok;
     stream_ = nullptr;
     if (ok && ::rename(temporary_.c_str(), target_.c_str()) == 0) {

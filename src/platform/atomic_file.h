@@ -13,6 +13,7 @@ namespace millconv {
 struct AtomicFileOptions {
     mode_t newFileMode = 0666;      // for a file that did not exist, under the umask
     bool replaceLinkTarget = false; // a symbolic link at the path: replace what it points to
+    bool syncBeforeRename = true;   // the data reaches the disk before the rename
 };
 
 // Writes a file so that readers, and a crash, see either the old file or the whole new one.
@@ -36,7 +37,7 @@ class AtomicFileWriter {
     // Appends bytes; false (and the writer failed) when they could not all be written.
     bool Write(std::string_view bytes);
 
-    // Flushes, checks, syncs and renames the temporary file over the target. False when any
+    // Flushes, checks, syncs (unless told not to) and renames the temporary file over the target. False when any
     // step failed; the target is then untouched and the temporary file removed.
     bool Commit();
 
@@ -45,6 +46,7 @@ class AtomicFileWriter {
 
     std::string target_;
     std::string temporary_;
+    bool sync_ = true;
     FILE* stream_ = nullptr;
     bool failed_ = false;
 };
