@@ -36,8 +36,6 @@ int RunWindowMode(int argc, char** argv) {
 
 const std::vector<std::string>& ProgramParameters() { return gParameters; }
 
-const std::string& ProgramInvocation() { return gInvocation; }
-
 int RunApplication(int argc, char** argv) {
     gInvocation = argc > 0 ? argv[0] : "millconv";
     gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -11,14 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/files.h"
+
 namespace millconv {
 
 namespace {
-
-std::string FolderPart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 std::string ResolvedTarget(const std::string& path, bool followLinks) {
     if (followLinks) {
@@ -63,7 +60,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, AtomicFileOptions op
     if (target_.empty() || slash + 1 == target_.size()) {
         return;
     }
-    const int fd = CreateTemporary(FolderPart(target_), options.newFileMode, temporary_);
+    const int fd = CreateTemporary(FolderOf(target_), options.newFileMode, temporary_);
     if (fd < 0) {
         return;
     }
