@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/app_info.h"
+#include "base/product.h"
 #include "cli/command_line.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
@@ -35,8 +36,6 @@ int RunWindowMode(int argc, char** argv) {
 
 const std::vector<std::string>& ProgramParameters() { return gParameters; }
 
-const std::string& ProgramInvocation() { return gInvocation; }
-
 int RunApplication(int argc, char** argv) {
     gInvocation = argc > 0 ? argv[0] : "millconv";
     gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -59,7 +58,7 @@ int RunApplication(int argc, char** argv) {
         return 0;
     }
 
-    if (std::optional<int> status = RunCommandLine(gParameters)) {
+    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation)) {
         return *status;
     }
     return RunWindowMode(argc, argv);

@@ -12,7 +12,4 @@ int RunApplication(int argc, char** argv);
 // The program parameters (without the program name), kept for the command-line front end.
 const std::vector<std::string>& ProgramParameters();
 
-// Full path the program was started as (argv[0]).
-const std::string& ProgramInvocation();
-
 } // namespace millconv

@@ -3,9 +3,8 @@
 
 #include <random>
 
-#include "app/app_info.h"
-#include "app/job_state.h"
-#include "app/startup.h"
+#include "base/product.h"
+#include "engine/job_record.h"
 #include "cli/command_line_parse.h"
 #include "cli/console_run.h"
 #include "cli/option_parsing.h"
@@ -24,8 +23,6 @@ constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
 
 // The maker notice and web address shown above a console run.
-constexpr const char* kMakerNotice = "Copyright (c) 2009-2026 Pixelmill. All rights reserved.";
-constexpr const char* kMakerWebAddress = "https://www.pixelmill.example/millconv/";
 
 // Entry points of the window module for the two first-parameter commands that need it.
 constexpr const char* kUiModule = "millconv-ui.so";
@@ -141,8 +138,8 @@ class Parser {
     ParseOutcome outcome_;
 };
 
-std::string ProgramBaseName() {
-    std::string name = ProgramInvocation();
+std::string ProgramBaseName(std::string_view invocation) {
+    std::string name(invocation);
     if (size_t slash = name.rfind('/'); slash != std::string::npos) {
         name.erase(0, slash + 1);
     }
@@ -174,7 +171,38 @@ int RunUiCommand(const std::string& word, const std::vector<std::string>& parame
     return entry(folder.c_str());
 }
 
+// The commands that stand alone as the first parameter: window-module commands, version and
+// help. Nothing when the first parameter is none of them.
+std::optional<int> RunFirstParameterCommand(const std::vector<std::string>& parameters,
+                                            std::string_view invocation) {
+    const std::string first = OptionName(parameters.front());
+    if (first == "-U" || first == "-T") {
+        return RunUiCommand(first, parameters);
+    }
+    if (first == "-V" || first == "--VERSION") {
+        SetConsoleTitle(AppTitle());
+        PrintLine(VersionText(kVersionNumber));
+        return 0;
+    }
+    if (first == "-H" || first == "-?" || first == "--HELP") {
+        SetConsoleTitle(AppTitle());
+        for (const std::string& line : UsageLines(ProgramBaseName(invocation))) {
+            PrintLine(line);
+        }
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+void PrintReport(ReportKind kind, std::string_view line) {
+    if (kind == ReportKind::Detail) {
+        PrintLine(line);
+    } else {
+        PrintErrorLine(line);
+    }
+}
 
 ParseOutcome ParseParameters(const std::vector<std::string>& parameters) {
     return Parser(parameters).Run();
@@ -232,7 +260,10 @@ std::vector<std::string> UsageLines(const std::string& programName) {
     };
 }
 
-std::optional<int> RunCommandLine(const std::vector<std::string>& parameters) {
+std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
+                                  std::string_view invocation) {
+    // The engine reports through the console from here on, in the window mode too.
+    SetEngineReporter(PrintReport);
     if (parameters.empty()) {
         return std::nullopt;
     }
@@ -242,21 +273,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters) {
     SetDefaultSettings(true);
     BuildMessageCatalogue();
 
-    const std::string first = OptionName(parameters.front());
-    if (first == "-U" || first == "-T") {
-        return RunUiCommand(first, parameters);
-    }
-    if (first == "-V" || first == "--VERSION") {
-        SetConsoleTitle(AppTitle());
-        PrintLine(VersionText(kVersionNumber));
-        return 0;
-    }
-    if (first == "-H" || first == "-?" || first == "--HELP") {
-        SetConsoleTitle(AppTitle());
-        for (const std::string& line : UsageLines(ProgramBaseName())) {
-            PrintLine(line);
-        }
-        return 0;
+    if (std::optional<int> status = RunFirstParameterCommand(parameters, invocation)) {
+        return status;
     }
 
     const ParseOutcome outcome = ParseParameters(parameters);

@@ -3,13 +3,22 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "engine/report.h"
 
 namespace millconv {
 
 // Handles the program parameters. Returns the process exit status when the parameters
 // were a console action (version, help, error, conversion), or nothing when the window
-// mode should follow (no parameters, or no -i among them).
-std::optional<int> RunCommandLine(const std::vector<std::string>& parameters);
+// mode should follow (no parameters, or no -i among them). invocation is what the program was
+// started as (argv[0]); the usage text names the program after it. Installs the console as
+// the engine's reporter.
+std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
+                                  std::string_view invocation = {});
+
+// Prints an engine report: debug lines on stdout, problems on stderr.
+void PrintReport(ReportKind kind, std::string_view line);
 
 } // namespace millconv

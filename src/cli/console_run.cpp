@@ -1,15 +1,14 @@
 // The console conversion run: checks, debug echo, import, worker and result lines.
 #include "cli/console_run.h"
 
-#include <cctype>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "app/job_state.h"
+#include "base/text.h"
 #include "cli/debug_echo.h"
 #include "engine/batch.h"
+#include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
 #include "platform/files.h"
@@ -29,29 +28,6 @@ struct FontRelease {
         }
     }
 };
-
-std::string UpperCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
-std::string LowerCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
-// Extension of the last path component: the text after its last ".", empty without one.
-std::string ExtensionOf(std::string_view path) {
-    std::string_view name = path.substr(path.rfind('/') + 1);
-    size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
-}
 
 class ConsoleRun {
   public:
@@ -244,11 +220,7 @@ int ConsoleRun::Run() {
         return Fail(CatalogueText("Msg", "Conversion is not complete"));
     }
     JoinConversionWorker();
-    int32_t converted = 0;
-    {
-        std::lock_guard<std::mutex> lock(gProgressMutex);
-        converted = gProgress.convertedCount;
-    }
+    const int32_t converted = ReadProgress().convertedCount;
     if (converted == 0) {
         return Fail(CatalogueText("Msg", "Conversion is not complete"));
     }

@@ -2,10 +2,10 @@
 #include "cli/option_parsing.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <variant>
 
+#include "base/text.h"
 #include "cli/option_table.h"
 #include "settings/preference_file.h"
 #include "settings/settings.h"
@@ -13,14 +13,6 @@
 namespace millconv {
 
 namespace {
-
-std::string UpperCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
 
 std::string TrimBlanksAndTabs(std::string_view text) {
     size_t first = text.find_first_not_of(" \t");
@@ -31,16 +23,9 @@ std::string TrimBlanksAndTabs(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsSpecialDecimal(std::string_view text) {
-    return EqualNoCase(text, "+Infinity") || EqualNoCase(text, "-Infinity") ||
-           EqualNoCase(text, "NaN");
+    return EqualsIgnoringCase(text, "+Infinity") || EqualsIgnoringCase(text, "-Infinity") ||
+           EqualsIgnoringCase(text, "NaN");
 }
 
 // The whole text is one number: a sign, digits with an optional fraction (at least one

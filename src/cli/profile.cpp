@@ -1,8 +1,8 @@
 // Profiles: the "CLI" group of a preference file applied like command-line options.
 #include "cli/command_line_parse.h"
 
-#include <cctype>
 
+#include "base/text.h"
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
 #include "settings/preference_file.h"
@@ -20,11 +20,7 @@ bool LoadProfile(const std::string& path) {
     // A missing group leaves the walk empty: an empty profile is not an error.
     file->SelectGroup("CLI");
     for (const PreferenceEntry& entry : file->GroupEntries()) {
-        std::string key = entry.key;
-        for (char& c : key) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        if (const OptionDef* option = FindProfileOption(key)) {
+        if (const OptionDef* option = FindProfileOption(UpperCase(entry.key))) {
             ApplyOption(*option, entry.value, ValueSource::Profile);
         }
     }

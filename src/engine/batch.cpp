@@ -1,62 +1,86 @@
-// Batch run: the input set, the progress record and the worker thread.
+// Batch run: the input set, the conversion run with its progress record, and the worker thread.
 #include "engine/batch.h"
 
-#include "app/job_state.h"
+#include "base/text.h"
+#include "engine/job_record.h"
 #include "engine/naming.h"
 #include "engine/pipeline.h"
 #include "platform/files.h"
-#include "platform/terminal.h"
 #include "settings/format_catalogue.h"
-#include "settings/settings.h"
 
 #include <FreeImage.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <memory>
 #include <system_error>
 #include <thread>
 
 namespace millconv {
 
-ProgressState gProgress;
-std::mutex gProgressMutex;
-
 namespace {
 
 InputSetMap gInputSet;
 
+// The run StartConversionWorker started last; the pointer is guarded by gRunMutex so that a
+// poller may read progress while a new run is being set up.
+std::mutex gRunMutex;
+std::shared_ptr<ConversionRun> gRun;
+bool gCopyBackPending = false;
+PauseGate gPauseGate;
+
 std::thread gWorker;
 std::atomic<bool> gWorkerFinished{true};
 
-std::mutex gPauseMutex;
-std::condition_variable gPauseChanged;
-bool gPaused = false;
-
-void WaitWhilePaused() {
-    std::unique_lock lock(gPauseMutex);
-    gPauseChanged.wait(lock, [] { return !gPaused; });
+// Joins an ended worker and hands its last file back to the job record, once.
+void FinishWorker() {
+    if (gWorker.joinable()) {
+        gWorker.join();
+    }
+    if (gCopyBackPending) {
+        gCopyBackPending = false;
+        std::lock_guard lock(gRunMutex);
+        StoreFileContext(gRun->LastFile());
+    }
 }
 
-std::string ExtensionOf(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
+std::shared_ptr<ConversionRun> CurrentRun() {
+    std::lock_guard lock(gRunMutex);
+    return gRun;
 }
 
-void ApplyFileTimestamp(const std::string& input, const std::string& output) {
-    switch (gSettings.advanced.fileTimestamp) {
+void ApplyFileTimestamp(const Settings::Advanced& advanced, const std::string& input,
+                        const std::string& output) {
+    switch (advanced.fileTimestamp) {
     case 1:
         if (const auto date = FileDate(input)) {
             SetFileDate(output, *date);
         }
         break;
     case 2:
-        SetFileDate(output, gSettings.advanced.customTimestamp);
+        SetFileDate(output, advanced.customTimestamp);
         break;
     default:
         break;
     }
+}
+
+// FreeImage says why a file failed (a bad checksum, a truncated stream) only through this
+// process-wide hook; it reaches the reporter of the run on the calling thread, so a debugging
+// console run shows it among its problems while other threads stay silent.
+thread_local EngineReporter tRunReporter = nullptr;
+
+void DLL_CALLCONV ForwardFreeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
+    if (tRunReporter == nullptr) {
+        return;
+    }
+    std::string line = "FreeImage: ";
+    if (const char* name = FreeImage_GetFormatFromFIF(format)) {
+        line += name;
+        line += ": ";
+    }
+    line += message != nullptr ? message : "";
+    tRunReporter(ReportKind::Problem, line);
 }
 
 } // namespace
@@ -78,86 +102,103 @@ bool AddInputFile(const std::string& path) {
     return true;
 }
 
-void ResetProgress() {
-    std::lock_guard lock(gProgressMutex);
-    gProgress.currentIndex = 0;
-    gProgress.currentFile.clear();
-    gProgress.convertedCount = 0;
-    gProgress.running = true;
+void PauseGate::Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+}
+
+void PauseGate::Open() {
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = false;
+    }
+    changed_.notify_all();
+}
+
+void PauseGate::WaitWhileClosed() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !closed_; });
+}
+
+ConversionRun::ConversionRun(RunSnapshot snapshot, FileContext start, PauseGate& gate)
+    : snapshot_(std::move(snapshot)), file_(std::move(start)), gate_(gate) {
+    progress_.running = true;
+}
+
+ProgressSnapshot ConversionRun::ReadProgress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+void ConversionRun::Stop() {
+    std::lock_guard lock(mutex_);
+    progress_.running = false;
+}
+
+void ConversionRun::Convert() {
+    const EngineReporter reporter = snapshot_.reporter;
+    tRunReporter = reporter;
+    FreeImage_SetOutputMessage(reporter != nullptr ? ForwardFreeImageMessage : nullptr);
+    const auto detail = [reporter](const std::string& line) {
+        if (reporter != nullptr) {
+            reporter(ReportKind::Detail, line);
+        }
+    };
+    int32_t index = 0;
+    int32_t converted = 0;
+    for (const auto& [path, entry] : snapshot_.inputs) {
+        gate_.WaitWhileClosed();
+        {
+            std::lock_guard lock(mutex_);
+            if (!progress_.running) {
+                break;
+            }
+            progress_.currentIndex = ++index;
+            progress_.currentFile = path;
+        }
+        file_.currentInput = path;
+        file_.relativeSubfolder = entry.relativeSubfolder;
+        detail("Processing: " + path);
+        const bool ok = ConvertFile(snapshot_, file_);
+        detail("Saving As: " + file_.outputPath);
+        detail(ok ? "OK" : "Not OK");
+        if (ok) {
+            ++converted;
+            file_.randomNumber = DrawRandomNumber();
+            ++file_.sequenceNumber;
+            ApplyFileTimestamp(snapshot_.advanced, path, file_.outputPath);
+        }
+    }
+    tRunReporter = nullptr;
+    std::lock_guard lock(mutex_);
+    progress_.convertedCount = converted;
 }
 
 void StopConversion() {
-    std::lock_guard lock(gProgressMutex);
-    gProgress.running = false;
+    if (const auto run = CurrentRun()) {
+        run->Stop();
+    }
 }
 
-namespace {
-
-// FreeImage says why a file failed (a bad checksum, a truncated stream) only through this
-// hook. A debugging console run shows it on stderr, so the status lines on stdout stay as
-// they are.
-void DLL_CALLCONV PrintFreeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
-    std::string line = "FreeImage: ";
-    if (const char* name = FreeImage_GetFormatFromFIF(format)) {
-        line += name;
-        line += ": ";
-    }
-    line += message != nullptr ? message : "";
-    PrintErrorLine(line);
-}
-
-} // namespace
-
-int ConversionWorker() {
-    const bool debug = gJob.inputGiven && gJob.runMode == "DEBUG";
-    FreeImage_SetOutputMessage(debug ? PrintFreeImageMessage : nullptr);
-    int32_t index = 0;
-    int32_t converted = 0;
-    for (const auto& [path, entry] : gInputSet) {
-        WaitWhilePaused();
-        if (!gProgress.running) {
-            break;
-        }
-        ++index;
-        gJob.currentInput = path;
-        gJob.relativeSubfolder = entry.relativeSubfolder;
-        {
-            std::lock_guard lock(gProgressMutex);
-            gProgress.currentIndex = index;
-            gProgress.currentFile = path;
-        }
-        if (debug) {
-            PrintLine("Processing: " + path);
-        }
-        const bool ok = ConvertFile();
-        if (debug) {
-            PrintLine("Saving As: " + gJob.outputPath);
-            PrintLine(ok ? "OK" : "Not OK");
-        }
-        if (ok) {
-            ++converted;
-            gJob.randomNumber = DrawRandomNumber();
-            ++gJob.sequenceNumber;
-            ApplyFileTimestamp(path, gJob.outputPath);
-        }
-    }
-    std::lock_guard lock(gProgressMutex);
-    gProgress.convertedCount = converted;
-    return 0;
+ProgressSnapshot ReadProgress() {
+    const auto run = CurrentRun();
+    return run ? run->ReadProgress() : ProgressSnapshot{};
 }
 
 bool StartConversionWorker() {
     if (!gWorkerFinished) {
         return false;
     }
-    if (gWorker.joinable()) {
-        gWorker.join();
+    FinishWorker();
+    auto run = std::make_shared<ConversionRun>(TakeRunSnapshot(), FileContextFromJob(), gPauseGate);
+    {
+        std::lock_guard lock(gRunMutex);
+        gRun = run;
     }
-    ResetProgress();
     gWorkerFinished = false;
     try {
-        gWorker = std::thread([] {
-            ConversionWorker();
+        gWorker = std::thread([run] {
+            run->Convert();
             gWorkerFinished = true;
         });
     } catch (const std::system_error&) {
@@ -165,31 +206,21 @@ bool StartConversionWorker() {
         gWorkerFinished = true;
         return false;
     }
+    gCopyBackPending = true;
     return true;
 }
 
 void JoinConversionWorker() {
     // A worker held at the pause gate could never end.
     ResumeConversion();
-    if (gWorker.joinable()) {
-        gWorker.join();
-    }
+    FinishWorker();
 }
 
 bool ConversionWorkerFinished() { return gWorkerFinished; }
 
-void PauseConversion() {
-    std::lock_guard lock(gPauseMutex);
-    gPaused = true;
-}
+void PauseConversion() { gPauseGate.Close(); }
 
-void ResumeConversion() {
-    {
-        std::lock_guard lock(gPauseMutex);
-        gPaused = false;
-    }
-    gPauseChanged.notify_all();
-}
+void ResumeConversion() { gPauseGate.Open(); }
 
 std::string ShortenMiddle(std::string_view text, int n) {
     // Counted in characters, not bytes, so a cut never splits a UTF-8 sequence.

@@ -1,8 +1,6 @@
 // Colour steps: brightness/contrast/gamma/invert, greyscale and black-and-white threshold.
 #include "engine/color.h"
 
-#include "settings/settings.h"
-
 namespace millconv {
 
 namespace {
@@ -16,8 +14,7 @@ Bitmap NarrowDeepTo24(Bitmap bitmap) {
 
 } // namespace
 
-Bitmap ApplyColorCorrection(Bitmap bitmap) {
-    const auto& adjustment = gSettings.adjustment;
+Bitmap ApplyColorCorrection(Bitmap bitmap, const Settings::Adjustment& adjustment) {
     if (!bitmap || adjustment.doImageColorCorrection == 0) {
         return bitmap;
     }
@@ -33,8 +30,8 @@ Bitmap ApplyColorCorrection(Bitmap bitmap) {
     return bitmap;
 }
 
-Bitmap ApplyGreyscale(Bitmap bitmap) {
-    if (!bitmap || gSettings.adjustment.doImageGreyscale == 0) {
+Bitmap ApplyGreyscale(Bitmap bitmap, const Settings::Adjustment& adjustment) {
+    if (!bitmap || adjustment.doImageGreyscale == 0) {
         return bitmap;
     }
     bitmap = NarrowDeepTo24(std::move(bitmap));
@@ -44,8 +41,8 @@ Bitmap ApplyGreyscale(Bitmap bitmap) {
     return Bitmap(FreeImage_ConvertToGreyscale(bitmap.get()));
 }
 
-Bitmap ApplyThreshold(Bitmap bitmap) {
-    if (!bitmap || gSettings.adjustment.doImageThreshold == 0) {
+Bitmap ApplyThreshold(Bitmap bitmap, const Settings::Adjustment& adjustment) {
+    if (!bitmap || adjustment.doImageThreshold == 0) {
         return bitmap;
     }
     bitmap = NarrowDeepTo24(std::move(bitmap));
@@ -53,7 +50,7 @@ Bitmap ApplyThreshold(Bitmap bitmap) {
         return bitmap;
     }
     return Bitmap(
-        FreeImage_Threshold(bitmap.get(), static_cast<BYTE>(gSettings.adjustment.imageThreshold)));
+        FreeImage_Threshold(bitmap.get(), static_cast<BYTE>(adjustment.imageThreshold)));
 }
 
 } // namespace millconv

@@ -1,8 +1,7 @@
 // Output colour depth: the automatic choice and the final conversion.
 #include "engine/depth.h"
 
-#include "app/job_state.h"
-#include "engine/pipeline.h"
+#include "engine/tone_mapping.h"
 #include "settings/format_catalogue.h"
 
 #include <cstdlib>
@@ -52,12 +51,10 @@ int ChooseAutomaticDepth(std::string_view extension, int sourceDepth) {
     }
 }
 
-Bitmap ApplyColorDepth(Bitmap bitmap) {
+Bitmap ApplyColorDepth(Bitmap bitmap, int depth, std::string_view extension) {
     if (!bitmap) {
         return bitmap;
     }
-    const int depth = gJob.requestedDepth;
-    const std::string_view extension = gJob.conversion;
     if (HasDepth(bitmap.get(), depth, extension)) {
         return bitmap;
     }

@@ -11,9 +11,9 @@ namespace millconv {
 // largest; 0 for a format the output catalogue does not know.
 int ChooseAutomaticDepth(std::string_view extension, int sourceDepth);
 
-// Brings the bitmap to gJob.requestedDepth for the output format gJob.conversion. A bitmap
+// Brings the bitmap to depth bits for the output format extension. A bitmap
 // is kept only when it already is a standard bitmap of that depth (RGB16 for 48, RGBF for
 // 96), so no other pixel type reaches a writer. Unsupported depths give an empty bitmap.
-Bitmap ApplyColorDepth(Bitmap bitmap);
+Bitmap ApplyColorDepth(Bitmap bitmap, int depth, std::string_view extension);
 
 } // namespace millconv

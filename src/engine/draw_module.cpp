@@ -1,12 +1,12 @@
 // Loads the drawing module on first use and moves pixels between it and FreeImage.
 #include "engine/draw_module.h"
 
-#include <cstdio>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "engine/report.h"
 #include "platform/module_loader.h"
 
 namespace millconv {
@@ -68,7 +68,7 @@ Drawing* GetDrawing() {
         }
     }
     if (!gState.drawing) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        Report(ReportKind::Problem, error);
     }
     return gState.drawing.get();
 }

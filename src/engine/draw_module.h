@@ -13,8 +13,8 @@ namespace millconv {
 inline constexpr const char* kDrawModuleFile = "millconv-draw.so";
 
 // The process's drawing layer, loading the module on first use; nullptr when the module is
-// missing or does not start. The first failure prints one line on stderr, later calls fail
-// quietly. Safe to call from any thread; the layer lives until the process ends.
+// missing or does not start. The first failure is reported as one problem line, later calls
+// fail quietly. Safe to call from any thread; the layer lives until the process ends.
 Drawing* GetDrawing();
 
 // Loads the module from this file instead of looking beside the program (test programs live

@@ -1,18 +1,16 @@
 // Flip step: horizontal then vertical mirroring in place.
 #include "engine/flip.h"
 
-#include "settings/settings.h"
-
 namespace millconv {
 
-Bitmap ApplyFlip(Bitmap bitmap) {
+Bitmap ApplyFlip(Bitmap bitmap, const Settings::Transform& transform) {
     if (!bitmap) {
         return bitmap;
     }
-    if (gSettings.transform.doImageFlipHorizontal != 0) {
+    if (transform.doImageFlipHorizontal != 0) {
         FreeImage_FlipHorizontal(bitmap.get());
     }
-    if (gSettings.transform.doImageFlipVertical != 0) {
+    if (transform.doImageFlipVertical != 0) {
         FreeImage_FlipVertical(bitmap.get());
     }
     return bitmap;

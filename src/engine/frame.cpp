@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "engine/draw_module.h"
-#include "engine/rotate.h"
-#include "settings/settings.h"
+#include "engine/hex_color.h"
 
 namespace millconv {
 
@@ -96,8 +95,7 @@ std::vector<PixelRect> FrameBands(int32_t w, int32_t h, const Settings::Frame& f
 
 } // namespace
 
-Bitmap ApplyFrame(Bitmap bitmap) {
-    const Settings::Frame& frame = gSettings.frame;
+Bitmap ApplyFrame(Bitmap bitmap, const Settings::Frame& frame) {
     if (frame.doFrame == 0 || !bitmap) {
         return bitmap;
     }

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "engine/bitmap.h"
+#include "settings/settings.h"
 
 namespace millconv {
 
-// Draws the frame of the settings record when [Frame] Do Frame is 1; otherwise returns the
-// bitmap unchanged.
-Bitmap ApplyFrame(Bitmap bitmap);
+// Draws the frame when Do Frame is 1; otherwise returns the bitmap unchanged (24-bit for any
+// other non-zero value).
+Bitmap ApplyFrame(Bitmap bitmap, const Settings::Frame& frame);
 
 } // namespace millconv

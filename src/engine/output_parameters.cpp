@@ -1,7 +1,7 @@
 // Output format id, requested depth and writer flags of a run.
 #include "engine/output_parameters.h"
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/output_formats.h"
 #include "settings/settings.h"

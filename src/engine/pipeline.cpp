@@ -1,7 +1,6 @@
 // The single-file conversion: load, image steps in a fixed order, save.
 #include "engine/pipeline.h"
 
-#include "app/job_state.h"
 #include "engine/color.h"
 #include "engine/depth.h"
 #include "engine/flip.h"
@@ -10,6 +9,7 @@
 #include "engine/resize.h"
 #include "engine/rotate.h"
 #include "engine/save.h"
+#include "engine/tone_mapping.h"
 #include "engine/watermark.h"
 #include "platform/files.h"
 
@@ -18,32 +18,6 @@
 namespace millconv {
 
 namespace {
-
-// The tone-mapping operator drops alpha; put the source's alpha back on the 8-bit result.
-Bitmap AttachAlpha(Bitmap toneMapped, FIBITMAP* source) {
-    Bitmap result(FreeImage_ConvertTo32Bits(toneMapped.get()));
-    if (!result) {
-        return result;
-    }
-    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
-    const unsigned width = FreeImage_GetWidth(source);
-    const unsigned height = FreeImage_GetHeight(source);
-    for (unsigned y = 0; y < height; ++y) {
-        BYTE* target = FreeImage_GetScanLine(result.get(), static_cast<int>(y));
-        const BYTE* line = FreeImage_GetScanLine(source, static_cast<int>(y));
-        for (unsigned x = 0; x < width; ++x) {
-            BYTE alpha = 255;
-            if (type == FIT_RGBA16) {
-                alpha = static_cast<BYTE>(reinterpret_cast<const FIRGBA16*>(line)[x].alpha >> 8);
-            } else if (type == FIT_RGBAF) {
-                const float value = reinterpret_cast<const FIRGBAF*>(line)[x].alpha;
-                alpha = static_cast<BYTE>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
-            }
-            target[x * 4 + FI_RGBA_ALPHA] = alpha;
-        }
-    }
-    return result;
-}
 
 // Blends every palette entry with white by its transparency: the same colours the
 // compositor would give, but the image stays an exact 8-bit palette instead of needing a
@@ -69,28 +43,6 @@ Bitmap FlattenPalette(Bitmap bitmap) {
 
 } // namespace
 
-Bitmap ApplyToneMapping(Bitmap bitmap) {
-    if (!bitmap) {
-        return bitmap;
-    }
-    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap.get());
-    if (type == FIT_BITMAP) {
-        return bitmap;
-    }
-    if (type == FIT_UINT16) {
-        // 16-bit grey keeps its high byte as 8-bit grey.
-        return Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
-    }
-    if (FreeImage_GetBPP(bitmap.get()) > 32) {
-        Bitmap toneMapped(FreeImage_TmoDrago03(bitmap.get(), 1.0, 0.0));
-        if (toneMapped && (type == FIT_RGBA16 || type == FIT_RGBAF)) {
-            return AttachAlpha(std::move(toneMapped), bitmap.get());
-        }
-        return toneMapped;
-    }
-    return Bitmap(FreeImage_ConvertToStandardType(bitmap.get(), TRUE));
-}
-
 Bitmap FlattenTransparency(Bitmap bitmap) {
     if (!bitmap || !FreeImage_IsTransparent(bitmap.get())) {
         return bitmap;
@@ -115,48 +67,52 @@ Bitmap FlattenTransparency(Bitmap bitmap) {
     return Bitmap(FreeImage_Composite(bitmap.get(), FALSE, &white, nullptr));
 }
 
-bool ConvertFile() {
-    Bitmap bitmap(FreeImage_Load(FIF_PNG, gJob.currentInput.c_str(), PNG_DEFAULT));
+bool ConvertFile(const RunSnapshot& run, FileContext& file) {
+    Bitmap bitmap(FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT));
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
-    gJob.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
+    file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
     if (width() == 0 || height() == 0) {
         return false;
     }
 
-    bitmap = ApplyRotation(std::move(bitmap));
+    bitmap = ApplyRotation(std::move(bitmap), run.transform);
     bitmap = ApplyResize(std::move(bitmap), static_cast<int32_t>(width()),
-                         static_cast<int32_t>(height()));
+                         static_cast<int32_t>(height()), run.transform);
 
     // Size and depth are fixed here so the watermark text and the file name both see them.
-    gJob.imageWidth = static_cast<int32_t>(width());
-    gJob.imageHeight = static_cast<int32_t>(height());
-    if (gJob.automaticDepth) {
-        gJob.requestedDepth = ChooseAutomaticDepth(gJob.conversion, gJob.sourceDepth);
+    file.imageWidth = static_cast<int32_t>(width());
+    file.imageHeight = static_cast<int32_t>(height());
+    if (run.output.automaticDepth) {
+        file.requestedDepth = ChooseAutomaticDepth(run.output.conversion, file.sourceDepth);
     }
 
     bitmap = ApplyToneMapping(std::move(bitmap));
     bitmap = FlattenTransparency(std::move(bitmap));
-    bitmap = ApplyFlip(std::move(bitmap));
-    bitmap = ApplyColorCorrection(std::move(bitmap));
-    bitmap = ApplyGreyscale(std::move(bitmap));
-    bitmap = ApplyThreshold(std::move(bitmap));
+    bitmap = ApplyFlip(std::move(bitmap), run.transform);
+    bitmap = ApplyColorCorrection(std::move(bitmap), run.adjustment);
+    bitmap = ApplyGreyscale(std::move(bitmap), run.adjustment);
+    bitmap = ApplyThreshold(std::move(bitmap), run.adjustment);
     if (bitmap) {
-        bitmap = ApplyFrame(std::move(bitmap));
+        bitmap = ApplyFrame(std::move(bitmap), run.frame);
     }
     if (bitmap) {
-        bitmap = ApplyWatermark(std::move(bitmap));
+        const std::string text = run.watermark.doWatermark == 1
+                                     ? ExpandWatermarkText(run.watermark.text, file,
+                                                           run.output.conversion)
+                                     : std::string();
+        bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text);
     }
-    bitmap = ApplyColorDepth(std::move(bitmap));
+    bitmap = ApplyColorDepth(std::move(bitmap), file.requestedDepth, run.output.conversion);
 
-    gJob.outputPath = BuildOutputPath();
+    file.outputPath = BuildOutputPath(run, file);
     // A naming template can name the input itself ("%filename%.png"): replacing the only
     // copy of the picture with the converted one would lose it, so that file fails instead.
-    if (!bitmap || SameFile(gJob.outputPath, gJob.currentInput)) {
+    if (!bitmap || SameFile(file.outputPath, file.currentInput)) {
         return false;
     }
-    return SaveBitmapSafely(bitmap.get(), static_cast<FREE_IMAGE_FORMAT>(gJob.outputFormatId),
-                            gJob.outputPath, gJob.saveFlags);
+    return SaveBitmapSafely(bitmap.get(), static_cast<FREE_IMAGE_FORMAT>(run.output.formatId),
+                            file.outputPath, run.output.saveFlags);
 }
 
 } // namespace millconv

@@ -1,8 +1,6 @@
 // Resize step: target sizes, filter choice and the rescale itself.
 #include "engine/resize.h"
 
-#include "settings/settings.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -25,8 +23,8 @@ int32_t ResizeTarget(int32_t value, int32_t unit, int32_t current) {
     return 0;
 }
 
-FREE_IMAGE_FILTER ResizeFilter() {
-    switch (gSettings.transform.imageResizeAlgorithm) {
+FREE_IMAGE_FILTER ResizeFilter(int32_t algorithm) {
+    switch (algorithm) {
     case 0:
         return FILTER_BOX;
     case 1:
@@ -42,8 +40,8 @@ FREE_IMAGE_FILTER ResizeFilter() {
     }
 }
 
-Bitmap ApplyResize(Bitmap bitmap, int32_t width, int32_t height) {
-    const auto& transform = gSettings.transform;
+Bitmap ApplyResize(Bitmap bitmap, int32_t width, int32_t height,
+                   const Settings::Transform& transform) {
     if (!bitmap || transform.doImageResize == 0) {
         return bitmap;
     }
@@ -74,7 +72,7 @@ Bitmap ApplyResize(Bitmap bitmap, int32_t width, int32_t height) {
     if (newWidth <= 0 || newHeight <= 0) {
         return Bitmap();
     }
-    return Bitmap(FreeImage_Rescale(bitmap.get(), newWidth, newHeight, ResizeFilter()));
+    return Bitmap(FreeImage_Rescale(bitmap.get(), newWidth, newHeight, ResizeFilter(transform.imageResizeAlgorithm)));
 }
 
 } // namespace millconv

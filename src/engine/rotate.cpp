@@ -1,26 +1,12 @@
-// Rotation step and the RRGGBB colour reader.
+// Rotation step.
 #include "engine/rotate.h"
 
-#include "engine/pipeline.h"
-#include "settings/preference_file.h"
-#include "settings/settings.h"
+#include "engine/hex_color.h"
+#include "engine/tone_mapping.h"
 
 namespace millconv {
 
 namespace {
-
-// A two-character pair read from its leading hex digits: "F" + "x" is 15, "x" + "F" is 0.
-uint8_t HexPair(char high, char low) {
-    const int first = HexDigitValue(high);
-    if (first < 0) {
-        return 0;
-    }
-    const int second = HexDigitValue(low);
-    if (second < 0) {
-        return static_cast<uint8_t>(first);
-    }
-    return static_cast<uint8_t>(first * 16 + second);
-}
 
 // Rotation works on 24/32-bit bitmaps. Deep images with alpha and transparent palettes
 // keep their alpha (32 bits) so the transparency step still flattens them; 16-bit grey,
@@ -55,15 +41,7 @@ Bitmap WidenForRotation(Bitmap bitmap) {
 
 } // namespace
 
-RgbColor ParseHexColor(std::string_view text) {
-    if (text.size() != 6) {
-        return {};
-    }
-    return {HexPair(text[0], text[1]), HexPair(text[2], text[3]), HexPair(text[4], text[5])};
-}
-
-Bitmap ApplyRotation(Bitmap bitmap) {
-    const auto& transform = gSettings.transform;
+Bitmap ApplyRotation(Bitmap bitmap, const Settings::Transform& transform) {
     if (!bitmap || transform.doImageRotation == 0 || transform.imageRotation <= 0 ||
         transform.imageRotation >= 360) {
         return bitmap;

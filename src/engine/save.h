@@ -1,4 +1,4 @@
-// Safe save: write to a temporary file beside the target, rename into place on success.
+// Safe save: FreeImage's writer on an all-or-nothing file.
 #pragma once
 
 #include <FreeImage.h>

@@ -7,9 +7,9 @@
 
 #include "engine/draw_module.h"
 #include "engine/naming.h"
-#include "engine/rotate.h"
+#include "engine/hex_color.h"
+#include "base/text.h"
 #include "platform/files.h"
-#include "settings/settings.h"
 
 namespace millconv {
 
@@ -29,17 +29,7 @@ DrawColor ColorWithAlpha(const std::string& text, int32_t alpha) {
 }
 
 bool IsLineBreakAt(std::string_view text, std::size_t pos) {
-    if (pos + kLineBreak.size() > text.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kLineBreak.size(); ++i) {
-        const char c = text[pos + i];
-        const char lower = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-        if (lower != kLineBreak[i]) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsIgnoringCase(text.substr(pos, kLineBreak.size()), kLineBreak);
 }
 
 // Picture files go through FreeImage, which reads every format the picker offers.
@@ -110,45 +100,118 @@ int32_t Coordinate(int64_t value) {
 // An image side for the drawing layer; 0 (refused) when out of range.
 int32_t Side(int64_t value) { return value > 0 && value <= INT32_MAX ? int32_t(value) : 0; }
 
-Bitmap RenderTextBlock(Drawing& drawing) {
+// Measures the lines of the text block with the font: the box size and, for several
+// lines, the step from one line to the next. False when no measuring image can be made.
+bool MeasureTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
+                      TextBlockLayout& layout) {
+    auto measuring = drawing.CreateImage(10, 10);
+    if (!measuring) {
+        return false;
+    }
+    int64_t blockWidth = 0;
+    int64_t blockHeight = 0;
+    auto painter = drawing.StartDrawing(*measuring);
+    painter->SetFont(font);
+    if (layout.multiLine) {
+        int64_t lineHeight = 10;
+        blockWidth = 10;
+        for (const std::string& line : layout.lines) {
+            const TextSize size = painter->MeasureText(line);
+            blockWidth = std::max<int64_t>(blockWidth, size.width);
+            lineHeight = std::max<int64_t>(lineHeight, size.height);
+        }
+        layout.lineStep = lineHeight + wm.fontLeading;
+        blockHeight = lineHeight + int64_t(layout.lines.size() - 1) * layout.lineStep;
+    } else {
+        const TextSize size = painter->MeasureText(layout.lines.front());
+        blockWidth = size.width;
+        blockHeight = size.height;
+    }
+    layout.boxWidth = blockWidth + 2 * int64_t(wm.textPadding);
+    layout.boxHeight = blockHeight + 2 * int64_t(wm.textPadding);
+    return true;
+}
+
+// Without antialiasing: the text in plain glyphs on a filled box, both at their opacities.
+void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
+                        const TextBlockLayout& layout, int32_t boxWidth, DrawImage& textImage,
+                        DrawImage& composition) {
+    const int64_t padding = wm.textPadding;
+    const DrawColor textColor = ColorWithAlpha(wm.fontColor, wm.textOpacity);
+    const DrawColor backColor = ColorWithAlpha(wm.backColor, wm.backOpacity);
+    {
+        auto painter = drawing.StartDrawing(textImage);
+        painter->SetFont(font);
+        painter->SetMode(DrawMode::AllChannels);
+        painter->FloodFill(1, 1, backColor);
+        if (layout.multiLine) {
+            int64_t y = padding;
+            for (const std::string& line : layout.lines) {
+                const int64_t lineWidth = painter->MeasureText(line).width;
+                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                painter->DrawPlainText(line, Coordinate(x), Coordinate(y), textColor, backColor);
+                y += layout.lineStep;
+            }
+        } else {
+            painter->DrawPlainText(layout.lines.front(), Coordinate(padding), Coordinate(padding),
+                                   textColor, backColor);
+        }
+    }
+    auto painter = drawing.StartDrawing(composition);
+    painter->PaintImage(textImage, 0, 0, 255);
+}
+
+// With antialiasing: vector text and its box drawn opaque, then laid on the composition at
+// their opacities. False when the box image cannot be made.
+bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
+                         const TextBlockLayout& layout, int32_t boxWidth, int32_t boxHeight,
+                         DrawImage& textImage, DrawImage& composition) {
+    const int64_t padding = wm.textPadding;
+    auto background = drawing.CreateImage(boxWidth, boxHeight);
+    if (!background) {
+        return false;
+    }
+    {
+        auto painter = drawing.StartDrawing(*background);
+        painter->SetColor(ColorWithAlpha(wm.backColor, 255));
+        painter->FillAll();
+    }
+    {
+        auto painter = drawing.StartDrawing(textImage);
+        painter->SetFont(font);
+        painter->SetColor(ColorWithAlpha(wm.fontColor, 255));
+        if (layout.multiLine) {
+            int64_t y = padding;
+            for (const std::string& line : layout.lines) {
+                const int64_t lineWidth = std::llround(painter->VectorTextWidth(line));
+                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                painter->MoveTo(Coordinate(x), Coordinate(y));
+                painter->DrawVectorText(line);
+                y += layout.lineStep;
+            }
+        } else {
+            painter->MoveTo(Coordinate(padding), Coordinate(padding));
+            painter->DrawVectorText(layout.lines.front());
+        }
+    }
+    auto painter = drawing.StartDrawing(composition);
+    painter->PaintImage(*background, 0, 0, ByteValue(wm.backOpacity));
+    painter->PaintImage(textImage, 0, 0, ByteValue(wm.textOpacity));
+    return true;
+}
+
+Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text) {
     WaitForTextWarmUp();
     if (!gWatermarkFont) {
         return {};
     }
-    const Settings::Watermark& wm = gSettings.watermark;
+    const DrawFont& font = *gWatermarkFont;
     TextBlockLayout layout;
-    layout.lines = SplitWatermarkLines(ExpandWatermarkText());
+    layout.lines = SplitWatermarkLines(text);
     layout.multiLine = layout.lines.size() > 1;
-    const std::string wholeText = layout.multiLine ? std::string() : layout.lines.front();
-    const int64_t padding = wm.textPadding;
-
-    auto measuring = drawing.CreateImage(10, 10);
-    if (!measuring) {
+    if (!MeasureTextBlock(drawing, font, wm, layout)) {
         return {};
     }
-    int64_t blockWidth = 0;
-    int64_t blockHeight = 0;
-    {
-        auto painter = drawing.StartDrawing(*measuring);
-        painter->SetFont(*gWatermarkFont);
-        if (layout.multiLine) {
-            int64_t lineHeight = 10;
-            blockWidth = 10;
-            for (const std::string& line : layout.lines) {
-                const TextSize size = painter->MeasureText(line);
-                blockWidth = std::max<int64_t>(blockWidth, size.width);
-                lineHeight = std::max<int64_t>(lineHeight, size.height);
-            }
-            layout.lineStep = lineHeight + wm.fontLeading;
-            blockHeight = lineHeight + int64_t(layout.lines.size() - 1) * layout.lineStep;
-        } else {
-            const TextSize size = painter->MeasureText(wholeText);
-            blockWidth = size.width;
-            blockHeight = size.height;
-        }
-    }
-    layout.boxWidth = blockWidth + 2 * padding;
-    layout.boxHeight = blockHeight + 2 * padding;
     const int32_t boxWidth = Side(layout.boxWidth);
     const int32_t boxHeight = Side(layout.boxHeight);
     auto textImage = drawing.CreateImage(boxWidth, boxHeight);
@@ -156,70 +219,16 @@ Bitmap RenderTextBlock(Drawing& drawing) {
     if (!textImage || !composition) {
         return {};
     }
-
     if (wm.textAntialiasing == 0) {
-        const DrawColor textColor = ColorWithAlpha(wm.fontColor, wm.textOpacity);
-        const DrawColor backColor = ColorWithAlpha(wm.backColor, wm.backOpacity);
-        {
-            auto painter = drawing.StartDrawing(*textImage);
-            painter->SetFont(*gWatermarkFont);
-            painter->SetMode(DrawMode::AllChannels);
-            painter->FloodFill(1, 1, backColor);
-            if (layout.multiLine) {
-                int64_t y = padding;
-                for (const std::string& line : layout.lines) {
-                    const int64_t lineWidth = painter->MeasureText(line).width;
-                    const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
-                    painter->DrawPlainText(line, Coordinate(x), Coordinate(y), textColor,
-                                           backColor);
-                    y += layout.lineStep;
-                }
-            } else {
-                painter->DrawPlainText(wholeText, Coordinate(padding), Coordinate(padding),
-                                       textColor, backColor);
-            }
-        }
-        auto painter = drawing.StartDrawing(*composition);
-        painter->PaintImage(*textImage, 0, 0, 255);
-    } else {
-        const DrawColor textColor = ColorWithAlpha(wm.fontColor, 255);
-        const DrawColor backColor = ColorWithAlpha(wm.backColor, 255);
-        auto background = drawing.CreateImage(boxWidth, boxHeight);
-        if (!background) {
-            return {};
-        }
-        {
-            auto painter = drawing.StartDrawing(*background);
-            painter->SetColor(backColor);
-            painter->FillAll();
-        }
-        {
-            auto painter = drawing.StartDrawing(*textImage);
-            painter->SetFont(*gWatermarkFont);
-            painter->SetColor(textColor);
-            if (layout.multiLine) {
-                int64_t y = padding;
-                for (const std::string& line : layout.lines) {
-                    const int64_t lineWidth = std::llround(painter->VectorTextWidth(line));
-                    const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
-                    painter->MoveTo(Coordinate(x), Coordinate(y));
-                    painter->DrawVectorText(line);
-                    y += layout.lineStep;
-                }
-            } else {
-                painter->MoveTo(Coordinate(padding), Coordinate(padding));
-                painter->DrawVectorText(wholeText);
-            }
-        }
-        auto painter = drawing.StartDrawing(*composition);
-        painter->PaintImage(*background, 0, 0, ByteValue(wm.backOpacity));
-        painter->PaintImage(*textImage, 0, 0, ByteValue(wm.textOpacity));
+        DrawPlainTextBlock(drawing, font, wm, layout, boxWidth, *textImage, *composition);
+    } else if (!DrawVectorTextBlock(drawing, font, wm, layout, boxWidth, boxHeight, *textImage,
+                                    *composition)) {
+        return {};
     }
     return BitmapFromDrawImage(*composition);
 }
 
-Bitmap RenderPicture(Drawing& drawing) {
-    const Settings::Watermark& wm = gSettings.watermark;
+Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
     Bitmap picture = LoadPicture(wm.image, 0);
     if (!picture) {
         return {};
@@ -276,10 +285,52 @@ Placement AnchorPosition(int32_t anchor, int64_t aw, int64_t ah, int64_t ww, int
     return {along(anchor % 3, aw, ww, ox), along(anchor / 3, ah, wh, oy)};
 }
 
+// The area a mark is placed in: the whole image, or inside the frame when the mark keeps to
+// the frame's boundary.
+struct MarkArea {
+    int64_t width = 0;
+    int64_t height = 0;
+    int64_t x = 0;
+    int64_t y = 0;
+};
+
+MarkArea AreaFor(FIBITMAP* bitmap, const Settings::Frame& frame, int8_t boundary) {
+    const int64_t w = FreeImage_GetWidth(bitmap);
+    const int64_t h = FreeImage_GetHeight(bitmap);
+    if (frame.doFrame != 0 && boundary == 1) {
+        return {w - frame.solidLeft - frame.solidRight, h - frame.solidTop - frame.solidBottom,
+                frame.solidLeft, frame.solidTop};
+    }
+    return {w, h, 0, 0};
+}
+
+// Cuts the mark to what fits in the area beyond its offsets; false when nothing fits or the
+// cut fails.
+bool FitMark(Bitmap& mark, const MarkArea& area, int64_t ox, int64_t oy) {
+    int64_t ww = FreeImage_GetWidth(mark.get());
+    int64_t wh = FreeImage_GetHeight(mark.get());
+    bool cropped = false;
+    if (ww + ox > area.width) {
+        ww = area.width - ox;
+        cropped = true;
+    }
+    if (wh + oy > area.height) {
+        wh = area.height - oy;
+        cropped = true;
+    }
+    if (ww <= 0 || wh <= 0) {
+        return false;
+    }
+    if (cropped) {
+        mark.reset(FreeImage_Copy(mark.get(), 0, 0, int(ww), int(wh)));
+    }
+    return mark != nullptr;
+}
+
 } // namespace
 
-Bitmap ApplyWatermark(Bitmap bitmap) {
-    const Settings::Watermark& wm = gSettings.watermark;
+Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
+                      std::string_view text) {
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
@@ -287,8 +338,8 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
     if (!bitmap) {
         return bitmap;
     }
-    const bool text = wm.doWatermark == 1;
-    if (!text && wm.doWatermark != 2) {
+    const bool isText = wm.doWatermark == 1;
+    if (!isText && wm.doWatermark != 2) {
         return bitmap;
     }
     // Without the drawing module the watermark cannot be drawn: the file fails instead of being
@@ -297,66 +348,30 @@ Bitmap ApplyWatermark(Bitmap bitmap) {
     if (drawing == nullptr) {
         return {};
     }
-    Bitmap mark = text ? RenderTextBlock(*drawing) : RenderPicture(*drawing);
+    Bitmap mark = isText ? RenderTextBlock(*drawing, wm, text) : RenderPicture(*drawing, wm);
     if (!mark) {
         return bitmap;
     }
-
-    const int32_t angle = text ? wm.textRotation : wm.imageRotation;
+    const int32_t angle = isText ? wm.textRotation : wm.imageRotation;
     if (angle > 0 && angle < 360) {
         mark.reset(FreeImage_Rotate(mark.get(), double(angle), nullptr));
         if (!mark) {
             return bitmap;
         }
     }
-
-    const int64_t w = FreeImage_GetWidth(bitmap.get());
-    const int64_t h = FreeImage_GetHeight(bitmap.get());
-    int64_t aw = w;
-    int64_t ah = h;
-    int64_t fx = 0;
-    int64_t fy = 0;
-    const int8_t boundary = text ? wm.textBoundary : wm.imageBoundary;
-    if (gSettings.frame.doFrame != 0 && boundary == 1) {
-        const Settings::Frame& frame = gSettings.frame;
-        aw = w - frame.solidLeft - frame.solidRight;
-        ah = h - frame.solidTop - frame.solidBottom;
-        fx = frame.solidLeft;
-        fy = frame.solidTop;
-    }
-
-    const int64_t ox = text ? wm.textXOffset : wm.imageXOffset;
-    const int64_t oy = text ? wm.textYOffset : wm.imageYOffset;
-    int64_t ww = FreeImage_GetWidth(mark.get());
-    int64_t wh = FreeImage_GetHeight(mark.get());
-    bool cropped = false;
-    if (ww + ox > aw) {
-        ww = aw - ox;
-        cropped = true;
-    }
-    if (wh + oy > ah) {
-        wh = ah - oy;
-        cropped = true;
-    }
-    if (ww <= 0 || wh <= 0) {
+    const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
+    const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
+    const int64_t oy = isText ? wm.textYOffset : wm.imageYOffset;
+    if (!FitMark(mark, area, ox, oy)) {
         return bitmap;
     }
-    if (cropped) {
-        mark.reset(FreeImage_Copy(mark.get(), 0, 0, int(ww), int(wh)));
-        if (!mark) {
-            return bitmap;
-        }
-    }
-
-    Placement place =
-        AnchorPosition(text ? wm.textPosition : wm.imagePosition, aw, ah, ww, wh, ox, oy);
-    place.x += fx;
-    place.y += fy;
-
+    const Placement place = AnchorPosition(isText ? wm.textPosition : wm.imagePosition, area.width,
+                                           area.height, FreeImage_GetWidth(mark.get()),
+                                           FreeImage_GetHeight(mark.get()), ox, oy);
     // The mark goes onto a transparent canvas of the image's size, which is then laid over the
     // image; a mark that does not fit where it was placed is refused by the paste, leaving the
     // image as it is. Compositing just the covered area gives the same pixels.
-    CompositeOnto(bitmap.get(), mark.get(), place.x, place.y);
+    CompositeOnto(bitmap.get(), mark.get(), place.x + area.x, place.y + area.y);
     return bitmap;
 }
 
@@ -399,10 +414,11 @@ WatermarkImageCheck CheckWatermarkImage() {
                                                 : WatermarkImageCheck::Unusable;
 }
 
-std::string ExpandWatermarkText() {
-    std::string text = gSettings.watermark.text;
+std::string ExpandWatermarkText(const std::string& watermarkText, const FileContext& file,
+                                std::string_view extension) {
+    std::string text = watermarkText;
     if (std::count(text.begin(), text.end(), '%') >= 2) {
-        text = ExpandPlaceholders(std::move(text));
+        text = ExpandPlaceholders(std::move(text), file, extension);
     }
     return text;
 }

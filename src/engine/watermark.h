@@ -2,6 +2,8 @@
 #pragma once
 
 #include "engine/bitmap.h"
+#include "engine/run.h"
+#include "settings/settings.h"
 
 #include <string>
 #include <string_view>
@@ -9,10 +11,12 @@
 
 namespace millconv {
 
-// Stamps the watermark of the settings record when [Watermark] Do Watermark is 1 or 2;
-// otherwise returns the bitmap unchanged. A watermark that cannot be drawn leaves the image
-// unmarked (but 24-bit); without the drawing module the result is empty, so the file fails.
-Bitmap ApplyWatermark(Bitmap bitmap);
+// Stamps the watermark when Do Watermark is 1 (text, already expanded for the file) or 2
+// (picture); otherwise returns the bitmap unchanged. The frame settings bound a mark that keeps
+// inside the frame. A watermark that cannot be drawn leaves the image unmarked (but 24-bit);
+// without the drawing module the result is empty, so the file fails.
+Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
+                      std::string_view text);
 
 // Loads the watermark font named by the settings (Font, Font Size, Font Style, Font Effect)
 // for the coming run; false when it cannot be loaded. The font is kept until
@@ -30,9 +34,10 @@ enum class WatermarkImageCheck {
 // Checks the picture named by [Watermark] Image before a run.
 WatermarkImageCheck CheckWatermarkImage();
 
-// The watermark text of the settings with the naming placeholders of the current file
-// expanded (only when it holds at least two '%').
-std::string ExpandWatermarkText();
+// A watermark text with the naming placeholders of the file expanded (only when it holds at
+// least two '%').
+std::string ExpandWatermarkText(const std::string& watermarkText, const FileContext& file,
+                                std::string_view extension);
 
 // The lines of a watermark text: split at every "%eol%" written in any case.
 std::vector<std::string> SplitWatermarkLines(std::string_view text);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/text.h"
 #include "settings/message_table.h"
 
 namespace millconv {
@@ -13,26 +14,6 @@ namespace millconv {
 namespace {
 
 constexpr std::string_view kNoString = "%NO_STRING_ERROR%";
-
-constexpr char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-constexpr char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Three-way comparison ignoring ASCII letter case.
-constexpr int CompareIgnoringCase(std::string_view a, std::string_view b) {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
-        const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 constexpr bool IsMarker(std::string_view first, std::string_view marker) {
     return CompareIgnoringCase(first, marker) == 0;
@@ -105,7 +86,7 @@ consteval Catalogue LayOutCatalogue() {
         int previous = -1;
         for (int32_t j = section.first; j <= section.last; ++j) {
             const std::string_view key = cat.entries[static_cast<size_t>(j)].first;
-            const int c = key.empty() ? 0 : static_cast<unsigned char>(UpperAscii(key[0]));
+            const int c = key.empty() ? 0 : static_cast<unsigned char>(AsciiUpper(key[0]));
             if (c != previous) {
                 section.letterIndex[static_cast<size_t>(c)] = static_cast<int16_t>(j);
             }
@@ -124,7 +105,7 @@ std::atomic<int32_t> gCurrentSection{0};
 size_t FindPlaceholder(const std::string& text, std::string_view placeholder, size_t from) {
     auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
                           placeholder.begin(), placeholder.end(),
-                          [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+                          [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
     return it == text.end() ? std::string::npos : static_cast<size_t>(it - text.begin());
 }
 
@@ -153,7 +134,7 @@ std::string CatalogueText(std::string_view section, std::string_view key) {
     }
 
     const Section& found = cat.sections[static_cast<size_t>(current)];
-    const auto c = static_cast<unsigned char>(UpperAscii(key[0]));
+    const auto c = static_cast<unsigned char>(AsciiUpper(key[0]));
     for (int32_t j = found.letterIndex[c]; j != 0 && j <= found.last; ++j) {
         const MessagePair& candidate = cat.entries[static_cast<size_t>(j)];
         const int order = CompareIgnoringCase(key, candidate.first);

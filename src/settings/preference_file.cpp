@@ -2,7 +2,6 @@
 #include "settings/preference_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,8 +9,7 @@
 #include <limits>
 #include <memory>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/atomic_file.h"
 
 namespace millconv {
 
@@ -34,12 +32,6 @@ std::string_view TrimRight(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 std::string Latin1ToUtf8(std::string_view bytes) {
@@ -66,23 +58,6 @@ std::string WithoutLineBreaks(std::string_view text) {
         }
     }
     return clean;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (written == 0) {
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
 }
 
 } // namespace
@@ -322,37 +297,9 @@ void PreferenceWriter::WriteComment(std::string_view comment) {
 }
 
 bool PreferenceWriter::SaveTo(const std::string& path) const {
-    // Replace what a symbolic link points to, not the link itself.
-    std::string target = path;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    const size_t slash = target.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (name.empty()) {
-        return false;
-    }
-    // Same folder as the target, so that the rename cannot cross file systems.
-    std::string temporary = folder + "." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, text);
-    struct stat existing {};
-    if (ok && ::stat(target.c_str(), &existing) == 0) {
-        ok = ::fchmod(fd, existing.st_mode & 07777) == 0; // keep the old file's permissions
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) {
-        return true;
-    }
-    ::unlink(temporary.c_str());
-    return false;
+    // Replace what a symbolic link points to, not the link itself; a new file is private.
+    AtomicFileWriter file(path, {.newFileMode = 0600, .replaceLinkTarget = true});
+    return file.Write(text) && file.Commit();
 }
 
 } // namespace millconv

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+
 namespace millconv {
 
 // One key line of a group: the key and its value text, both trimmed of blanks and tabs.
@@ -63,20 +65,6 @@ int64_t ParseInteger(std::string_view text);
 // "+Infinity", "-Infinity", "NaN" (any letter case) or a decimal number (sign, digits,
 // fraction, exponent) converted up to the first character that does not fit; otherwise 0.
 double ParseFloat(std::string_view text);
-
-// Value of one hexadecimal digit in either letter case; -1 for any other character.
-constexpr int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // Six decimals ("1.500000"); "+Infinity", "-Infinity", "NaN" for the special values.
 std::string FormatFloat(double value);

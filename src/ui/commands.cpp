@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "settings/message_catalogue.h"
@@ -30,7 +30,7 @@ void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
 void Preferences(MainWindow& window) { window.OpenPreferences(); }
 
 void OutputFormatOptions(MainWindow& window) {
-    gJob.preferencesStartPage = 3; // the Output page
+    gWindowJob.preferencesStartPage = 3; // the Output page
     window.OpenPreferences();
 }
 

@@ -1,7 +1,7 @@
 // The window's Convert action: checks, the progress dialog and the run.
 #include "ui/conversion_controller.h"
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "engine/batch.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"

@@ -15,8 +15,8 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/app_info.h"
-#include "app/job_state.h"
+#include "base/product.h"
+#include "engine/job_record.h"
 #include "resources/theme_archive.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
@@ -271,7 +271,7 @@ void MainWindow::RefreshImages() {
 }
 
 void MainWindow::ApplyThemeRefreshRequest() {
-    switch (gJob.themeRefreshRequest) {
+    switch (gWindowJob.themeRefreshRequest) {
     case 1:
         LoadTheme(true, true, true);
         BuildToolBars(true, true, true);
@@ -284,7 +284,7 @@ void MainWindow::ApplyThemeRefreshRequest() {
     default:
         break;
     }
-    gJob.themeRefreshRequest = 0;
+    gWindowJob.themeRefreshRequest = 0;
     ApplyLayout();
 }
 

@@ -29,18 +29,6 @@ QString Text(const char* section, const char* key) {
     return QString::fromStdString(CatalogueText(section, key));
 }
 
-// The run's shared progress, copied under its lock.
-struct ProgressCopy {
-    int index = 0;
-    std::string file;
-    int converted = 0;
-};
-
-ProgressCopy ReadProgressCopy() {
-    std::lock_guard lock(gProgressMutex);
-    return {gProgress.currentIndex, gProgress.currentFile, gProgress.convertedCount};
-}
-
 } // namespace
 
 int AverageCharacterWidth(const QFont& font) {
@@ -126,13 +114,13 @@ void ProgressDialog::Poll() {
 }
 
 void ProgressDialog::ShowProgress() {
-    const ProgressCopy progress = ReadProgressCopy();
-    if (progress.index <= shownIndex_) {
+    const ProgressSnapshot progress = ReadProgress();
+    if (progress.currentIndex <= shownIndex_) {
         return;
     }
-    shownIndex_ = progress.index;
+    shownIndex_ = progress.currentIndex;
     setWindowTitle(ProgressTitle(Text("Dialog", "Convert Progress")));
-    std::string name = progress.file;
+    std::string name = progress.currentFile;
     const auto characters = QString::fromStdString(name).toUcs4().size();
     if (characters * averageCharWidth_ > kLineWidth) {
         name = ShortenMiddle(name, kLineWidth / averageCharWidth_);
@@ -148,7 +136,7 @@ void ProgressDialog::ShowEnd() {
     int converted = 0;
     if (workerStarted_) {
         JoinConversionWorker();
-        converted = ReadProgressCopy().converted;
+        converted = ReadProgress().convertedCount;
     }
     if (stopped_) {
         const QString stoppedText = Text("Msg", "Conversion is not complete");

@@ -1,7 +1,7 @@
 // Choosing the input file and the output folder in the window, and the recent folder list.
 #include "ui/selection.h"
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "engine/batch.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/app_info.h"
+#include "base/product.h"
 #include "platform/files.h"
 #include "resources/theme_archive.h"
 #include "settings/message_catalogue.h"

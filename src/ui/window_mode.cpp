@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/app_info.h"
+#include "base/product.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
 #include "ui/dialogs/help_commands.h"

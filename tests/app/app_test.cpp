@@ -1,6 +1,6 @@
 // Start-up, product identity and the job record.
 #include "app/app_info.h"
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "engine/batch.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"

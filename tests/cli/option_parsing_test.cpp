@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <variant>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "cli/command_line.h"
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"

@@ -11,6 +11,7 @@
 #include "engine/bitmap.h"
 #include "engine/draw_module.h"
 #include "settings/settings.h"
+#include "support/job_steps.h"
 #include "support/process.h"
 
 namespace millconv::test {

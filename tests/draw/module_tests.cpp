@@ -6,8 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "draw_test_support.h"
+#include "cli/command_line.h"
 #include "engine/frame.h"
 #include "engine/output_parameters.h"
 #include "engine/pipeline.h"
@@ -73,6 +74,7 @@ TEST_F(LazyModuleTest, PlainConversionNeverMapsTheDrawingLibraries) {
 TEST_F(LazyModuleTest, MissingModuleFailsTheFileWithOneLine) {
     EXPECT_EXIT(
         {
+            SetEngineReporter(PrintReport);
             SetDrawModulePath(std::string(MILLCONV_BINARY_DIR) + "no-such-module.so");
             gSettings.frame.doFrame = 1;
             gSettings.frame.solidTop = 3;

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "draw_test_support.h"
 #include "support/process.h"
 

@@ -3,6 +3,7 @@
 
 #include "engine/batch.h"
 #include "platform/files.h"
+#include "platform/terminal.h"
 
 #include <chrono>
 #include <fstream>
@@ -30,8 +31,7 @@ class BatchTest : public EngineTest {
     int32_t Run() {
         EXPECT_TRUE(StartConversionWorker());
         JoinConversionWorker();
-        std::lock_guard lock(gProgressMutex);
-        return gProgress.convertedCount;
+        return ReadProgress().convertedCount;
     }
 
     TempFolder input_;
@@ -81,9 +81,9 @@ TEST_F(BatchTest, SequenceNumbersSkipFailedFiles) {
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(FolderEntries(folder_.Path()),
               (std::vector<std::string>{"00001-first.tga", "00002-second.tga"}));
-    std::lock_guard lock(gProgressMutex);
-    EXPECT_EQ(gProgress.currentIndex, 1);
-    EXPECT_EQ(gProgress.currentFile, input_ / "second.png");
+    const ProgressSnapshot progress = ReadProgress();
+    EXPECT_EQ(progress.currentIndex, 1);
+    EXPECT_EQ(progress.currentFile, input_ / "second.png");
 }
 
 TEST_F(BatchTest, FileTimesFollowTheTimestampSetting) {
@@ -116,9 +116,9 @@ TEST_F(BatchTest, StoppedRunConvertsNothing) {
     StopConversion();
     ResumeConversion();
     JoinConversionWorker();
-    std::lock_guard lock(gProgressMutex);
-    EXPECT_EQ(gProgress.currentIndex, 0);
-    EXPECT_EQ(gProgress.convertedCount, 0);
+    const ProgressSnapshot progress = ReadProgress();
+    EXPECT_EQ(progress.currentIndex, 0);
+    EXPECT_EQ(progress.convertedCount, 0);
     EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
 }
 
@@ -129,12 +129,19 @@ TEST_F(BatchTest, PausedRunGoesOnAfterResume) {
     EXPECT_FALSE(StartConversionWorker()); // one worker at a time
     ResumeConversion();
     JoinConversionWorker();
-    std::lock_guard lock(gProgressMutex);
-    EXPECT_EQ(gProgress.convertedCount, 1);
+    EXPECT_EQ(ReadProgress().convertedCount, 1);
+}
+
+// The console's reporter: debug lines on stdout.
+void PrintDetails(ReportKind kind, std::string_view line) {
+    if (kind == ReportKind::Detail) {
+        PrintLine(line);
+    }
 }
 
 TEST_F(BatchTest, DebugLinesOnlyForConsoleJobs) {
     ASSERT_TRUE(AddInputFile(WritePng("a.png")));
+    SetEngineReporter(PrintDetails);
     gJob.runMode = "DEBUG";
     testing::internal::CaptureStdout();
     Run();
@@ -147,6 +154,7 @@ TEST_F(BatchTest, DebugLinesOnlyForConsoleJobs) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Processing: " + input + "\nSaving As: " + (folder_ / "a.tga") + "\nOK\n");
     gJob.runMode.clear();
+    SetEngineReporter(nullptr);
 }
 
 TEST(ShortenMiddleTest, KeepsEqualEndsAroundDots) {

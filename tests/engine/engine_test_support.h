@@ -1,11 +1,12 @@
 // Shared helpers of the engine tests: temporary folders, synthetic images, settings reset.
 #pragma once
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "engine/bitmap.h"
 #include "engine/output_parameters.h"
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
+#include "support/job_steps.h"
 #include "support/temp_folder.h"
 
 #include <FreeImage.h>

@@ -2,6 +2,7 @@
 #include "engine_test_support.h"
 
 #include "engine/flip.h"
+#include "engine/hex_color.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
 

@@ -1,6 +1,7 @@
 // Output names: template lowering, placeholders, case mapping and subfolders.
 #include "engine_test_support.h"
 
+#include "base/text.h"
 #include "engine/naming.h"
 
 #include <ctime>

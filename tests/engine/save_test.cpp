@@ -15,13 +15,6 @@
 namespace millconv::test {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 TEST(SaveTest, WritesTheFileWithoutLeftovers) {
     TempFolder folder;
     Bitmap image = Gradient(40, 30);

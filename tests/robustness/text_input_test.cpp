@@ -1,6 +1,6 @@
 // Every text parser fed with random bytes: under the sanitizers a stray read or write fails
 // the run, and each parser must give its documented result for what it cannot use.
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "cli/option_parsing.h"
 #include "engine/naming.h"
 #include "engine/watermark.h"
@@ -123,8 +123,8 @@ TEST(RandomTextTest, TemplatesAndMessagesExpand) {
     for (int i = 0; i < kRounds; ++i) {
         const std::string text = random.Next();
         gSettings.advanced.filenameMask = text;
-        (void)ExpandFilenameMask();
-        (void)ExpandPlaceholders(text);
+        (void)ExpandFilenameMask(text, FileContextFromJob(), gJob.conversion);
+        (void)ExpandPlaceholders(text, FileContextFromJob(), gJob.conversion);
         (void)StripExtension(text);
         (void)RelativeSubfolder(text, random.Next(12));
         (void)ToTitleText(text);

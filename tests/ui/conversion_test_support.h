@@ -2,7 +2,7 @@
 // main window, real PNG files and a driver for the modal progress dialog.
 #pragma once
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "engine/batch.h"
 #include "engine/draw_module.h"
 #include "engine/output_parameters.h"

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/dialogs/about_dialog.h"
@@ -97,8 +97,8 @@ class DialogsTest : public QObject {
         QVERIFY(prompter.calls.empty());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(gJob.converterSource, std::string("jpg"));
-        QCOMPARE(gJob.converterTarget, std::string("png"));
+        QCOMPARE(gWindowJob.converterSource, std::string("jpg"));
+        QCOMPARE(gWindowJob.converterTarget, std::string("png"));
         test::ExpectOpenedExactly(opener, {"https://www.pixelmill.example/find/jpg-png/"});
     }
 

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "settings/settings.h"
 #include "ui/commands.h"
 #include "ui/main_window.h"
@@ -138,13 +138,13 @@ class MainWindowTest : public QObject {
         MainWindow window;
         window.InitialiseAndShow();
         gSettings.interface.uiSize = 1;
-        gJob.themeRefreshRequest = 2;
+        gWindowJob.themeRefreshRequest = 2;
         window.ApplyThemeRefreshRequest();
         QCOMPARE(window.MainToolBar()->iconSize(), QSize(24, 24));
         QCOMPARE(window.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
-        QCOMPARE(gJob.themeRefreshRequest, 0);
+        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
         // A full refresh rebuilds the menus and the one-button toolbars as well.
-        gJob.themeRefreshRequest = 1;
+        gWindowJob.themeRefreshRequest = 1;
         window.ApplyThemeRefreshRequest();
         QCOMPARE(window.menuBar()->actions().size(), 3);
         QCOMPARE(window.Panel()->findChildren<QToolBar*>().size(), 3);
@@ -183,11 +183,11 @@ class MainWindowTest : public QObject {
         const auto controls = window.Controls();
         controls.inputField->setText("/tmp/pics/a.png");
         window.SetStatusText("Conversion complete");
-        gJob.preferencesStartPage = 3;
+        gWindowJob.preferencesStartPage = 3;
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(controls.inputField->text(), QString());
         QCOMPARE(window.StatusText(), QString("Ready"));
-        QCOMPARE(gJob.preferencesStartPage, 0);
+        QCOMPARE(gWindowJob.preferencesStartPage, 0);
         QTRY_VERIFY(controls.inputField->hasFocus());
 
         QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);

@@ -174,7 +174,7 @@ class PreferencesDialogTest : public QObject {
     }
 
     void startPageIsUsedOnceThenGeneral() {
-        gJob.preferencesStartPage = 3;
+        gWindowJob.preferencesStartPage = 3;
         int shown = -1;
         QString title;
         bool focused = false;
@@ -188,7 +188,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(shown, 3);
         QCOMPARE(title, QStringLiteral("Output"));
         QVERIFY(focused);
-        QCOMPARE(gJob.preferencesStartPage, int8_t{0});
+        QCOMPARE(gWindowJob.preferencesStartPage, int8_t{0});
 
         RunAndClose([&](PreferencesDialog* dialog) { shown = dialog->CurrentPage(); },
                     [](PreferencesDialog* dialog) { dialog->CancelButton()->click(); });
@@ -229,7 +229,7 @@ class PreferencesDialogTest : public QObject {
         expected.watermark.fontColors = "000000,FFFFFF";
         QCOMPARE(Dump(expected), before);
         QCOMPARE(gSettings.watermark.fontColors, std::string("000000,FFFFFF,12AB34"));
-        QCOMPARE(gJob.themeRefreshRequest, 0);
+        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
     }
 
     void okStoresEveryPageAndSaves() {
@@ -260,7 +260,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(gSettings.watermark.fontColor, std::string("12AB34"));
         QCOMPARE(gSettings.advanced.filenameMask, std::string("%filename%_small.%ext%"));
         QCOMPARE(gSettings.advanced.outFoldersNumber, int8_t{9});
-        QCOMPARE(gJob.themeRefreshRequest, 1);
+        QCOMPARE(gWindowJob.themeRefreshRequest, 1);
 
         Settings reloaded;
         reloaded.settingsFilePath = gSettings.settingsFilePath;
@@ -312,7 +312,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(themes->itemText(0), QStringLiteral("None"));
         dialog.OkButton()->click();
         QCOMPARE(gSettings.interface.uiTheme, std::string("handdrawn"));
-        QCOMPARE(gJob.themeRefreshRequest, 0);
+        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
     }
 
     void themeRefreshRequest_data() {
@@ -334,7 +334,7 @@ class PreferencesDialogTest : public QObject {
         ControlFor<QComboBox>(dialog.Page(kInterfacePage), "Theme:")->setCurrentIndex(theme);
         ControlFor<QComboBox>(dialog.Page(kInterfacePage), "Icon Size:")->setCurrentIndex(size);
         dialog.OkButton()->click();
-        QCOMPARE(gJob.themeRefreshRequest, request);
+        QCOMPARE(gWindowJob.themeRefreshRequest, request);
         QCOMPARE(gSettings.interface.uiSize, size);
     }
 
@@ -371,7 +371,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(gSettings.file.recentOutFolders, std::string());
         QCOMPARE(gSettings.transform.keepAspectRatio, int8_t{1});
         QCOMPARE(gSettings.settingsFilePath, path);
-        QCOMPARE(gJob.themeRefreshRequest, 1);
+        QCOMPARE(gWindowJob.themeRefreshRequest, 1);
         Settings reloaded;
         reloaded.settingsFilePath = path;
         LoadSettings(reloaded);

@@ -13,7 +13,7 @@
 #include <string>
 #include <variant>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "settings/settings.h"
 #include "ui/prompter.h"
 
@@ -78,8 +78,8 @@ inline void UsePrivateSettings(const QTemporaryDir& home) {
     const QString file = home.path() + QStringLiteral("/config.ini");
     QFile::remove(file);
     gSettings.settingsFilePath = file.toStdString();
-    gJob.preferencesStartPage = 0;
-    gJob.themeRefreshRequest = 0;
+    gWindowJob.preferencesStartPage = 0;
+    gWindowJob.themeRefreshRequest = 0;
 }
 
 // Every setting as "[Group] Key=value" lines, to compare whole records.

@@ -198,12 +198,9 @@ class ProgressDialogTest : public QObject {
         QCOMPARE(form.Status(), stopped);
         QVERIFY(outcome.title.startsWith(stopped + " ("));
         // The file being converted was finished, none after it was started.
-        int converted = 0;
-        {
-            std::lock_guard lock(gProgressMutex);
-            converted = gProgress.convertedCount;
-            QCOMPARE(gProgress.currentIndex, converted);
-        }
+        const ProgressSnapshot progress = ReadProgress();
+        const int converted = progress.convertedCount;
+        QCOMPARE(progress.currentIndex, converted);
         QVERIFY(converted >= 1);
         QVERIFY(converted < kLongRun);
         QCOMPARE(WrittenFiles(), converted);

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "app/app_info.h"
+#include "base/product.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "resources/update_check.h"

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
@@ -23,8 +23,8 @@ bool IsPlainAlphanumeric(QChar c) {
 
 // The one place the window writes the job record (the last search is kept there).
 void RememberSearch(const std::string& source, const std::string& target) {
-    gJob.converterSource = source;
-    gJob.converterTarget = target;
+    gWindowJob.converterSource = source;
+    gWindowJob.converterTarget = target;
 }
 
 } // namespace

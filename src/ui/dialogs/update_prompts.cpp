@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QCursor>
 
-#include "app/app_info.h"
+#include "base/product.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "resources/update_check.h"

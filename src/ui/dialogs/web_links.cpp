@@ -3,7 +3,7 @@
 
 #include <QUrl>
 
-#include "app/app_info.h"
+#include "base/product.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "settings/message_catalogue.h"

@@ -6,15 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include "base/product.h"
+
 namespace millconv::ui {
 
 inline constexpr std::string_view kSiteRootUrl = "https://www.pixelmill.example/";
-inline constexpr std::string_view kProductPageUrl = "https://www.pixelmill.example/millconv/";
+inline constexpr std::string_view kProductPageUrl = kMakerWebAddress;
 inline constexpr std::string_view kSupportAddress = "support@pixelmill.example";
 
 // The notice line of the About window.
-inline constexpr std::string_view kNoticeLine =
-    "Copyright (c) 2009-2026 Pixelmill. All rights reserved.";
+inline constexpr std::string_view kNoticeLine = kMakerNotice;
 
 // The window title: product name and version ("Pixelmill PNG to TGA 2.9").
 QString WindowTitle();

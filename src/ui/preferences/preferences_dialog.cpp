@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
 #include "ui/preferences/pages.h"
@@ -36,12 +36,12 @@ QString CatalogueQText(std::string_view section, std::string_view key) {
 
 // The window-only fields of the job record the dialog uses, kept in one place.
 int TakeStartPage() {
-    const int page = std::clamp<int>(gJob.preferencesStartPage, 0, kPageCount - 1);
-    gJob.preferencesStartPage = 0;
+    const int page = std::clamp<int>(gWindowJob.preferencesStartPage, 0, kPageCount - 1);
+    gWindowJob.preferencesStartPage = 0;
     return page;
 }
 
-void RequestThemeRefresh(int request) { gJob.themeRefreshRequest = request; }
+void RequestThemeRefresh(int request) { gWindowJob.themeRefreshRequest = request; }
 
 // Colour correction runs only when one of its values is not neutral.
 void DeriveColorCorrection(Settings& settings) {

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/job_state.h"
+#include "engine/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"

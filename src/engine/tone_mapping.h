@@ -1,0 +1,14 @@
+// Tone mapping of deep and non-standard bitmaps to standard ones.
+#pragma once
+
+#include "engine/bitmap.h"
+
+namespace millconv {
+
+// Brings a deep or non-standard bitmap (16-bit grey, 48/64-bit colour, floats) to a standard
+// 8/24/32-bit bitmap: colour images are tone-mapped, 16-bit grey becomes 8-bit grey, and an
+// alpha channel is kept so the transparency step can still flatten it. Standard bitmaps
+// pass through untouched.
+Bitmap ApplyToneMapping(Bitmap bitmap);
+
+} // namespace millconv

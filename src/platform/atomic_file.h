@@ -1,0 +1,54 @@
+// All-or-nothing file replacement: a temporary file beside the target, renamed over it once
+// every write has succeeded and the data is on disk.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include <sys/types.h>
+
+namespace millconv {
+
+struct AtomicFileOptions {
+    mode_t newFileMode = 0666;      // for a file that did not exist, under the umask
+    bool replaceLinkTarget = false; // a symbolic link at the path: replace what it points to
+    bool syncBeforeRename = true;   // the data reaches the disk before the rename
+};
+
+// Writes a file so that readers, and a crash, see either the old file or the whole new one.
+// An existing file keeps its permissions. Nothing is left behind when the writer is dropped
+// without a successful Commit. The target's folder must exist.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(const std::string& path, AtomicFileOptions options = {});
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False when no temporary file could be made; every later call then fails.
+    bool IsOpen() const { return stream_ != nullptr; }
+
+    // The buffered stream of the temporary file, for writers that also seek and read back.
+    // A failure the caller sees on it must be passed on with MarkFailed.
+    FILE* Stream() { return stream_; }
+    void MarkFailed() { failed_ = true; }
+
+    // Appends bytes; false (and the writer failed) when they could not all be written.
+    bool Write(std::string_view bytes);
+
+    // Flushes, checks, syncs (unless told not to) and renames the temporary file over the target. False when any
+    // step failed; the target is then untouched and the temporary file removed.
+    bool Commit();
+
+  private:
+    void Discard();
+
+    std::string target_;
+    std::string temporary_;
+    bool sync_ = true;
+    FILE* stream_ = nullptr;
+    bool failed_ = false;
+};
+
+} // namespace millconv

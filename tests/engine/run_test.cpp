@@ -1,0 +1,181 @@
+// Runs described by values: per-file contexts, the snapshot a run reads, the copy back into
+// the job record, and progress polled while a run converts several files.
+#include "engine_test_support.h"
+
+#include "engine/batch.h"
+
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <thread>
+
+namespace millconv::test {
+namespace {
+
+class RunTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        ClearInputSet();
+    }
+    void TearDown() override {
+        ResumeConversion();
+        JoinConversionWorker();
+        ClearInputSet();
+    }
+    // A PNG of its own size in the input set (entries are put in directly: a run walks any
+    // number of them).
+    std::string AddPng(const std::string& name, unsigned width, unsigned height,
+                       unsigned bpp = 24) {
+        const std::string path = input_ / name;
+        // Half-transparent pixels keep a 32-bit picture 32-bit in the file.
+        const Bitmap picture = MakeBitmap(width, height, bpp, [](unsigned x, unsigned y) {
+            return Rgba(static_cast<BYTE>(x * 9), static_cast<BYTE>(y * 5), 77, 128);
+        });
+        EXPECT_TRUE(SavePng(picture.get(), path));
+        InputSet()[path] = InputEntry{1, ""};
+        return path;
+    }
+    int32_t RunAll() {
+        EXPECT_TRUE(StartConversionWorker());
+        JoinConversionWorker();
+        return ReadProgress().convertedCount;
+    }
+
+    TempFolder input_;
+};
+
+TEST_F(RunTest, FilesOfOneRunGetConsecutiveNumbersAndTheJobEndsWithTheLastFile) {
+    gSettings.advanced.filenameMask = "%n%-%width%x%height%-%bpp%-%filename%.%ext%";
+    gJob.sequenceNumber = 7;
+    AddPng("a.png", 13, 5);
+    const std::string second = AddPng("b.png", 9, 11, 32);
+    ASSERT_EQ(RunAll(), 2);
+    EXPECT_EQ(FolderEntries(folder_.Path()),
+              (std::vector<std::string>{"00007-13x5-24-a.tga", "00008-9x11-32-b.tga"}));
+    EXPECT_EQ(gJob.currentInput, second);
+    EXPECT_EQ(gJob.outputPath, folder_ / "00008-9x11-32-b.tga");
+    EXPECT_EQ(gJob.sequenceNumber, 9);
+    EXPECT_EQ(gJob.imageWidth, 9);
+    EXPECT_EQ(gJob.imageHeight, 11);
+    EXPECT_EQ(gJob.sourceDepth, 32);
+    EXPECT_EQ(gJob.requestedDepth, 32); // chosen for the last file
+}
+
+TEST_F(RunTest, AFailedFileKeepsTheNumberForTheNext) {
+    gSettings.advanced.filenameMask = "%n%-%filename%.%ext%";
+    gJob.sequenceNumber = 1;
+    AddPng("a.png", 8, 8);
+    const std::string broken = input_ / "b.png";
+    std::ofstream(broken) << "not a png";
+    InputSet()[broken] = InputEntry{1, ""};
+    AddPng("c.png", 8, 8);
+    ASSERT_EQ(RunAll(), 2);
+    EXPECT_EQ(FolderEntries(folder_.Path()),
+              (std::vector<std::string>{"00001-a.tga", "00002-c.tga"}));
+    EXPECT_EQ(gJob.sequenceNumber, 3);
+}
+
+TEST_F(RunTest, ARunReadsTheRecordsAsTheyWereWhenItStarted) {
+    gSettings.advanced.filenameMask = "before-%filename%.%ext%";
+    AddPng("a.png", 6, 4);
+    PauseConversion();
+    ASSERT_TRUE(StartConversionWorker());
+    // The starter changes its records while the worker waits at the gate.
+    TempFolder elsewhere;
+    gSettings.advanced.filenameMask = "after-%filename%.%ext%";
+    gJob.outputFolder = elsewhere.Path();
+    gJob.sequenceNumber = 500;
+    ClearInputSet();
+    ResumeConversion();
+    JoinConversionWorker();
+    EXPECT_EQ(ReadProgress().convertedCount, 1);
+    EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"before-a.tga"});
+    EXPECT_TRUE(FolderEntries(elsewhere.Path()).empty());
+    EXPECT_EQ(gJob.sequenceNumber, 2); // the run's own count, copied back at the join
+}
+
+TEST_F(RunTest, ConvertingWithAContextLeavesTheJobRecordAlone) {
+    const std::string path = AddPng("a.png", 10, 6);
+    gJob.sequenceNumber = 41;
+    const RunSnapshot run = TakeRunSnapshot();
+    FileContext file = FileContextFromJob();
+    file.currentInput = path;
+    file.sequenceNumber = 3;
+    gJob.currentInput = "/nowhere/else.png";
+    ASSERT_TRUE(ConvertFile(run, file));
+    EXPECT_EQ(file.outputPath, folder_ / "a.tga");
+    EXPECT_EQ(file.imageWidth, 10);
+    EXPECT_EQ(gJob.currentInput, "/nowhere/else.png");
+    EXPECT_TRUE(gJob.outputPath.empty());
+    EXPECT_EQ(gJob.sequenceNumber, 41);
+}
+
+TEST_F(RunTest, ProgressCanBePolledWhileARunConvertsSeveralFiles) {
+    std::set<std::string> inputs;
+    for (int i = 0; i < 6; ++i) {
+        inputs.insert(AddPng("f" + std::to_string(i) + ".png", 40 + i, 30));
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> badReads{0};
+    std::atomic<int> reads{0};
+    PauseConversion();
+    ASSERT_TRUE(StartConversionWorker());
+    std::thread poller([&] {
+        int32_t lastIndex = 0;
+        while (!done) {
+            const ProgressSnapshot progress = ReadProgress();
+            ++reads;
+            const bool fileFits = progress.currentIndex == 0
+                                      ? progress.currentFile.empty()
+                                      : inputs.count(progress.currentFile) == 1;
+            if (progress.currentIndex < lastIndex || progress.currentIndex > 6 || !fileFits) {
+                ++badReads;
+            }
+            lastIndex = progress.currentIndex;
+        }
+    });
+    ResumeConversion();
+    while (!ConversionWorkerFinished()) {
+        std::this_thread::yield();
+    }
+    JoinConversionWorker();
+    done = true;
+    poller.join();
+    const ProgressSnapshot progress = ReadProgress();
+    EXPECT_EQ(progress.convertedCount, 6);
+    EXPECT_EQ(progress.currentIndex, 6);
+    EXPECT_TRUE(progress.running);
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(badReads.load(), 0);
+    EXPECT_EQ(FolderEntries(folder_.Path()).size(), 6u);
+}
+
+TEST_F(RunTest, TwoRunsSideBySideKeepTheirOwnCounts) {
+    const std::string a = AddPng("a.png", 8, 8);
+    const std::string b = AddPng("b.png", 8, 8);
+    gSettings.advanced.filenameMask = "%n%-%filename%.%ext%";
+    RunSnapshot first = TakeRunSnapshot();
+    first.inputs.erase(b);
+    RunSnapshot second = TakeRunSnapshot();
+    second.inputs.erase(a);
+    TempFolder otherOut;
+    second.outputFolder = otherOut.Path();
+    FileContext start = FileContextFromJob();
+    start.sequenceNumber = 1;
+    PauseGate gate;
+    ConversionRun one(first, start, gate);
+    start.sequenceNumber = 50;
+    ConversionRun two(second, start, gate);
+    std::thread worker([&] { one.Convert(); });
+    two.Convert();
+    worker.join();
+    EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"00001-a.tga"});
+    EXPECT_EQ(FolderEntries(otherOut.Path()), std::vector<std::string>{"00050-b.tga"});
+    EXPECT_EQ(one.LastFile().sequenceNumber, 2);
+    EXPECT_EQ(two.LastFile().sequenceNumber, 51);
+    EXPECT_EQ(one.ReadProgress().convertedCount, 1);
+}
+
+} // namespace
+} // namespace millconv::test

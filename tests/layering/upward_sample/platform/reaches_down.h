@@ -1,0 +1,4 @@
+// Allowed: platform code may use the ground folder.
+#pragma once
+
+#include "base/text.h"
