@@ -20,6 +20,7 @@
 #include "ui/support/private_home.h"
 
 using millconv::gJob;
+using millconv::gWindowJob;
 using millconv::gSettings;
 using millconv::ui::MainWindow;
 

@@ -19,7 +19,7 @@
 #include <limits>
 #include <string>
 
-#include "engine/rotate.h"
+#include "engine/hex_color.h"
 #include "settings/message_catalogue.h"
 #include "ui/prompter.h"
 
