@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <iterator>
 
+#include "base/text.h"
 #include "cli/option_parsing.h"
 #include "settings/output_formats.h"
 #include "settings/settings_table.h"
@@ -302,13 +302,6 @@ std::span<const KeywordEntry> Words(KeywordTable table) {
     return {};
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) ==
-               std::toupper(static_cast<unsigned char>(y));
-    });
-}
-
 } // namespace
 
 std::span<const OptionDef> OptionTable() { return kOptions; }
@@ -334,7 +327,7 @@ const OptionDef* FindProfileOption(std::string_view key) {
 int LookupKeyword(std::string_view word, KeywordTable table) {
     const std::string trimmed = TrimSpaces(word);
     for (const KeywordEntry& entry : Words(table)) {
-        if (EqualNoCase(entry.word, trimmed)) {
+        if (EqualsIgnoringCase(entry.word, trimmed)) {
             return entry.number;
         }
     }

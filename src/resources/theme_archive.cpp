@@ -2,7 +2,6 @@
 #include "resources/theme_archive.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -10,6 +9,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include "base/text.h"
 #include "platform/files.h"
 
 #ifndef MILLCONV_DATA_DIR
@@ -73,25 +73,6 @@ std::string ReadData(archive* reader, size_t limit, bool& complete) {
     }
 }
 
-char LowerByte(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-// Position of `needle` in `text` from `from` on, ignoring ASCII letter case; npos when absent.
-size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
-    if (needle.size() > text.size()) {
-        return std::string_view::npos;
-    }
-    for (size_t at = from; at + needle.size() <= text.size(); ++at) {
-        bool same = true;
-        for (size_t i = 0; i < needle.size() && same; ++i) {
-            same = LowerByte(text[at + i]) == LowerByte(needle[i]);
-        }
-        if (same) {
-            return at;
-        }
-    }
-    return std::string_view::npos;
-}
-
 std::string_view TrimBoth(std::string_view text, char c) {
     while (!text.empty() && text.front() == c) {
         text.remove_prefix(1);
@@ -115,7 +96,7 @@ std::string GfxFolder() {
 std::string ThemeConfigValue(std::string_view text, std::string_view section,
                              std::string_view key) {
     std::string header = "[" + std::string(section) + "]";
-    size_t g = FindNoCase(text, header, 0);
+    size_t g = FindIgnoringCase(text, header, 0);
     if (g == std::string_view::npos) {
         return {};
     }
@@ -123,7 +104,7 @@ std::string ThemeConfigValue(std::string_view text, std::string_view section,
     if (e == std::string_view::npos) {
         e = text.size();
     }
-    size_t k = FindNoCase(text, "\r\n" + std::string(key), g);
+    size_t k = FindIgnoringCase(text, "\r\n" + std::string(key), g);
     if (k == std::string_view::npos || k <= g || k >= e) {
         return {};
     }
@@ -150,9 +131,7 @@ int IconPixelSize(int32_t uiSize) {
 }
 
 std::string ThemeEntryName(const std::string& value, int pixels) {
-    std::string lower = value;
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerByte);
-    if (lower.find(".png") != std::string::npos) {
+    if (FindIgnoringCase(value, ".png") != std::string::npos) {
         return value;
     }
     return value + "_" + std::to_string(pixels) + ".png";

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <limits>
 
+#include "base/text.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
@@ -21,13 +22,6 @@ DesktopSizeHook gDesktopSizeHook = nullptr;
 constexpr int32_t kDefaultWidth = 510;
 constexpr int32_t kDefaultHeight = 260;
 constexpr int32_t kUncentredPosition = 100;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 template <typename Number> Number ParseDefault(std::string_view text) {
     Number value{};

@@ -1,5 +1,5 @@
 # Fails when a source file includes a header from a folder above its own. The folders, top to
-# bottom: app -> cli, ui, draw -> engine -> settings -> platform -> base. A folder may include
+# bottom: app -> cli, ui -> draw, resources -> engine -> settings -> platform -> base. A folder may include
 # its own headers and those of any folder below it; the drawing module implements the engine's
 # drawing interface, so it sits above the engine.
 # Run: cmake -DSOURCE_ROOT=<src folder> -P check_includes.cmake
@@ -8,10 +8,11 @@ if(NOT SOURCE_ROOT)
 endif()
 get_filename_component(SOURCE_ROOT "${SOURCE_ROOT}" ABSOLUTE)
 
-set(levels app cli ui engine draw settings platform base)
-set(rank_app 6)
-set(rank_cli 5)
-set(rank_ui 5)
+set(levels app cli ui resources engine draw settings platform base)
+set(rank_app 7)
+set(rank_cli 6)
+set(rank_ui 6)
+set(rank_resources 5)
 set(rank_engine 4)
 set(rank_draw 5)
 set(rank_settings 3)
@@ -28,7 +29,7 @@ foreach(folder ${levels})
             if(NOT DEFINED rank_${target} OR target STREQUAL folder)
                 continue()
             endif()
-            # Same-level folders (cli and ui, engine and draw) stay apart as well.
+            # Same-level folders (cli and ui, draw and resources) stay apart as well.
             if(NOT rank_${target} LESS rank_${folder})
                 file(RELATIVE_PATH shown "${SOURCE_ROOT}" "${source}")
                 list(APPEND violations "${shown}: ${line}")
