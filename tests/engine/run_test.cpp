@@ -135,6 +135,10 @@ TEST_F(RunTest, ProgressCanBePolledWhileARunConvertsSeveralFiles) {
             lastIndex = progress.currentIndex;
         }
     });
+    // The poller reads at least once before the run goes on, however the threads are scheduled.
+    while (reads.load() == 0) {
+        std::this_thread::yield();
+    }
     ResumeConversion();
     while (!ConversionWorkerFinished()) {
         std::this_thread::yield();
