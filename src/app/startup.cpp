@@ -1,6 +1,9 @@
 // Start-up: product tables, single-instance guard, command line, then the window module.
 #include "app/startup.h"
 
+#include <csignal>
+#include <sysexits.h>
+
 #include "app/app_info.h"
 #include "base/product.h"
 #include "cli/command_line.h"
@@ -8,7 +11,6 @@
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
 #include "settings/format_catalogue.h"
-
 
 namespace millconv {
 
@@ -37,6 +39,9 @@ int RunWindowMode(int argc, char** argv) {
 const std::vector<std::string>& ProgramParameters() { return gParameters; }
 
 int RunApplication(int argc, char** argv) {
+    // Over a file-size limit a write must fail and be cleaned up, not kill the process with a
+    // temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     gInvocation = argc > 0 ? argv[0] : "millconv";
     gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
 
@@ -53,7 +58,7 @@ int RunApplication(int argc, char** argv) {
         if (!gParameters.empty()) {
             PrintErrorLine("millconv: another instance of " + AppTitle() +
                            " is running (lock " + InstanceLock::LockPath(AppTitle()) + ")");
-            return 1;
+            return EX_TEMPFAIL; // "try again later", told apart from a failed conversion
         }
         return 0;
     }

@@ -4,7 +4,9 @@
 #include <random>
 
 #include "base/product.h"
+#include "base/text.h"
 #include "engine/job_record.h"
+#include "engine/size_limits.h"
 #include "cli/command_line_parse.h"
 #include "cli/console_run.h"
 #include "cli/option_parsing.h"
@@ -59,6 +61,8 @@ class Parser {
             HandlePathOption(word, gJob.conversion);
         } else if (word == "--PROFILE") {
             HandleProfile();
+        } else if (word == "--MAX-PIXELS") {
+            HandleMaxPixels();
         } else if (word == "-D" || word == "--DEBUG") {
             gJob.runMode = "DEBUG";
         } else if (word == "-Q" || word == "--QUIET") {
@@ -92,6 +96,33 @@ class Parser {
             value = JoinQuotedValue(std::move(value), parameters_, index_);
         }
         target = StripQuotes(value);
+        RefuseLongValue(word, target);
+    }
+
+    // Values over the length limit stop the parse with a line naming the option.
+    void RefuseLongValue(std::string_view word, const std::string& value) {
+        if (value.size() > kMaxValueLength && outcome_.error.empty()) {
+            outcome_.error = ValueTooLongError(LowerCase(word));
+        }
+    }
+
+    // --max-pixels=N: the pixel budget of every image of the run, N a positive decimal.
+    void HandleMaxPixels() {
+        std::string value;
+        if (!TakeValue(value)) {
+            return;
+        }
+        uint64_t pixels = 0;
+        bool valid = !value.empty() && value.size() <= 18;
+        for (const char c : value) {
+            valid = valid && c >= '0' && c <= '9';
+            pixels = valid ? pixels * 10 + uint64_t(c - '0') : 0;
+        }
+        if (!valid || pixels == 0) {
+            outcome_.error = "Invalid max-pixels value";
+            return;
+        }
+        SetPixelBudget(pixels);
     }
 
     // Values of setting options come from the option's own "=": never the next parameter.
@@ -120,6 +151,10 @@ class Parser {
         if (option.valueClass == OptionClass::Text) {
             value = TakeText(std::move(value));
         }
+        RefuseLongValue(option.word, value);
+        if (!outcome_.error.empty()) {
+            return;
+        }
         ApplyOption(option, value, ValueSource::CommandLine);
     }
 
@@ -128,8 +163,11 @@ class Parser {
         if (!TakeValue(value)) {
             return;
         }
-        if (!LoadProfile(TakeText(std::move(value)))) {
-            outcome_.error = kInvalidProfile;
+        const std::string path = TakeText(std::move(value));
+        RefuseLongValue("--profile", path);
+        std::string error;
+        if (outcome_.error.empty() && !LoadProfile(path, &error)) {
+            outcome_.error = error.empty() ? kInvalidProfile : error;
         }
     }
 
@@ -271,6 +309,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
     BuildOutputCatalogue();
     ResetJobState();
     SetDefaultSettings(true);
+    SetPixelBudget(kDefaultPixelBudget);
     BuildMessageCatalogue();
 
     if (std::optional<int> status = RunFirstParameterCommand(parameters, invocation)) {

@@ -19,8 +19,9 @@ ParseOutcome ParseParameters(const std::vector<std::string>& parameters);
 
 // Applies the "CLI" group of a profile file to the settings record, key by key in file
 // order. False when the path is empty or the file cannot be opened; a missing or empty
-// group succeeds.
-bool LoadProfile(const std::string& path);
+// group succeeds. A value over the length limit stops the load: false, with error (when
+// given) set to the line naming its key.
+bool LoadProfile(const std::string& path, std::string* error = nullptr);
 
 // The usage text, one entry per line; programName fills the example lines.
 std::vector<std::string> UsageLines(const std::string& programName);

@@ -64,6 +64,11 @@ bool IsPlainDecimal(std::string_view text) {
 
 } // namespace
 
+std::string ValueTooLongError(std::string_view option) {
+    return "Value of " + std::string(option) + " is longer than " +
+           std::to_string(kMaxValueLength) + " bytes";
+}
+
 std::string TrimSpaces(std::string_view text) {
     size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {

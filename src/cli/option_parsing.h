@@ -19,6 +19,13 @@ std::string OptionName(std::string_view parameter);
 // after its third character, otherwise the whole trimmed parameter.
 std::string OptionValue(std::string_view parameter);
 
+// The longest value one option takes, from the command line or a profile: longer ones are
+// typing slips or hostile input, and a watermark text that long could never be drawn.
+inline constexpr size_t kMaxValueLength = 64 * 1024;
+
+// The error text (without "Error: ") for a value of option over kMaxValueLength.
+std::string ValueTooLongError(std::string_view option);
+
 // Removes leading and trailing blanks (spaces only).
 std::string TrimSpaces(std::string_view text);
 

@@ -9,7 +9,7 @@
 
 namespace millconv {
 
-bool LoadProfile(const std::string& path) {
+bool LoadProfile(const std::string& path, std::string* error) {
     if (path.empty()) {
         return false;
     }
@@ -21,6 +21,12 @@ bool LoadProfile(const std::string& path) {
     file->SelectGroup("CLI");
     for (const PreferenceEntry& entry : file->GroupEntries()) {
         if (const OptionDef* option = FindProfileOption(UpperCase(entry.key))) {
+            if (entry.value.size() > kMaxValueLength) {
+                if (error != nullptr) {
+                    *error = ValueTooLongError(entry.key + " in profile " + path);
+                }
+                return false;
+            }
             ApplyOption(*option, entry.value, ValueSource::Profile);
         }
     }

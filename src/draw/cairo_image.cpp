@@ -11,7 +11,7 @@ namespace millconv {
 namespace {
 
 // Cairo refuses surfaces beyond this side length.
-constexpr int32_t kMaxSide = 32767;
+constexpr int32_t kMaxSide = kMaxDrawSide;
 
 uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return (a << 24) | (r << 16) | (g << 8) | b;

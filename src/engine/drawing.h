@@ -11,6 +11,9 @@
 // abstract classes, plain records and inline code.
 namespace millconv {
 
+// The largest image side the drawing layer takes.
+inline constexpr int32_t kMaxDrawSide = 32767;
+
 // A colour with straight (not premultiplied) alpha.
 struct DrawColor {
     uint8_t red = 0;

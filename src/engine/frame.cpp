@@ -7,6 +7,7 @@
 
 #include "engine/draw_module.h"
 #include "engine/hex_color.h"
+#include "engine/report.h"
 
 namespace millconv {
 
@@ -19,11 +20,13 @@ DrawColor OpaqueColor(const std::string& text) {
 
 std::string Number(int64_t value) { return std::to_string(value); }
 
-// The frame canvas: corner rectangles first, then the trapezoids that meet along the
-// diagonals; the rectangles back the seams so no anti-aliased gap shows through. Widths
-// larger than the image make some lengths negative; the path texts then carry a doubled
-// minus sign, which the path reader takes as plus, so the shapes follow the geometry.
-bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Frame& frame) {
+// The frame shapes as seen through a window of the image whose top-left corner is (ox, oy):
+// corner rectangles first, then the trapezoids that meet along the diagonals; the rectangles
+// back the seams so no anti-aliased gap shows through. Widths larger than the image make some
+// lengths negative; the path texts then carry a doubled minus sign, which the path reader
+// takes as plus, so the shapes follow the geometry.
+bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, int64_t ox, int64_t oy,
+                     const Settings::Frame& frame) {
     const int64_t left = frame.solidLeft;
     const int64_t right = frame.solidRight;
     const int64_t top = frame.solidTop;
@@ -35,13 +38,14 @@ bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Fra
 
     auto fillRectangle = [&](int64_t x, int64_t y, int64_t rw, int64_t rh, DrawColor color) {
         painter.SetColor(color);
-        painter.AddRectangle(double(x), double(y), double(rw), double(rh));
+        painter.AddRectangle(double(x - ox), double(y - oy), double(rw), double(rh));
         painter.FillPath();
     };
     bool parsed = true;
-    auto fillPath = [&](const std::string& text, DrawColor color) {
+    auto fillPath = [&](int64_t x, int64_t y, const std::string& segments, DrawColor color) {
         painter.SetColor(color);
-        parsed = painter.AddPathText(text) && parsed;
+        parsed = painter.AddPathText("M " + Number(x - ox) + " " + Number(y - oy) + segments) &&
+                 parsed;
         painter.FillPath();
     };
 
@@ -50,17 +54,21 @@ bool DrawFrameShapes(Painter& painter, int64_t w, int64_t h, const Settings::Fra
     fillRectangle(w - right, 0, right, top, rightColor);
     fillRectangle(w - right, h - bottom, right, bottom, bottomColor);
     fillRectangle(0, h - bottom, left, bottom, leftColor);
-    fillPath("M 0 0 l " + Number(w) + " 0 l -" + Number(right) + " " + Number(top) + " l -" +
+    fillPath(0, 0,
+             " l " + Number(w) + " 0 l -" + Number(right) + " " + Number(top) + " l -" +
                  Number(w - right - left) + " 0 Z",
              topColor);
-    fillPath("M " + Number(w) + " 0 l 0 " + Number(h) + " l -" + Number(right) + " -" +
-                 Number(bottom) + " l 0 -" + Number(h - bottom - top) + " Z",
+    fillPath(w, 0,
+             " l 0 " + Number(h) + " l -" + Number(right) + " -" + Number(bottom) + " l 0 -" +
+                 Number(h - bottom - top) + " Z",
              rightColor);
-    fillPath("M " + Number(w) + " " + Number(h) + " l -" + Number(w) + " 0 l " + Number(left) +
-                 " -" + Number(bottom) + " l " + Number(w - right - left) + " 0 Z",
+    fillPath(w, h,
+             " l -" + Number(w) + " 0 l " + Number(left) + " -" + Number(bottom) + " l " +
+                 Number(w - right - left) + " 0 Z",
              bottomColor);
-    fillPath("M 0 " + Number(h) + " l 0 -" + Number(h) + " l " + Number(left) + " " + Number(top) +
-                 " l 0 " + Number(h - bottom - top) + " Z",
+    fillPath(0, h,
+             " l 0 -" + Number(h) + " l " + Number(left) + " " + Number(top) + " l 0 " +
+                 Number(h - bottom - top) + " Z",
              leftColor);
     painter.EndLayer();
     return parsed;
@@ -93,6 +101,52 @@ std::vector<PixelRect> FrameBands(int32_t w, int32_t h, const Settings::Frame& f
     return bands;
 }
 
+// Tiles no larger than kFrameTile covering an area; the drawing layer takes images only up
+// to its side limit, and small tiles keep the canvases of a huge image small.
+constexpr int32_t kFrameTile = 4096;
+
+std::vector<PixelRect> Tiles(const PixelRect& area) {
+    std::vector<PixelRect> tiles;
+    for (int32_t y = area.y; y < area.y + area.height; y += kFrameTile) {
+        for (int32_t x = area.x; x < area.x + area.width; x += kFrameTile) {
+            tiles.push_back({x, y, std::min(kFrameTile, area.x + area.width - x),
+                             std::min(kFrameTile, area.y + area.height - y)});
+        }
+    }
+    return tiles;
+}
+
+// The frame's pixels of one tile at the frame's opacity, as a 32-bit bitmap with alpha; empty
+// when it cannot be drawn.
+Bitmap DrawFrameTile(Drawing& drawing, int32_t width, int32_t height, const PixelRect& tile,
+                     const Settings::Frame& frame) {
+    auto canvas = drawing.CreateImage(tile.width, tile.height);
+    if (!canvas) {
+        return {};
+    }
+    {
+        auto painter = drawing.StartDrawing(*canvas);
+        if (!DrawFrameShapes(*painter, width, height, tile.x, tile.y, frame)) {
+            return {};
+        }
+    }
+    // The frame at its opacity on a transparent composition canvas. At full opacity that
+    // draw is an exact copy, so the frame canvas itself is handed over.
+    const int32_t opacity = std::clamp(frame.solidOpacity, 0, 255);
+    if (opacity == 255) {
+        return BitmapFromDrawImage(*canvas);
+    }
+    auto composition = drawing.CreateImage(tile.width, tile.height);
+    if (!composition) {
+        return {};
+    }
+    {
+        auto painter = drawing.StartDrawing(*composition);
+        painter->PaintImage(*canvas, 0, 0, uint8_t(opacity));
+    }
+    return BitmapFromDrawImage(*composition);
+}
+
 } // namespace
 
 Bitmap ApplyFrame(Bitmap bitmap, const Settings::Frame& frame) {
@@ -114,39 +168,17 @@ Bitmap ApplyFrame(Bitmap bitmap, const Settings::Frame& frame) {
     }
     const int32_t width = int32_t(FreeImage_GetWidth(bitmap.get()));
     const int32_t height = int32_t(FreeImage_GetHeight(bitmap.get()));
-    auto canvas = drawing->CreateImage(width, height);
-    if (!canvas) {
-        return bitmap;
-    }
-    {
-        auto painter = drawing->StartDrawing(*canvas);
-        if (!DrawFrameShapes(*painter, width, height, frame)) {
-            return bitmap;
+    // Tile by tile: the canvas is transparent outside the bands, so laying the tiles of the
+    // bands over the image gives the pixels of laying one image-sized canvas.
+    for (const PixelRect& band : FrameBands(width, height, frame)) {
+        for (const PixelRect& tile : Tiles(band)) {
+            Bitmap piece = DrawFrameTile(*drawing, width, height, tile, frame);
+            if (!piece || !CompositeOnto(bitmap.get(), piece.get(), tile.x, tile.y)) {
+                // Half a frame would pass for a finished picture: the file fails.
+                Report(ReportKind::Problem, "millconv: the frame could not be drawn");
+                return {};
+            }
         }
-    }
-    // The frame at its opacity on a transparent composition canvas. At full opacity that
-    // draw is an exact copy, so the frame canvas itself is handed over.
-    const int32_t opacity = std::clamp(frame.solidOpacity, 0, 255);
-    std::unique_ptr<DrawImage> composition;
-    if (opacity != 255) {
-        composition = drawing->CreateImage(width, height);
-        if (!composition) {
-            return bitmap;
-        }
-        auto painter = drawing->StartDrawing(*composition);
-        painter->PaintImage(*canvas, 0, 0, uint8_t(opacity));
-    }
-    const DrawImage& drawn = composition ? *composition : *canvas;
-    const std::vector<PixelRect> bands = FrameBands(width, height, frame);
-    std::vector<Bitmap> pieces;
-    for (const PixelRect& band : bands) {
-        pieces.push_back(BitmapFromDrawImage(drawn, band));
-        if (!pieces.back()) {
-            return bitmap;
-        }
-    }
-    for (std::size_t i = 0; i < bands.size(); ++i) {
-        CompositeOnto(bitmap.get(), pieces[i].get(), bands[i].x, bands[i].y);
     }
     return bitmap;
 }

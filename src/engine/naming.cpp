@@ -119,6 +119,33 @@ std::string BuildOutputPath(const RunSnapshot& run, const FileContext& file) {
     return path + ExpandFilenameMask(run.advanced.filenameMask, file, run.output.conversion);
 }
 
+bool NameStaysInside(std::string_view name) {
+    if (name.starts_with('/')) {
+        return false;
+    }
+    while (!name.empty()) {
+        const size_t slash = name.find('/');
+        if (name.substr(0, slash) == "..") {
+            return false;
+        }
+        name = slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
+    }
+    return true;
+}
+
+bool OutputNameStaysInside(const RunSnapshot& run, const FileContext& file) {
+    const std::string name =
+        ExpandFilenameMask(run.advanced.filenameMask, file, run.output.conversion);
+    if (NameStaysInside(name)) {
+        return true;
+    }
+    if (run.reporter != nullptr) {
+        run.reporter(ReportKind::Problem,
+                     "millconv: output name " + name + " leaves the output folder");
+    }
+    return false;
+}
+
 std::string RelativeSubfolder(std::string_view inputPath, std::string_view baseFolder) {
     if (inputPath.empty() || baseFolder.empty()) {
         return {};

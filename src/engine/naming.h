@@ -12,6 +12,14 @@ namespace millconv {
 // expanded naming template.
 std::string BuildOutputPath(const RunSnapshot& run, const FileContext& file);
 
+// True when a name below the output folder stays there: it neither starts with '/' nor has a
+// ".." component. Subfolders are allowed.
+bool NameStaysInside(std::string_view name);
+
+// Whether the file's expanded naming template stays inside the output folder; when it does
+// not, a debugging run is told why.
+bool OutputNameStaysInside(const RunSnapshot& run, const FileContext& file);
+
 // The file name of the file's input: the Filename Mask lowered (empty gives
 // "%filename%.%ext%") with its placeholders expanded for the output extension.
 std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,

@@ -6,6 +6,7 @@
 #include "engine/flip.h"
 #include "engine/frame.h"
 #include "engine/naming.h"
+#include "engine/png_probe.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
 #include "engine/save.h"
@@ -68,7 +69,10 @@ Bitmap FlattenTransparency(Bitmap bitmap) {
 }
 
 bool ConvertFile(const RunSnapshot& run, FileContext& file) {
-    Bitmap bitmap(FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT));
+    // Sizes the decoder would allocate for are checked against the file before it sees it.
+    Bitmap bitmap(PngFitsLimits(file.currentInput)
+                      ? FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT)
+                      : nullptr);
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
     file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
@@ -106,6 +110,9 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     bitmap = ApplyColorDepth(std::move(bitmap), file.requestedDepth, run.output.conversion);
 
     file.outputPath = BuildOutputPath(run, file);
+    if (!OutputNameStaysInside(run, file)) {
+        return false;
+    }
     // A naming template can name the input itself ("%filename%.png"): replacing the only
     // copy of the picture with the converted one would lose it, so that file fails instead.
     if (!bitmap || SameFile(file.outputPath, file.currentInput)) {

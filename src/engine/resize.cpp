@@ -1,6 +1,8 @@
 // Resize step: target sizes, filter choice and the rescale itself.
 #include "engine/resize.h"
 
+#include "engine/size_limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -69,7 +71,8 @@ Bitmap ApplyResize(Bitmap bitmap, int32_t width, int32_t height,
             newWidth = static_cast<int32_t>(std::lround(static_cast<float>(targetHeight) / ratio));
         }
     }
-    if (newWidth <= 0 || newHeight <= 0) {
+    if (newWidth <= 0 || newHeight <= 0 ||
+        !WithinSizeLimits(uint64_t(newWidth), uint64_t(newHeight), "resized image")) {
         return Bitmap();
     }
     return Bitmap(FreeImage_Rescale(bitmap.get(), newWidth, newHeight, ResizeFilter(transform.imageResizeAlgorithm)));

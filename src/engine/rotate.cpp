@@ -2,7 +2,10 @@
 #include "engine/rotate.h"
 
 #include "engine/hex_color.h"
+#include "engine/size_limits.h"
 #include "engine/tone_mapping.h"
+
+#include <cmath>
 
 namespace millconv {
 
@@ -54,6 +57,14 @@ Bitmap ApplyRotation(Bitmap bitmap, const Settings::Transform& transform) {
     }
     const double angle = transform.imageRotation;
     if (transform.imageRotationType == 0) {
+        // The turned image grows to hold the corners; refused before that memory is taken.
+        const double radians = angle * M_PI / 180.0;
+        const double c = std::fabs(std::cos(radians));
+        const double s = std::fabs(std::sin(radians));
+        if (!WithinSizeLimits(uint64_t(std::llround(width * c + height * s)),
+                              uint64_t(std::llround(width * s + height * c)), "rotated image")) {
+            return {};
+        }
         const RgbColor color = ParseHexColor(transform.imageRotationBackColor);
         RGBQUAD back{};
         back.rgbRed = color.red;

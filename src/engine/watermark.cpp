@@ -8,6 +8,7 @@
 #include "engine/draw_module.h"
 #include "engine/naming.h"
 #include "engine/hex_color.h"
+#include "engine/report.h"
 #include "base/text.h"
 #include "platform/files.h"
 
@@ -200,7 +201,10 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
     return true;
 }
 
-Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text) {
+// The text block as a bitmap; empty without a font or for a block with no area. A block that
+// cannot be drawn (larger than the drawing layer takes) is empty with problem set.
+Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text,
+                       std::string& problem) {
     WaitForTextWarmUp();
     if (!gWatermarkFont) {
         return {};
@@ -209,7 +213,18 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     TextBlockLayout layout;
     layout.lines = SplitWatermarkLines(text);
     layout.multiLine = layout.lines.size() > 1;
+    problem = "millconv: the watermark text could not be measured";
     if (!MeasureTextBlock(drawing, font, wm, layout)) {
+        return {};
+    }
+    problem.clear();
+    if (layout.boxWidth <= 0 || layout.boxHeight <= 0) {
+        return {};
+    }
+    problem = "millconv: the watermark text block of " + std::to_string(layout.boxWidth) + " x " +
+              std::to_string(layout.boxHeight) + " pixels cannot be drawn (at most " +
+              std::to_string(kMaxDrawSide) + " a side)";
+    if (layout.boxWidth > kMaxDrawSide || layout.boxHeight > kMaxDrawSide) {
         return {};
     }
     const int32_t boxWidth = Side(layout.boxWidth);
@@ -225,7 +240,11 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
                                     *composition)) {
         return {};
     }
-    return BitmapFromDrawImage(*composition);
+    Bitmap block = BitmapFromDrawImage(*composition);
+    if (block) {
+        problem.clear();
+    }
+    return block;
 }
 
 Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
@@ -348,7 +367,16 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (drawing == nullptr) {
         return {};
     }
-    Bitmap mark = isText ? RenderTextBlock(*drawing, wm, text) : RenderPicture(*drawing, wm);
+    std::string problem;
+    Bitmap mark = isText ? RenderTextBlock(*drawing, wm, text, problem) : RenderPicture(*drawing, wm);
+    if (!mark && !isText) {
+        problem = "millconv: the watermark picture " + wm.image + " could not be drawn";
+    }
+    if (!problem.empty()) {
+        // A mark asked for but missing would pass for a finished picture: the file fails.
+        Report(ReportKind::Problem, problem);
+        return {};
+    }
     if (!mark) {
         return bitmap;
     }

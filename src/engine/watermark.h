@@ -13,8 +13,10 @@ namespace millconv {
 
 // Stamps the watermark when Do Watermark is 1 (text, already expanded for the file) or 2
 // (picture); otherwise returns the bitmap unchanged. The frame settings bound a mark that keeps
-// inside the frame. A watermark that cannot be drawn leaves the image unmarked (but 24-bit);
-// without the drawing module the result is empty, so the file fails.
+// inside the frame. A text without a font or an empty block leaves the image unmarked (but
+// 24-bit); a mark that cannot be drawn (a block larger than the drawing layer takes, a picture
+// that does not load) is reported and, like a missing drawing module, gives an empty result,
+// so the file fails.
 Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
                       std::string_view text);
 

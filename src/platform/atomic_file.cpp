@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <set>
+
+#include <dirent.h>
+#include <signal.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,10 +33,50 @@ std::string ResolvedTarget(const std::string& path, bool followLinks) {
     return path;
 }
 
-// Creates a fresh hidden temporary file in folder; -1 when none can be made. The name only
+constexpr std::string_view kTemporaryPrefix = ".millconv-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// The writer's process id in a temporary name ".millconv-<pid>-<hex>.tmp"; 0 for other names.
+pid_t TemporaryOwner(std::string_view name) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) {
+        return 0;
+    }
+    name.remove_prefix(kTemporaryPrefix.size());
+    const size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9) {
+        return 0;
+    }
+    pid_t pid = 0;
+    for (const char c : name.substr(0, dash)) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+// Removes the temporary files of this user in folder whose writer has died (a kill or a crash
+// during a save); each folder is looked at once per process. A live process with the recorded
+// id keeps its file, even when the id was reused: better one leftover than a lost save.
+void RemoveStaleOnce(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard lock(mutex);
+        if (!cleaned.insert(folder).second) {
+            return;
+        }
+    }
+    RemoveStaleTemporaries(folder);
+}
+
+// Creates a fresh hidden temporary file in folder; -1 when none can be made. The name carries
+// the process id, so a later run can tell a leftover from a save in progress; the rest only
 // needs to be unlikely to exist (O_EXCL settles clashes), so a clock-and-counter mix will do:
 // seeding a random device costs more than a small conversion's whole save.
 int CreateTemporary(const std::string& folder, mode_t mode, std::string& tempPath) {
+    RemoveStaleOnce(folder);
     static std::atomic<uint64_t> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         timespec now{};
@@ -40,10 +85,10 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& tempPat
                        (static_cast<uint64_t>(::getpid()) << 32) ^
                        (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
         mix ^= mix >> 29;
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, "%012llx",
+        char name[64];
+        std::snprintf(name, sizeof name, ".millconv-%ld-%012llx.tmp", static_cast<long>(::getpid()),
                       static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFull));
-        tempPath = folder + ".millconv-" + suffix + ".tmp";
+        tempPath = folder + name;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
@@ -53,6 +98,32 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& tempPat
 }
 
 } // namespace
+
+int RemoveStaleTemporaries(const std::string& folder) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return 0;
+    }
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+    int removed = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const pid_t owner = TemporaryOwner(entry->d_name);
+        if (owner <= 0 || owner == ::getpid()) {
+            continue;
+        }
+        const std::string path = base + entry->d_name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::getuid()) {
+            continue;
+        }
+        if (::kill(owner, 0) != 0 && errno == ESRCH && ::unlink(path.c_str()) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(listing);
+    return removed;
+}
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path, AtomicFileOptions options)
     : target_(ResolvedTarget(path, options.replaceLinkTarget)), sync_(options.syncBeforeRename) {

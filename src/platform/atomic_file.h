@@ -51,4 +51,8 @@ class AtomicFileWriter {
     bool failed_ = false;
 };
 
+// Removes the temporary files ".millconv-<pid>-*.tmp" of this user in folder whose writing
+// process no longer exists; the number removed. Writers call it once per folder and process.
+int RemoveStaleTemporaries(const std::string& folder);
+
 } // namespace millconv

@@ -89,7 +89,7 @@ TEST_F(ExecutableTest, SecondInstanceIsRefused) {
     ASSERT_TRUE(running.Acquire(AppTitle()));
 
     test::RunResult withParameters = test::RunProgram(test::MillconvPath(), {"-v"}, environment);
-    EXPECT_EQ(withParameters.status, 1);
+    EXPECT_EQ(withParameters.status, 75); // "try again later", not a failed conversion
     EXPECT_TRUE(withParameters.out.empty());
     EXPECT_NE(withParameters.err.find(AppTitle()), std::string::npos);
 

@@ -243,6 +243,25 @@ TEST_F(ParseLoop, FirstErrorEndsTheLoop) {
     EXPECT_EQ(Parse({"--profile=/nonexistent/p.ini"}).error, "Invalid profile file");
 }
 
+TEST_F(ParseLoop, ValuesUpToTheLengthLimit) {
+    const std::string limit(kMaxValueLength, 'w');
+    EXPECT_EQ(Parse({"--wm-text=" + limit}).error, "");
+    EXPECT_EQ(gSettings.watermark.text.size(), kMaxValueLength);
+    // One byte more is refused, before the setting changes and whichever way it arrives.
+    gSettings.watermark.text = "kept";
+    EXPECT_EQ(Parse({"--wm-text=" + limit + "w"}).error,
+              "Value of --wm-text is longer than 65536 bytes");
+    EXPECT_EQ(gSettings.watermark.text, "kept");
+    EXPECT_EQ(Parse({"--wm-text=\"" + limit, "w\""}).error,
+              "Value of --wm-text is longer than 65536 bytes");
+    EXPECT_EQ(Parse({"-o", limit + "o"}).error, "Value of -o is longer than 65536 bytes");
+    EXPECT_EQ(Parse({"--profile=" + limit + "p"}).error,
+              "Value of --profile is longer than 65536 bytes");
+    EXPECT_EQ(Parse({"--brightness=" + limit}).error, "");
+    EXPECT_EQ(Parse({"--brightness=" + limit + "0"}).error,
+              "Value of --brightness is longer than 65536 bytes");
+}
+
 // Without -i nothing is printed and the window mode follows, whatever else was given.
 TEST_F(ParseLoop, WindowModeFollowsWithoutInput) {
     testing::internal::CaptureStdout();

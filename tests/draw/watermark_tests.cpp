@@ -377,13 +377,15 @@ TEST_F(WatermarkTest, TextBlockRotatesAsAWhole) {
     EXPECT_EQ(turned.height, flat.width);
 }
 
-TEST_F(WatermarkTest, ExtremeSettingsLeaveTheImageUnmarkedWithoutOverflow) {
+TEST_F(WatermarkTest, ExtremeSettingsNeverOverflow) {
     UseText("a%eol%b%eol%c");
     auto& wm = gSettings.watermark;
     gSettings.frame.doFrame = 1;
     wm.textBoundary = 1;
     constexpr int32_t kMin = INT32_MIN;
     constexpr int32_t kMax = INT32_MAX;
+    // A padding that swells the block past what can be drawn fails the file; a block with no
+    // area leaves the image unmarked.
     for (int32_t extreme : {kMin, kMax}) {
         wm.textPadding = extreme;
         wm.fontLeading = extreme;
@@ -393,10 +395,21 @@ TEST_F(WatermarkTest, ExtremeSettingsLeaveTheImageUnmarkedWithoutOverflow) {
             wm.textPosition = int8_t(anchor);
             wm.textAlignment = int8_t(anchor % 3);
             Bitmap result = ApplyWatermark(SolidBitmap(40, 30, kGrey));
+            if (extreme == kMax) {
+                EXPECT_FALSE(result);
+                continue;
+            }
             ASSERT_TRUE(result);
             EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
         }
     }
+    // Past the drawing layer's side limit by padding alone, with a one-line block.
+    wm.textPosition = 0;
+    wm.textXOffset = wm.textYOffset = 0;
+    gSettings.frame.doFrame = 0;
+    UseText("a");
+    wm.textPadding = 16400; // the block grows by twice the padding each way
+    EXPECT_FALSE(ApplyWatermark(SolidBitmap(40, 30, kGrey)));
     // An empty text without padding makes an empty block.
     gSettings.frame.doFrame = 0;
     wm.textXOffset = wm.textYOffset = 0;

@@ -98,5 +98,17 @@ TEST(NamingHelpersTest, CaseMappingCoversLettersBeyondAscii) {
     EXPECT_EQ(ToUpperText("bad\xff byte"), "BAD\xff BYTE");
 }
 
+TEST(NamingHelpersTest, NamesStayBelowTheOutputFolder) {
+    for (const char* inside : {"a.tga", "sub/a.tga", "sub/deeper/a.tga", "..a.tga", "a..tga",
+                               "./a.tga", "sub/..x/a.tga", "sub/x../a.tga"}) {
+        EXPECT_TRUE(NameStaysInside(inside)) << inside;
+    }
+    // Any ".." part is refused, even one that would come back inside.
+    for (const char* outside : {"/a.tga", "../a.tga", "..", "sub/../../a.tga", "sub/../a.tga",
+                                "a.tga/..", "//a.tga"}) {
+        EXPECT_FALSE(NameStaysInside(outside)) << outside;
+    }
+}
+
 } // namespace
 } // namespace millconv::test

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -116,6 +118,41 @@ TEST(AtomicFileTest, LinksAreReplacedOrFollowedAsAsked) {
     ASSERT_TRUE(replaced.Write("own") && replaced.Commit());
     EXPECT_FALSE(std::filesystem::is_symlink(folder / "plain.ini"));
     EXPECT_EQ(test::ReadAll(folder / "real.ini"), "through");
+}
+
+} // namespace
+} // namespace millconv
+
+namespace millconv {
+namespace {
+
+TEST(AtomicFileTest, TemporaryNamesCarryTheWriterSoDeadOnesCanBeRemoved) {
+    test::TempFolder folder;
+    {
+        AtomicFileWriter file(folder / "out.tga");
+        ASSERT_TRUE(file.IsOpen());
+        const auto entry = *std::filesystem::directory_iterator(folder.Path());
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.starts_with(".millconv-" + std::to_string(::getpid()) + "-")) << name;
+        // The writer's own file is never taken for a leftover.
+        EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), 0);
+        EXPECT_TRUE(file.Commit());
+    }
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    const std::string stale = ".millconv-" + std::to_string(dead) + "-0123456789ab.tmp";
+    for (const std::string& name :
+         std::vector<std::string>{stale, ".millconv-1-0123456789ab.tmp", ".millconv-x1-0123456789ab.tmp",
+          ".millconv-" + std::to_string(dead) + "-0123456789ab.tmp.keep"}) {
+        std::ofstream(folder / name) << "partial";
+    }
+    std::filesystem::create_directory(folder / (".millconv-" + std::to_string(dead) + "-1.tmp"));
+    EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), 1); // pid 1 lives; the rest are no leftovers
+    EXPECT_FALSE(std::filesystem::exists(folder / stale));
+    EXPECT_EQ(EntryCount(folder.Path()), 5u);
 }
 
 } // namespace

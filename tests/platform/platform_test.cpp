@@ -136,14 +136,31 @@ TEST(InstanceLockTest, ReleasedWhenTheHolderDies) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST(InstanceLockTest, FallsBackToTmpWithUserId) {
+TEST(InstanceLockTest, FallsBackToAPrivateFolderOfTheUser) {
+    test::TempFolder temp;
     const char* old = std::getenv("XDG_RUNTIME_DIR");
     std::string saved = old ? old : "";
+    const char* oldTemp = std::getenv("TMPDIR");
+    std::string savedTemp = oldTemp ? oldTemp : "";
     unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(InstanceLock::LockPath("T 1"), "/tmp/T 1-" + std::to_string(getuid()) + ".lock");
+    unsetenv("TMPDIR");
+    const std::string user = std::to_string(getuid());
+    EXPECT_EQ(InstanceLock::LockPath("T 1"), "/tmp/millconv-" + user + "/T 1.lock");
+    setenv("TMPDIR", "relative", 1); // only an absolute folder is taken
+    EXPECT_EQ(InstanceLock::LockPath("T 1"), "/tmp/millconv-" + user + "/T 1.lock");
+
+    // Two holders in the private folder still exclude each other.
+    setenv("TMPDIR", temp.Path().c_str(), 1);
+    EXPECT_EQ(InstanceLock::LockPath("T 1"), temp.Path() + "millconv-" + user + "/T 1.lock");
+    InstanceLock first;
+    ASSERT_TRUE(first.Acquire("T 1"));
+    EXPECT_TRUE(first.Held());
+    EXPECT_FALSE(InstanceLock().Acquire("T 1"));
+
     if (old) {
         setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
     }
+    oldTemp ? setenv("TMPDIR", savedTemp.c_str(), 1) : unsetenv("TMPDIR");
 }
 
 TEST(TerminalTest, WaitForKeyReturnsWithoutATerminal) {

@@ -1,0 +1,426 @@
+// Console runs with hostile inputs and conditions: escaping names, huge and lying images, file
+// size limits, killed writers, planted locks and oversized values must all end in a clear
+// failure, never in a wrong file, a crash or a leftover.
+#include "engine/bitmap.h"
+#include "support/process.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace millconv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RunResult;
+using test::TempFolder;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct LimitedRun {
+    RunResult result;
+    long peakKiB = 0;
+    double seconds = 0;
+};
+
+// Runs millconv with a private environment; setup runs in the child before exec (limits).
+LimitedRun RunMillconv(const TempFolder& home, const std::vector<std::string>& arguments,
+                       const std::function<void()>& setup = {},
+                       std::map<std::string, std::string> environment = {}) {
+    for (const auto& [name, value] : test::IsolatedEnvironment(home)) {
+        environment.emplace(name, value);
+    }
+    char outName[] = "/tmp/millconv-out-XXXXXX";
+    char errName[] = "/tmp/millconv-err-XXXXXX";
+    const int outFd = mkstemp(outName);
+    const int errFd = mkstemp(errName);
+    const std::string program = test::MillconvPath();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        for (const auto& [name, value] : environment) {
+            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
+        }
+        if (setup) {
+            setup();
+        }
+        const int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        dup2(outFd, STDOUT_FILENO);
+        dup2(errFd, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    LimitedRun run;
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKiB = usage.ru_maxrss;
+    run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    close(outFd);
+    close(errFd);
+    run.result.out = test::ReadWholeFile(outName);
+    run.result.err = test::ReadWholeFile(errName);
+    unlink(outName);
+    unlink(errName);
+    return run;
+}
+
+// Without the sanitizers a runaway allocation must not take the machine down with the test.
+void CapMemory() {
+    if (!kSanitized) {
+        const rlimit cap{2UL << 30, 2UL << 30};
+        setrlimit(RLIMIT_AS, &cap);
+    }
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A bitmap whose pixels all have three different channels.
+Bitmap SolidImage(unsigned width, unsigned height, BYTE red, BYTE green, BYTE blue) {
+    Bitmap bitmap(FreeImage_Allocate(int(width), int(height), 24));
+    RGBQUAD colour{blue, green, red, 0};
+    FreeImage_FillBackground(bitmap.get(), &colour, 0);
+    return bitmap;
+}
+
+void WritePng(FIBITMAP* bitmap, const std::string& path) {
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_Z_BEST_SPEED));
+}
+
+uint32_t Crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= uint8_t(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+std::string BigEndian(uint32_t value) {
+    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+}
+
+// A chunk with a valid CRC; length overrides the declared length when given.
+std::string Chunk(const std::string& type, const std::string& data, int64_t length = -1) {
+    const uint32_t declared = length < 0 ? uint32_t(data.size()) : uint32_t(length);
+    return BigEndian(declared) + type + data + BigEndian(Crc32(type + data));
+}
+
+const std::string kSignature = "\x89PNG\r\n\x1a\n";
+
+// A PNG that declares width x height pixels but carries only a few bytes of data.
+std::string DeclaredImage(uint32_t width, uint32_t height, char depth, char colourType) {
+    const std::string header = BigEndian(width) + BigEndian(height) + depth + colourType +
+                               std::string(3, '\0');
+    const std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
+    return kSignature + Chunk("IHDR", header) + Chunk("IDAT", data) + Chunk("IEND", "");
+}
+
+class HostileRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        FreeImage_Initialise(FALSE);
+        fs::create_directories(out_);
+        WritePng(SolidImage(5, 3, 0x20, 0x60, 0xA0).get(), input_);
+    }
+
+    std::string File(const std::string& name) const { return folder_ / name; }
+
+    void WriteBytes(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    LimitedRun Convert(const std::string& input, std::vector<std::string> options = {},
+                       const std::function<void()>& setup = {}) {
+        std::vector<std::string> arguments{"-i", input, "-o", out_};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return RunMillconv(folder_, arguments, setup);
+    }
+
+    std::vector<std::string> OutputNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    TempFolder folder_;
+    std::string out_ = folder_ / "o/x";
+    std::string input_ = folder_ / "a.png";
+};
+
+TEST_F(HostileRun, NamesStayInsideTheOutputFolder) {
+    for (const std::string& mask : {std::string("../../escaped.%ext%"),
+                                    std::string("sub/../../escaped.%ext%"), File("escaped.%ext%")}) {
+        const LimitedRun run = Convert(input_, {"-d", "--filename-mask=" + mask});
+        EXPECT_EQ(run.result.status, 1) << mask;
+        EXPECT_TRUE(Contains(run.result.out, "Conversion stopped")) << mask;
+        EXPECT_TRUE(Contains(run.result.err, "leaves the output folder")) << run.result.err;
+    }
+    EXPECT_FALSE(fs::exists(File("escaped.tga")));
+    EXPECT_FALSE(fs::exists(File("o/escaped.tga")));
+
+    // Subfolders inside the output folder, and names that merely begin with dots, stay allowed.
+    fs::create_directories(out_ + "/sub");
+    EXPECT_EQ(Convert(input_, {"--filename-mask=sub/%filename%.%ext%"}).result.status, 0);
+    EXPECT_TRUE(fs::exists(out_ + "/sub/a.tga"));
+    EXPECT_EQ(Convert(input_, {"--filename-mask=..a.%ext%"}).result.status, 0);
+    EXPECT_TRUE(fs::exists(out_ + "/..a.tga"));
+}
+
+TEST_F(HostileRun, SidesOverTheTgaLimitFailBeforeSaving) {
+    WritePng(SolidImage(65536, 2, 1, 2, 3).get(), File("wide.png"));
+    LimitedRun run = Convert(File("wide.png"));
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Conversion stopped"));
+    EXPECT_TRUE(Contains(run.result.err, "65535")) << run.result.err;
+    EXPECT_TRUE(OutputNames().empty());
+
+    WritePng(SolidImage(65535, 2, 1, 2, 3).get(), File("widest.png"));
+    ASSERT_EQ(Convert(File("widest.png")).result.status, 0);
+    Bitmap written(FreeImage_Load(FIF_TARGA, (out_ + "/widest.tga").c_str(), 0));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(FreeImage_GetWidth(written.get()), 65535u);
+
+    // A resize past the limit fails too, before the pixels are made.
+    run = Convert(input_, {"--width=65536", "--height=10"});
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.err, "65535")) << run.result.err;
+    EXPECT_FALSE(fs::exists(out_ + "/a.tga"));
+    EXPECT_EQ(Convert(input_, {"--width=65535", "--height=10"}).result.status, 0);
+}
+
+TEST_F(HostileRun, DeclaredSizesAreRefusedBeforeDecoding) {
+    struct Bomb {
+        std::string name;
+        std::string bytes;
+        std::string limit; // named on stderr
+    };
+    const std::vector<Bomb> bombs = {
+        {"deep.png", DeclaredImage(100000, 65536, 16, 6), "65535"},
+        {"tall.png", DeclaredImage(1, 65536, 8, 0), "65535"},
+        {"square.png", DeclaredImage(20000, 20000, 8, 0), "268435456"},
+    };
+    for (const Bomb& bomb : bombs) {
+        WriteBytes(File(bomb.name), bomb.bytes);
+        const LimitedRun run = Convert(File(bomb.name), {}, CapMemory);
+        EXPECT_EQ(run.result.status, 1) << bomb.name;
+        EXPECT_TRUE(Contains(run.result.out, "Conversion stopped")) << bomb.name;
+        EXPECT_TRUE(Contains(run.result.err, bomb.limit)) << run.result.err;
+        EXPECT_EQ(std::count(run.result.err.begin(), run.result.err.end(), '\n'), 1)
+            << run.result.err;
+        EXPECT_LT(run.seconds, kSanitized ? 5.0 : 1.0) << bomb.name;
+        EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 50) * 1024) << bomb.name;
+    }
+    EXPECT_TRUE(OutputNames().empty());
+}
+
+TEST_F(HostileRun, MaxPixelsSetsTheBudget) {
+    // The 5 x 3 input has 15 pixels.
+    LimitedRun run = Convert(input_, {"--max-pixels=14"});
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.err, "budget of 14 pixels")) << run.result.err;
+    EXPECT_FALSE(fs::exists(out_ + "/a.tga"));
+    EXPECT_EQ(Convert(input_, {"--max-pixels=15"}).result.status, 0);
+
+    for (const char* bad : {"--max-pixels=0", "--max-pixels=12x", "--max-pixels=-5"}) {
+        run = Convert(input_, {bad});
+        EXPECT_EQ(run.result.status, 1) << bad;
+        EXPECT_TRUE(Contains(run.result.out, "Error: Invalid max-pixels value")) << bad;
+    }
+}
+
+TEST_F(HostileRun, ChunksLongerThanTheFileAreRefused) {
+    const std::string good = test::ReadWholeFile(input_);
+    // A text chunk right after the header claiming 2 GiB.
+    const size_t afterHeader = kSignature.size() + 25;
+    std::string lying = good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) +
+                        good.substr(afterHeader);
+    WriteBytes(File("lying.png"), lying);
+    LimitedRun run = Convert(File("lying.png"), {}, CapMemory);
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.err, "tEXt chunk declares 2147483647 bytes")) << run.result.err;
+    EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 50) * 1024);
+
+    // One byte short of the data the last chunk declares.
+    WriteBytes(File("short.png"), good.substr(0, good.size() - 1));
+    run = Convert(File("short.png"));
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.err, "IEND chunk")) << run.result.err;
+    EXPECT_TRUE(OutputNames().empty());
+}
+
+TEST_F(HostileRun, FramesWiderThanTheDrawingLayerAreDrawn) {
+    WritePng(SolidImage(40000, 3, 0x80, 0x81, 0x82).get(), File("band.png"));
+    const LimitedRun run =
+        Convert(File("band.png"), {"--fr-solid-left=1", "--fr-solid-right=1", "--fr-solid-top=1",
+                                   "--fr-solid-bottom=1", "--fr-solid-top-color=102030",
+                                   "--fr-solid-bottom-color=405060", "--fr-solid-left-color=708090",
+                                   "--fr-solid-right-color=A0B0C0"});
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    Bitmap written(FreeImage_Load(FIF_TARGA, (out_ + "/band.tga").c_str(), 0));
+    ASSERT_TRUE(written);
+    auto pixel = [&](unsigned x, unsigned rowFromTop) {
+        RGBQUAD value{};
+        FreeImage_GetPixelColor(written.get(), x, 2 - rowFromTop, &value);
+        char text[8];
+        std::snprintf(text, sizeof text, "%02X%02X%02X", value.rgbRed, value.rgbGreen,
+                      value.rgbBlue);
+        return std::string(text);
+    };
+    for (unsigned x : {2u, 4095u, 4096u, 20000u, 32767u, 32768u, 39997u}) {
+        EXPECT_EQ(pixel(x, 0), "102030") << x;
+        EXPECT_EQ(pixel(x, 1), "808182") << x;
+        EXPECT_EQ(pixel(x, 2), "405060") << x;
+    }
+    EXPECT_EQ(pixel(0, 1), "708090");
+    EXPECT_EQ(pixel(39999, 1), "A0B0C0");
+}
+
+TEST_F(HostileRun, WatermarksThatCannotBeDrawnFailTheFile) {
+    const std::vector<std::string> font = {"--wm-font=DejaVu Sans", "--wm-font-size=40"};
+    auto options = font;
+    options.push_back("--wm-text=" + std::string(2000, 'W'));
+    LimitedRun run = Convert(input_, options);
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Conversion stopped"));
+    EXPECT_TRUE(Contains(run.result.err, "32767")) << run.result.err;
+    EXPECT_TRUE(OutputNames().empty());
+
+    options = font;
+    options.push_back("--wm-text=Wm");
+    EXPECT_EQ(Convert(input_, options).result.status, 0);
+}
+
+TEST_F(HostileRun, OverlongValuesAreRefusedNamingTheOption) {
+    LimitedRun run = Convert(input_, {"--wm-text=" + std::string(64 * 1024 + 1, 'a')});
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Error: Value of --wm-text is longer than 65536 bytes"))
+        << run.result.out;
+    run = Convert(input_, {"--filename-mask=\"" + std::string(64 * 1024 + 1, 'b') + "\""});
+    EXPECT_TRUE(Contains(run.result.out, "Error: Value of --filename-mask is longer"));
+
+    const std::string profile = File("p.ini");
+    std::ofstream(profile) << "[CLI]\n--wm-text = " << std::string(8 << 20, 'c') << "\n";
+    run = Convert(input_, {"--profile=" + profile});
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Error: Value of --wm-text in profile " + profile +
+                                             " is longer than 65536 bytes"))
+        << run.result.out.substr(0, 300);
+    EXPECT_LT(run.seconds, 10.0);
+    EXPECT_TRUE(OutputNames().empty());
+}
+
+TEST_F(HostileRun, FileSizeLimitFailsTheWriteWithoutLeftovers) {
+    WritePng(SolidImage(100, 100, 1, 2, 3).get(), File("hundred.png"));
+    const LimitedRun run = Convert(File("hundred.png"), {}, [] {
+        const rlimit cap{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &cap);
+    });
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Conversion stopped"));
+    EXPECT_TRUE(OutputNames().empty());
+}
+
+TEST_F(HostileRun, StaleTemporaryFilesOfDeadWritersAreRemoved) {
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    const std::string stale = ".millconv-" + std::to_string(dead) + "-00000000abcd.tmp";
+    const std::string live = ".millconv-" + std::to_string(getpid()) + "-00000000abcd.tmp";
+    const std::string foreign = ".millconv-00000000abcd.tmp";
+    for (const std::string& name : {stale, live, foreign}) {
+        WriteBytes(out_ + "/" + name, "partial");
+    }
+    ASSERT_EQ(Convert(input_).result.status, 0);
+    EXPECT_FALSE(fs::exists(out_ + "/" + stale));
+    EXPECT_TRUE(fs::exists(out_ + "/" + live));
+    EXPECT_TRUE(fs::exists(out_ + "/" + foreign));
+}
+
+class InstanceRun : public ::testing::Test {
+  protected:
+    TempFolder home_;
+    TempFolder runtime_;
+    TempFolder temp_;
+};
+
+TEST_F(InstanceRun, FallbackLockLivesInAPrivateFolder) {
+    const LimitedRun run = RunMillconv(home_, {"-v"}, {},
+                                       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
+    EXPECT_EQ(run.result.status, 0);
+    struct stat info {};
+    ASSERT_EQ(lstat((temp_ / ("millconv-" + std::to_string(getuid()))).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(InstanceRun, PlantedLocksDoNotBlockRuns) {
+    // What stands at the lock path is no lock: a folder, or (when we may plant one) a file of
+    // another user.
+    std::map<std::string, std::string> environment{{"XDG_RUNTIME_DIR", runtime_.Path()}};
+    auto versionRun = [&] { return RunMillconv(home_, {"-v"}, {}, environment).result.status; };
+    // A first run leaves its lock file behind, which tells its name.
+    ASSERT_EQ(versionRun(), 0);
+    std::vector<fs::path> locks;
+    for (const auto& entry : fs::directory_iterator(runtime_.Path())) {
+        locks.push_back(entry.path());
+    }
+    ASSERT_EQ(locks.size(), 1u);
+    fs::remove(locks.front());
+    fs::create_directory(locks.front());
+    EXPECT_EQ(versionRun(), 0);
+    fs::remove(locks.front());
+    if (getuid() == 0) {
+        std::ofstream(locks.front()).close();
+        ASSERT_EQ(chown(locks.front().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(versionRun(), 0);
+        fs::remove(locks.front());
+    }
+
+    // A fallback folder that others may enter is not used, and does not block either.
+    const std::string shared = temp_ / ("millconv-" + std::to_string(getuid()));
+    fs::create_directory(shared);
+    chmod(shared.c_str(), 0777);
+    EXPECT_EQ(RunMillconv(home_, {"-v"}, {}, {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}})
+                  .result.status,
+              0);
+    EXPECT_TRUE(fs::is_empty(shared));
+}
+
+} // namespace
+} // namespace millconv
