@@ -80,11 +80,13 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
 inline std::string MillconvPath() { return std::string(MILLCONV_BINARY_DIR) + "millconv"; }
 
 // An environment that keeps a child away from the real home folder and from other
-// instances' lock files: everything lives in `folder`.
+// instances' lock files: everything lives in `folder` (a path ending with '/').
+inline std::map<std::string, std::string> IsolatedEnvironment(const std::string& folder) {
+    return {{"HOME", folder}, {"XDG_CONFIG_HOME", folder + ".config"}, {"XDG_RUNTIME_DIR", folder}};
+}
+
 inline std::map<std::string, std::string> IsolatedEnvironment(const TempFolder& folder) {
-    return {{"HOME", folder.Path()},
-            {"XDG_CONFIG_HOME", folder.Path() + ".config"},
-            {"XDG_RUNTIME_DIR", folder.Path()}};
+    return IsolatedEnvironment(folder.Path());
 }
 
 } // namespace millconv::test

@@ -1,9 +1,10 @@
 // The window's Convert action: its checks in order, a real run and the watermark font.
-#include "conversion_test_support.h"
+#include "ui/support/conversion_run.h"
 
 #include "engine/watermark.h"
 #include "ui/conversion_controller.h"
 #include "ui/selection.h"
+#include "ui/support/private_home.h"
 #include "ui/support/scripted_prompter.h"
 
 using namespace millconv;
@@ -13,7 +14,10 @@ using namespace millconv::ui::test;
 class ConversionTest : public QObject {
     Q_OBJECT
   public:
-    static void initMain() { UsePrivateHome(); }
+    static void initMain() {
+        millconv::test::UsePrivateHome();
+        UseBuildTreeDrawModule();
+    }
 
   private:
     QTemporaryDir tmp_;
@@ -25,9 +29,11 @@ class ConversionTest : public QObject {
         form.SelectFolderItem(Path("out"));
     }
 
+    static QString NotComplete() { return Formatted("Conversion is not complete", {}); }
+
     // The one warning of a refused Convert action, which opened no dialog.
-    void ExpectRefused(StandInForm& form, ScriptedPrompter& prompter, const QString& warning,
-                       const QString& status) {
+    void ExpectRefused(StandInForm& form, const QString& warning, const QString& status) {
+        ScriptedPrompter prompter;
         const DialogOutcome outcome = DriveProgressDialog(
             form.Window(), [&] { StartWindowConversion(form.Controls()); });
         QVERIFY(!outcome.opened);
@@ -50,45 +56,37 @@ class ConversionTest : public QObject {
     }
 
     void init() {
-        ResetWindowState();
+        millconv::test::ResetWindowSettings();
         QDir(Path("out")).removeRecursively();
         QVERIFY(QDir().mkpath(Path("out")));
     }
 
     void EmptyInputStopsWithAWarning() {
         StandInForm form;
-        ScriptedPrompter prompter;
         FillValidForm(form);
         form.InputField().setText(QStringLiteral("   "));
-        ExpectRefused(form, prompter, Formatted("Empty input files", {}),
-                      Formatted("Conversion is not complete", {}));
+        ExpectRefused(form, Formatted("Empty input files", {}), NotComplete());
     }
 
     void RefusedInputFileCountsAsEmpty() {
         StandInForm form;
-        ScriptedPrompter prompter;
         FillValidForm(form);
         form.InputField().setText(Path("in/a.jpg"));
-        ExpectRefused(form, prompter, Formatted("Empty input files", {}),
-                      Formatted("Conversion is not complete", {}));
+        ExpectRefused(form, Formatted("Empty input files", {}), NotComplete());
     }
 
     void NoOutputFolderStops() {
         StandInForm form;
-        ScriptedPrompter prompter;
         FillValidForm(form);
         form.FolderBox().clear();
-        ExpectRefused(form, prompter, Formatted("Empty output folder", {}),
-                      Formatted("Conversion is not complete", {}));
+        ExpectRefused(form, Formatted("Empty output folder", {}), NotComplete());
     }
 
     void MissingOutputFolderIsNamed() {
         StandInForm form;
-        ScriptedPrompter prompter;
         FillValidForm(form);
         form.SelectFolderItem(Path("missing"));
-        ExpectRefused(form, prompter, Formatted("Invalid output folder", Path("missing/")),
-                      Formatted("Conversion is not complete", {}));
+        ExpectRefused(form, Formatted("Invalid output folder", Path("missing/")), NotComplete());
         QVERIFY(gSettings.file.recentOutFolders.empty());
     }
 
@@ -98,25 +96,18 @@ class ConversionTest : public QObject {
         gSettings.transform.doImageResize = 1;
         gSettings.transform.imageWidth = 0;
         gSettings.transform.imageHeight = 40;
-        {
-            ScriptedPrompter prompter;
-            ExpectRefused(form, prompter, Formatted("Invalid width", {}),
-                          Formatted("Conversion is not complete", {}));
-        }
+        ExpectRefused(form, Formatted("Invalid width", {}), NotComplete());
         gSettings.transform.imageWidth = 30;
         gSettings.transform.imageHeight = 0;
-        ScriptedPrompter prompter;
-        ExpectRefused(form, prompter, Formatted("Invalid height", {}),
-                      Formatted("Conversion is not complete", {}));
+        ExpectRefused(form, Formatted("Invalid height", {}), NotComplete());
     }
 
     void UnknownWatermarkFontStops() {
         StandInForm form;
-        ScriptedPrompter prompter;
         FillValidForm(form);
         gSettings.watermark.doWatermark = 1;
         gSettings.watermark.font = "Millconv Nonexistent Face";
-        ExpectRefused(form, prompter,
+        ExpectRefused(form,
                       Formatted("Invalid watermark font", "Millconv Nonexistent Face"),
                       Catalogue("General", "Preparing"));
         QVERIFY(!WatermarkFontLoaded());
@@ -127,14 +118,10 @@ class ConversionTest : public QObject {
         FillValidForm(form);
         gSettings.watermark.doWatermark = 2;
         gSettings.watermark.image.clear();
-        {
-            ScriptedPrompter prompter;
-            ExpectRefused(form, prompter, Formatted("Empty watermark image", {}),
-                          Catalogue("General", "Preparing"));
-        }
+        ExpectRefused(form, Formatted("Empty watermark image", {}),
+                      Catalogue("General", "Preparing"));
         gSettings.watermark.image = Path("in/none.png").toStdString();
-        ScriptedPrompter prompter;
-        ExpectRefused(form, prompter, Formatted("Invalid watermark image", Path("in/none.png")),
+        ExpectRefused(form, Formatted("Invalid watermark image", Path("in/none.png")),
                       Catalogue("General", "Preparing"));
     }
 

@@ -17,24 +17,18 @@
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/uninstall_page.h"
 #include "ui/dialogs/web_links.h"
-#include "ui/dialogs_support.h"
+#include "ui/support/fake_opener.h"
+#include "ui/support/private_home.h"
+#include "ui/support/scripted_prompter.h"
+#include "ui/support/widget_lookup.h"
 #include "ui/window_mode.h"
 
 using namespace millconv;
+using millconv::test::ControlFor;
+using millconv::ui::test::PrompterCall;
+using millconv::ui::test::ScriptedPrompter;
 
 namespace {
-
-// The control a label with this text is the buddy of.
-template <typename Control>
-Control* ByLabel(QWidget* window, const QString& text) {
-    const auto labels = window->findChildren<QLabel*>();
-    for (QLabel* label : labels) {
-        if (label->text() == text) {
-            return qobject_cast<Control*>(label->buddy());
-        }
-    }
-    return nullptr;
-}
 
 // Runs action on the modal window as soon as the event loop of exec() shows it; closes the
 // window afterwards if the action failed half-way, so a failure never hangs the test.
@@ -51,11 +45,11 @@ void WhenModalShows(std::function<void(QWidget*)> action) {
 
 } // namespace
 
-// Set before QApplication exists, so Qt and the settings only ever see the private folders.
-static millconv::test::PrivateHome gHome;
-
 class DialogsTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { test::UsePrivateHome(); }
 
   private slots:
     void FileTypesAreCleaned_data() {
@@ -78,14 +72,14 @@ class DialogsTest : public QObject {
 
     void ConverterSearchOpensTheFindPage() {
         test::FakeOpener opener;
-        test::ScriptedPrompter prompter;
+        ScriptedPrompter prompter;
         QWidget mainWindow;
         ui::FileConverterDialog dialog(&mainWindow);
         dialog.show();
         QCOMPARE(dialog.size(), QSize(370, 60));
         QCOMPARE(dialog.windowTitle(), QString("Find a File Converter"));
-        auto* from = ByLabel<QLineEdit>(&dialog, "From:");
-        auto* to = ByLabel<QLineEdit>(&dialog, "To:");
+        auto* from = ControlFor<QLineEdit>(&dialog, "From:");
+        auto* to = ControlFor<QLineEdit>(&dialog, "To:");
         QVERIFY(from != nullptr && to != nullptr && from != to);
         QCOMPARE(from->geometry(), QRect(50, 20, 80, 20));
 
@@ -94,7 +88,7 @@ class DialogsTest : public QObject {
         // Enter in a field presses the default Search button.
         QTest::keyClick(to, Qt::Key_Return);
 
-        QVERIFY(prompter.calls.empty());
+        QVERIFY(prompter.Calls().empty());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(gWindowJob.converterSource, std::string("jpg"));
@@ -104,17 +98,17 @@ class DialogsTest : public QObject {
 
     void ConverterSearchWithAnEmptyTypeWarnsAndStays() {
         test::FakeOpener opener;
-        test::ScriptedPrompter prompter;
+        ScriptedPrompter prompter;
         ui::FileConverterDialog dialog(nullptr);
         dialog.show();
         dialog.FromField()->setText("***");
         dialog.ToField()->setText("tga");
         QTest::mouseClick(dialog.SearchButton(), Qt::LeftButton);
 
-        QCOMPARE(int(prompter.calls.size()), 1);
-        QCOMPARE(prompter.calls[0].kind, QString("Warning"));
-        QCOMPARE(prompter.calls[0].title, QString("Warning"));
-        QCOMPARE(prompter.calls[0].text,
+        QCOMPARE(int(prompter.Calls().size()), 1);
+        QCOMPARE(prompter.Calls()[0].kind, PrompterCall::Kind::Warning);
+        QCOMPARE(prompter.Calls()[0].title, QString("Warning"));
+        QCOMPARE(prompter.Calls()[0].text,
                  QString("Please, fill all required fields and try again!"));
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.FromField()->text(), QString("***"));
@@ -124,7 +118,7 @@ class DialogsTest : public QObject {
         dialog.FromField()->setText("bmp");
         dialog.ToField()->clear();
         QTest::mouseClick(dialog.SearchButton(), Qt::LeftButton);
-        QCOMPARE(int(prompter.calls.size()), 2);
+        QCOMPARE(int(prompter.Calls().size()), 2);
         QVERIFY(dialog.isVisible());
         test::ExpectOpenedExactly(opener, {});
     }
@@ -169,8 +163,8 @@ class DialogsTest : public QObject {
             texts << label->text();
         }
         QVERIFY(texts.contains("Pixelmill PNG to TGA 2.9"));
-        QCOMPARE(ByLabel<ui::LinkLabel>(&dialog, "Web:"), dialog.HomepageLink());
-        QCOMPARE(ByLabel<ui::LinkLabel>(&dialog, "E-mail:"), dialog.MailLink());
+        QCOMPARE(ControlFor<ui::LinkLabel>(&dialog, "Web:"), dialog.HomepageLink());
+        QCOMPARE(ControlFor<ui::LinkLabel>(&dialog, "E-mail:"), dialog.MailLink());
         QCOMPARE(dialog.HomepageLink()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QCOMPARE(dialog.MailLink()->geometry(), QRect(140, 120, 215, 20));
         QCOMPARE(dialog.OkButton()->text(), QString("OK"));
@@ -237,7 +231,7 @@ class DialogsTest : public QObject {
         QFETCH(bool, ticked);
         QFETCH(QStringList, opened);
         test::FakeOpener opener;
-        const QStringList before = gHome.Entries();
+        const QStringList before = test::EntriesBelow(test::UsePrivateHome());
         WhenModalShows([ticked](QWidget* modal) {
             auto* page = qobject_cast<ui::UninstallPage*>(modal);
             QVERIFY(page != nullptr);
@@ -252,7 +246,7 @@ class DialogsTest : public QObject {
         QCOMPARE(ui::RunUninstallPage(), 0);
         test::ExpectOpenedExactly(opener, opened);
         // No settings file (nor anything else) appeared in the private home.
-        QCOMPARE(gHome.Entries(), before);
+        QCOMPARE(test::EntriesBelow(test::UsePrivateHome()), before);
     }
 
     void UninstallCloseBoxEndsWithoutOpening() {

@@ -18,10 +18,12 @@
 #include "ui/commands.h"
 #include "ui/main_window.h"
 #include "ui/support/private_home.h"
+#include "ui/support/widget_lookup.h"
 
 using millconv::gJob;
 using millconv::gWindowJob;
 using millconv::gSettings;
+using millconv::test::ControlFor;
 using millconv::ui::MainWindow;
 
 namespace {
@@ -43,15 +45,6 @@ QString Describe(const QList<QAction*>& actions, bool withTooltips = false) {
     return items.join('|');
 }
 
-QWidget* BuddyOf(const QWidget& window, const QString& labelText) {
-    for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (label->text() == labelText) {
-            return label->buddy();
-        }
-    }
-    return nullptr;
-}
-
 QString TouchFile(const QString& path) {
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -63,6 +56,9 @@ QString TouchFile(const QString& path) {
 
 class MainWindowTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
 
   private slots:
     void initTestCase() { home_ = millconv::test::UsePrivateHome(); }
@@ -81,9 +77,9 @@ class MainWindowTest : public QObject {
         const auto controls = window.Controls();
 
         // Every control is found through its label.
-        QCOMPARE(BuddyOf(window, "Input File:"), controls.inputField);
-        QCOMPARE(BuddyOf(window, "Output Folder:"), controls.outputFolderBox);
-        QCOMPARE(BuddyOf(window, "Output Format:"), controls.outputFormatBox);
+        QCOMPARE(ControlFor(&window, "Input File:"), controls.inputField);
+        QCOMPARE(ControlFor(&window, "Output Folder:"), controls.outputFolderBox);
+        QCOMPARE(ControlFor(&window, "Output Format:"), controls.outputFormatBox);
 
         for (int widening : {0, 100}) {
             window.resize(510 + widening, 260);

@@ -9,7 +9,7 @@
 #include <QXmlStreamReader>
 
 #include "settings/message_catalogue.h"
-#include "ui/dialogs_support.h"
+#include "ui/support/private_home.h"
 
 using namespace millconv;
 
@@ -85,10 +85,11 @@ QString Text(std::string_view section, std::string_view key) {
 
 } // namespace
 
-static millconv::test::PrivateHome gHome;
-
 class ManualTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { test::UsePrivateHome(); }
 
   private:
     ManualContents manual_;

@@ -2,24 +2,24 @@
 #include <QtTest>
 
 #include "support/process.h"
+#include "ui/support/private_home.h"
 #include "ui/window_mode.h"
 
 class ModuleEntryTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private slots:
     void ModuleResolvesAgainstTheExecutable() {
         // millconv loads the module with RTLD_NOW, binding it to the core the executable
         // exports; only a module that loaded can tell that there is no display. (Loading it
         // into this test program instead would hold the window classes twice.)
-        QTemporaryDir home;
-        const std::string path = home.path().toStdString() + "/";
-        const std::map<std::string, std::string> environment = {
-            {"HOME", path},
-            {"XDG_CONFIG_HOME", path + ".config"},
-            {"XDG_RUNTIME_DIR", path},
-            {"DISPLAY", ""},
-            {"WAYLAND_DISPLAY", ""},
-            {"QT_QPA_PLATFORM", ""}};
+        const QString home = millconv::test::UsePrivateHome();
+        const std::string path = home.toStdString();
+        auto environment = millconv::test::ChildEnvironment(home);
+        environment["QT_QPA_PLATFORM"] = "";
         const std::string expected = std::string(millconv::ui::NoDisplayMessage()) + "\n";
         for (const std::vector<std::string>& arguments :
              {std::vector<std::string>{}, std::vector<std::string>{"-T", path},

@@ -13,16 +13,21 @@
 #include <QTimer>
 
 #include "engine/batch.h"
+#include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "settings/settings_file.h"
 #include "ui/preferences/pages.h"
 #include "ui/preferences/preferences_dialog.h"
 #include "ui/preferences/row_controls.h"
-#include "ui/preferences_test_support.h"
+#include "ui/support/preferences_form.h"
+#include "ui/support/scripted_prompter.h"
+#include "ui/support/widget_lookup.h"
 
 using namespace millconv;
 using namespace millconv::ui;
-using namespace millconv::ui::testing;
+using namespace millconv::ui::test;
+using millconv::test::ControlFor;
+using Kind = PrompterCall::Kind;
 
 namespace {
 
@@ -71,17 +76,18 @@ QSize TgaSize(const QString& path) {
 class PreferencesDialogTest : public QObject {
     Q_OBJECT
 
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private slots:
     void init() {
-        QVERIFY(home_.isValid());
-        UsePrivateSettings(home_);
-        SetPrompter(&prompter_);
-        prompter_ = {};
+        UsePrivateSettings();
+        prompter_.emplace();
         gThemes = {{"handdrawn", "Hand Drawn"}, {"Crisp", "Crisp Lines"}, {"bold", "Bold"}};
         SetThemeListSource(&TestThemes);
     }
     void cleanup() {
-        SetPrompter(nullptr);
+        prompter_.reset();
         SetThemeListSource(nullptr);
     }
 
@@ -344,12 +350,13 @@ class PreferencesDialogTest : public QObject {
         const std::string before = Dump(gSettings);
         PreferencesDialog dialog(nullptr);
         dialog.show();
-        prompter_.answers = {false};
+        prompter_->answers = {false};
         dialog.DefaultsButton()->click();
-        QCOMPARE(prompter_.questions, 1);
-        QCOMPARE(prompter_.lastQuestion,
-                 QStringLiteral("Reset to Defaults|Are you sure you want to reset all your "
-                                "settings to the default values?"));
+        const auto questions = prompter_->CallsOf(Kind::Question);
+        QCOMPARE(questions.size(), size_t(1));
+        QCOMPARE(questions[0].title, QStringLiteral("Reset to Defaults"));
+        QCOMPARE(questions[0].text, QStringLiteral("Are you sure you want to reset all your "
+                                                   "settings to the default values?"));
         QVERIFY(dialog.isVisible());
         QCOMPARE(Dump(gSettings), before);
         QVERIFY(!QFile::exists(QString::fromStdString(gSettings.settingsFilePath)));
@@ -363,7 +370,7 @@ class PreferencesDialogTest : public QObject {
         PreferencesDialog dialog(nullptr);
         // The dialog's own choice already shows the default theme: the reset must still refresh.
         ControlFor<QComboBox>(dialog.Page(kInterfacePage), "Theme:")->setCurrentIndex(2);
-        prompter_.answers = {true};
+        prompter_->answers = {true};
         dialog.DefaultsButton()->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(gSettings.output.jpgQuality, 95);
@@ -427,14 +434,13 @@ class PreferencesDialogTest : public QObject {
         ControlFor<QComboBox>(dialog.Page(kFramePage), "Frame:")->setCurrentIndex(1);
         ControlFor<QSpinBox>(dialog.findChild<QWidget*>("Frame-solid"), "Opacity:")->setValue(77);
         ControlFor<QComboBox>(dialog.Page(kWatermarkPage), "Watermark:")->setCurrentIndex(2);
-        prompter_.colors = {QColor(0x12, 0xAB, 0x34)};
+        prompter_->colors = {QColor(0x12, 0xAB, 0x34)};
         auto* text = dialog.findChild<QWidget*>("Watermark-text");
         qobject_cast<QPushButton*>(text->childAt(395, 135))->click();
         ControlFor<QSpinBox>(dialog.Page(kAdvancedPage), "Output Folders Number:")->setValue(9);
     }
 
-    QTemporaryDir home_;
-    ScriptedPrompter prompter_;
+    std::optional<ScriptedPrompter> prompter_;
 };
 
 QTEST_MAIN(PreferencesDialogTest)

@@ -12,11 +12,15 @@
 #include "ui/preferences/pages.h"
 #include "ui/preferences/preferences_dialog.h"
 #include "ui/preferences/row_controls.h"
-#include "ui/preferences_test_support.h"
+#include "ui/support/preferences_form.h"
+#include "ui/support/scripted_prompter.h"
+#include "ui/support/widget_lookup.h"
 
 using namespace millconv;
 using namespace millconv::ui;
-using namespace millconv::ui::testing;
+using namespace millconv::ui::test;
+using millconv::test::ControlFor;
+using Kind = PrompterCall::Kind;
 
 namespace {
 
@@ -48,14 +52,15 @@ bool RowDisabled(QWidget* panel, int k) {
 class PreferencesPagesTest : public QObject {
     Q_OBJECT
 
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private slots:
     void init() {
-        QVERIFY(home_.isValid());
-        UsePrivateSettings(home_);
-        prompter_ = {};
-        SetPrompter(&prompter_);
+        UsePrivateSettings();
+        prompter_.emplace();
     }
-    void cleanup() { SetPrompter(nullptr); }
+    void cleanup() { prompter_.reset(); }
 
     void jpegQualityClampsTypedValues() {
         PreferencesDialog dialog(nullptr);
@@ -266,9 +271,9 @@ class PreferencesPagesTest : public QObject {
         auto* left = ControlFor<QPushButton>(solid, "Left Color:");
         QCOMPARE(At<QLineEdit>(solid, 230, 4)->text(), QStringLiteral("000000"));
         QCOMPARE(At<QLineEdit>(solid, 230, 5)->text(), QStringLiteral("A1B2C3"));
-        prompter_.colors = {QColor(0x10, 0x20, 0x30)};
+        prompter_->colors = {QColor(0x10, 0x20, 0x30)};
         left->click();
-        QCOMPARE(prompter_.lastColorStart, QColor(Qt::black));
+        QCOMPARE(prompter_->LastOf(Kind::PickColor).text, QColor(Qt::black).name());
         QCOMPARE(At<QLineEdit>(solid, 230, 4)->text(), QStringLiteral("102030"));
         // A cancelled picker changes nothing.
         ControlFor<QPushButton>(solid, "Top Color:")->click();
@@ -299,9 +304,9 @@ class PreferencesPagesTest : public QObject {
         QCOMPARE(colors->currentText(), QStringLiteral("Red"));
         QCOMPARE(colors->itemIcon(1).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
 
-        prompter_.colors = {QColor(0x12, 0xAB, 0x34), QColor(0, 0, 0)};
+        prompter_->colors = {QColor(0x12, 0xAB, 0x34), QColor(0, 0, 0)};
         At<QPushButton>(text, 395, 4)->click();
-        QCOMPARE(prompter_.lastColorStart, QColor(Qt::red));
+        QCOMPARE(prompter_->LastOf(Kind::PickColor).text, QColor(Qt::red).name());
         QCOMPARE(colors->count(), 3);
         QCOMPARE(colors->currentText(), QStringLiteral("Color #12AB34"));
         QCOMPARE(gSettings.watermark.fontColors, std::string("000000,FF0000,12AB34"));
@@ -321,7 +326,7 @@ class PreferencesPagesTest : public QObject {
         QWidget* text = Panel(dialog, "Watermark-text");
         auto* colors = ControlFor<QComboBox>(text, "Background Color:");
         QCOMPARE(colors->currentText(), QStringLiteral("Black"));
-        prompter_.colors = {QColor(0x80, 0x40, 0x00)};
+        prompter_->colors = {QColor(0x80, 0x40, 0x00)};
         At<QPushButton>(text, 395, 11)->click();
         QCOMPARE(colors->currentText(), QStringLiteral("Brown"));
         dialog.OkButton()->click();
@@ -353,10 +358,12 @@ class PreferencesPagesTest : public QObject {
         chosen.setPointSize(22);
         chosen.setBold(true);
         chosen.setItalic(true);
-        prompter_.fonts = {chosen};
+        prompter_->fonts = {chosen};
         At<QPushButton>(text, 395, 1)->click();
-        QCOMPARE(prompter_.lastFontStart.family(), QStringLiteral("Tahoma"));
-        QCOMPARE(prompter_.lastFontStart.pointSize(), 13);
+        QFont start;
+        QVERIFY(start.fromString(prompter_->LastOf(Kind::PickFont).text));
+        QCOMPARE(start.family(), QStringLiteral("Tahoma"));
+        QCOMPARE(start.pointSize(), 13);
         QCOMPARE(fonts->currentText(), QStringLiteral("Millconv Test Sans"));
         QCOMPARE(gSettings.watermark.fonts, std::string("Arial,Tahoma,Millconv Test Sans"));
         QCOMPARE(ControlFor<QLineEdit>(text, "Font Size:")->text(), QStringLiteral("22"));
@@ -384,13 +391,14 @@ class PreferencesPagesTest : public QObject {
         auto* path = ControlFor<QLineEdit>(image, "Image:");
         QCOMPARE(path->geometry(), QRect(170, 10, 214, 20));
         At<QPushButton>(image, 395, 0)->click(); // cancelled
-        QCOMPARE(prompter_.lastFileTitle, QStringLiteral("Select Watermark Image"));
-        QCOMPARE(prompter_.lastFileStart, QStringLiteral("/pictures/old.png"));
-        QVERIFY(prompter_.lastFileFilter.contains(QStringLiteral("*.png")));
-        QVERIFY(prompter_.lastFileFilter.contains(QStringLiteral("*.jpg")));
-        QVERIFY(!prompter_.lastFileFilter.contains(QLatin1Char('|')));
+        const PrompterCall picker = prompter_->LastOf(Kind::OpenFile);
+        QCOMPARE(picker.title, QStringLiteral("Select Watermark Image"));
+        QCOMPARE(picker.start, QStringLiteral("/pictures/old.png"));
+        QVERIFY(picker.filter.contains(QStringLiteral("*.png")));
+        QVERIFY(picker.filter.contains(QStringLiteral("*.jpg")));
+        QVERIFY(!picker.filter.contains(QLatin1Char('|')));
         QCOMPARE(path->text(), QStringLiteral("  /pictures/old.png "));
-        prompter_.files = {QStringLiteral("/pictures/new.bmp")};
+        prompter_->paths = {QStringLiteral("/pictures/new.bmp")};
         At<QPushButton>(image, 395, 0)->click();
         QCOMPARE(path->text(), QStringLiteral("/pictures/new.bmp"));
     }
@@ -475,8 +483,7 @@ class PreferencesPagesTest : public QObject {
     }
 
   private:
-    QTemporaryDir home_;
-    ScriptedPrompter prompter_;
+    std::optional<ScriptedPrompter> prompter_;
 };
 
 QTEST_MAIN(PreferencesPagesTest)

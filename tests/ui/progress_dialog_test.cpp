@@ -1,6 +1,7 @@
 // The progress dialog: its layout, the titles and texts of a run, and stopping a run.
-#include "conversion_test_support.h"
+#include "ui/support/conversion_run.h"
 
+#include "ui/support/private_home.h"
 #include "ui/support/scripted_prompter.h"
 
 using namespace millconv;
@@ -10,7 +11,10 @@ using namespace millconv::ui::test;
 class ProgressDialogTest : public QObject {
     Q_OBJECT
   public:
-    static void initMain() { UsePrivateHome(); }
+    static void initMain() {
+        millconv::test::UsePrivateHome();
+        UseBuildTreeDrawModule();
+    }
 
   private:
     QTemporaryDir tmp_;
@@ -71,7 +75,7 @@ class ProgressDialogTest : public QObject {
     }
 
     void init() {
-        ResetWindowState();
+        millconv::test::ResetWindowSettings();
         QDir(Path("out")).removeRecursively();
         QVERIFY(QDir().mkpath(Path("out")));
         PrepareTgaJob(Path("out/"));

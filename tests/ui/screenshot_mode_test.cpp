@@ -26,6 +26,9 @@ int DarkPixels(const QImage& image, const QRect& area) {
 class ScreenshotModeTest : public QObject {
     Q_OBJECT
 
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private slots:
     void initTestCase() { home_ = millconv::test::UsePrivateHome(); }
     void init() { millconv::test::ResetWindowSettings(); }
@@ -72,13 +75,9 @@ class ScreenshotModeTest : public QObject {
     void ProgramWritesThePictures() {
         const QString folder = home_ + "program/";
         QVERIFY(QDir().mkpath(folder));
-        const std::string path = home_.toStdString();
         const auto run =
             millconv::test::RunProgram(millconv::test::MillconvPath(), {"-T", folder.toStdString()},
-                                       {{"HOME", path},
-                                        {"XDG_CONFIG_HOME", path + ".config"},
-                                        {"XDG_RUNTIME_DIR", path},
-                                        {"QT_QPA_PLATFORM", "offscreen"}});
+                                       millconv::test::ChildEnvironment(home_));
         QCOMPARE(run.status, 0);
         const QImage picture(folder + "millconv1.jpg");
         QVERIFY(picture.width() >= 510);

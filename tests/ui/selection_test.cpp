@@ -1,9 +1,10 @@
 // Input file acceptance, the two selection dialogs and the recent output folder list.
-#include "conversion_test_support.h"
+#include "ui/support/conversion_run.h"
 
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "ui/selection.h"
+#include "ui/support/private_home.h"
 #include "ui/support/scripted_prompter.h"
 
 #include <QSignalSpy>
@@ -47,7 +48,10 @@ class SelectionTest : public QObject {
     }
 
   public:
-    static void initMain() { UsePrivateHome(); }
+    static void initMain() {
+        millconv::test::UsePrivateHome();
+        UseBuildTreeDrawModule();
+    }
 
   private slots:
     void initTestCase() {
@@ -60,7 +64,7 @@ class SelectionTest : public QObject {
         QVERIFY(empty.open(QIODevice::WriteOnly));
     }
 
-    void init() { ResetWindowState(); }
+    void init() { millconv::test::ResetWindowSettings(); }
 
     void AcceptsPngInAnyCaseAndRefusesOthers() {
         StandInForm form;

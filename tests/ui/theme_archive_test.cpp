@@ -6,27 +6,13 @@
 
 #include "resources/theme_archive.h"
 #include "resources/zip_writer.h"
+#include "ui/support/private_home.h"
 
 using namespace std::string_literals;
 using millconv::ThemeArchive;
 using millconv::ThemeConfigValue;
 
 namespace {
-
-// A private HOME and XDG folders, set before the test's application object reads them.
-struct PrivateHome {
-    QTemporaryDir dir;
-    PrivateHome() {
-        QDir(dir.path()).mkpath("config");
-        QDir(dir.path()).mkpath("run");
-        QFile::setPermissions(dir.path() + "/run",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("HOME", dir.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (dir.path() + "/run").toUtf8());
-    }
-};
-const PrivateHome kPrivateHome;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -70,8 +56,10 @@ void ClaimSize(const std::string& zipPath, const std::string& name, uint32_t siz
 class ThemeArchiveTest : public QObject {
     Q_OBJECT
 
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private:
-    QTemporaryDir home_;
     std::string gfx_;
 
     std::string Zip(const std::string& package,
@@ -85,8 +73,7 @@ class ThemeArchiveTest : public QObject {
 
   private slots:
     void initTestCase() {
-        QVERIFY(home_.isValid());
-        gfx_ = home_.path().toStdString() + "/gfx/";
+        gfx_ = millconv::test::UsePrivateHome().toStdString() + "gfx/";
         QVERIFY(QDir().mkpath(QString::fromStdString(gfx_)));
     }
 

@@ -11,27 +11,13 @@
 #include "resources/zip_writer.h"
 #include "settings/settings.h"
 #include "ui/artwork.h"
+#include "ui/support/private_home.h"
 #include "ui/theme_images.h"
 
 namespace ui = millconv::ui;
 using millconv::gSettings;
 
 namespace {
-
-// A private HOME and XDG folders, set before the test's application object reads them.
-struct PrivateHome {
-    QTemporaryDir dir;
-    PrivateHome() {
-        QDir(dir.path()).mkpath("config");
-        QDir(dir.path()).mkpath("run");
-        QFile::setPermissions(dir.path() + "/run",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("HOME", dir.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (dir.path() + "/run").toUtf8());
-    }
-};
-const PrivateHome kPrivateHome;
 
 // A PNG of one colour; sizes and channel values differ per use so a mix-up shows.
 std::string Png(QColor colour, int width, int height) {
@@ -62,8 +48,10 @@ const QColor kButton(0xf4, 0xa7, 0x1d);
 class ThemeImagesTest : public QObject {
     Q_OBJECT
 
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
   private:
-    QTemporaryDir home_;
     std::string gfx_;
 
     void Zip(const std::string& package,
@@ -73,7 +61,7 @@ class ThemeImagesTest : public QObject {
 
     // A fresh gfx folder per test, so scans see only what the test made.
     void UseFreshFolder(const char* name) {
-        gfx_ = home_.path().toStdString() + "/" + name + "/";
+        gfx_ = millconv::test::UsePrivateHome().toStdString() + name + "/";
         QVERIFY(QDir().mkpath(QString::fromStdString(gfx_)));
         ui::SetThemeFolder(gfx_);
     }
@@ -83,8 +71,6 @@ class ThemeImagesTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QVERIFY(home_.isValid()); }
-
     void init() {
         millconv::SetDefaultSettings(false);
         gSettings.interface.uiSize = 3;

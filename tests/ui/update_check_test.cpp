@@ -19,17 +19,31 @@
 #include "settings/settings.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
-#include "ui/dialogs_support.h"
+#include "ui/support/fake_opener.h"
+#include "ui/support/private_home.h"
+#include "ui/support/scripted_prompter.h"
 
 namespace {
 
 using namespace millconv;
 using namespace std::chrono_literals;
+using Kind = ui::test::PrompterCall::Kind;
 
 constexpr int64_t kDay = 24 * 60 * 60;
 
 std::string Response(const std::string& body) {
     return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body;
+}
+
+// Binds the socket to a free port on 127.0.0.1 and returns the port.
+uint16_t BindToLoopback(int fd) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    socklen_t length = sizeof(address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
 }
 
 // Accepts one connection on 127.0.0.1, reads the request and then answers with the reply,
@@ -42,13 +56,7 @@ class TestServer {
     explicit TestServer(std::string reply, Mode mode = Mode::Reply, size_t chunkSize = 0)
         : reply_(std::move(reply)), mode_(mode), chunkSize_(chunkSize) {
         listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        socklen_t length = sizeof(address);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        port_ = BindToLoopback(listener_);
         listen(listener_, 1);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -141,23 +149,18 @@ class TestServer {
 // A port nobody listens on: bound and released again.
 uint16_t RefusingPort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    const uint16_t port = BindToLoopback(fd);
     close(fd);
-    return ntohs(address.sin_port);
+    return port;
 }
 
 } // namespace
 
-// Set before QApplication exists, so Qt and the settings only ever see the private folders.
-static millconv::test::PrivateHome gHome;
-
 class UpdateCheckTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
 
   private:
     void PointUpdateUrlAt(const TestServer& server) {
@@ -288,7 +291,7 @@ class UpdateCheckTest : public QObject {
     void CheckTellsTheResult_data() {
         QTest::addColumn<QString>("body");
         QTest::addColumn<bool>("answerYes");
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("opened");
@@ -298,34 +301,34 @@ class UpdateCheckTest : public QObject {
         const QString newUpdate = "A new version of Pixelmill PNG to TGA is available! Are you "
                                   "ready to download it right now?";
         const QString product = "https://www.pixelmill.example/millconv/";
-        QTest::newRow("same version") << "290" << true << "Information" << "No Update" << noUpdate
-                                      << QStringList{};
-        QTest::newRow("older version") << "150" << true << "Information" << "No Update"
+        QTest::newRow("same version") << "290" << true << Kind::Information << "No Update"
+                                      << noUpdate << QStringList{};
+        QTest::newRow("older version") << "150" << true << Kind::Information << "No Update"
                                        << noUpdate << QStringList{};
-        QTest::newRow("newer, yes") << "291" << true << "Question" << "New Update" << newUpdate
+        QTest::newRow("newer, yes") << "291" << true << Kind::Question << "New Update" << newUpdate
                                     << QStringList{product};
-        QTest::newRow("newer, no") << "291" << false << "Question" << "New Update" << newUpdate
+        QTest::newRow("newer, no") << "291" << false << Kind::Question << "New Update" << newUpdate
                                    << QStringList{};
-        QTest::newRow("blanks around") << " 300 \n" << true << "Question" << "New Update"
+        QTest::newRow("blanks around") << " 300 \n" << true << Kind::Question << "New Update"
                                        << newUpdate << QStringList{product};
-        QTest::newRow("dotted version") << "2.9.1" << true << "Information" << "No Update"
+        QTest::newRow("dotted version") << "2.9.1" << true << Kind::Information << "No Update"
                                         << noUpdate << QStringList{};
-        QTest::newRow("letters") << "abc" << true << "Error" << "Error"
+        QTest::newRow("letters") << "abc" << true << Kind::Error << "Error"
                                  << "Internet connection problems!" << QStringList{};
-        QTest::newRow("empty body") << "" << true << "Error" << "Error"
+        QTest::newRow("empty body") << "" << true << Kind::Error << "Error"
                                     << "Internet connection problems!" << QStringList{};
     }
 
     void CheckTellsTheResult() {
         QFETCH(QString, body);
         QFETCH(bool, answerYes);
-        QFETCH(QString, kind);
+        QFETCH(Kind, kind);
         QFETCH(QString, title);
         QFETCH(QString, text);
         QFETCH(QStringList, opened);
 
         test::FakeOpener opener;
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         prompter.answers.push_back(answerYes);
         TestServer server(Response(body.toStdString()));
         PointUpdateUrlAt(server);
@@ -333,12 +336,12 @@ class UpdateCheckTest : public QObject {
 
         ui::CheckForUpdate(nullptr);
 
-        QCOMPARE(int(prompter.calls.size()), 1);
-        QCOMPARE(prompter.calls[0].kind, kind);
-        QCOMPARE(prompter.calls[0].title, title);
-        QCOMPARE(prompter.calls[0].text, text);
+        QCOMPARE(int(prompter.Calls().size()), 1);
+        QCOMPARE(prompter.Calls()[0].kind, kind);
+        QCOMPARE(prompter.Calls()[0].title, title);
+        QCOMPARE(prompter.Calls()[0].text, text);
         // The wait cursor is gone before the result is shown.
-        QVERIFY(!prompter.calls[0].waitCursor);
+        QVERIFY(!prompter.Calls()[0].waitCursor);
         QVERIFY(QApplication::overrideCursor() == nullptr);
         // A manual check leaves the date of the automatic one alone.
         QCOMPARE(gSettings.general.updateDate, 12345);
@@ -349,12 +352,12 @@ class UpdateCheckTest : public QObject {
     }
 
     void UnreachableServerShowsConnectionProblems() {
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         qputenv(kUpdateUrlVariable,
                 QByteArray("http://127.0.0.1:") + QByteArray::number(RefusingPort()) + "/x");
         ui::CheckForUpdate(nullptr);
-        QCOMPARE(int(prompter.calls.size()), 1);
-        QCOMPARE(prompter.calls[0].text, QString("Internet connection problems!"));
+        QCOMPARE(int(prompter.Calls().size()), 1);
+        QCOMPARE(prompter.Calls()[0].text, QString("Internet connection problems!"));
     }
 
     void IntervalTable_data() {
@@ -383,59 +386,59 @@ class UpdateCheckTest : public QObject {
     }
 
     void AutomaticCheckWaitsForTheInterval() {
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         gSettings.general.updateRange = 2;
         const int32_t recent = static_cast<int32_t>(DateValueNow() - 29 * kDay);
         gSettings.general.updateDate = recent;
         ui::AutoUpdateCheck(nullptr);
-        QVERIFY(prompter.calls.empty());
+        QVERIFY(prompter.Calls().empty());
         QCOMPARE(gSettings.general.updateDate, recent);
     }
 
     void AutomaticCheckDeclinedStillRecordsTheDate() {
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         prompter.answers.push_back(false);
         gSettings.general.updateRange = 2;
         gSettings.general.updateDate = static_cast<int32_t>(DateValueNow() - 31 * kDay);
         const int64_t before = DateValueNow();
         ui::AutoUpdateCheck(nullptr);
-        QCOMPARE(int(prompter.calls.size()), 1);
-        QCOMPARE(prompter.calls[0].title, QString("Check for Updates"));
-        QCOMPARE(prompter.calls[0].text, QString("Do you want to check for updates?"));
+        QCOMPARE(int(prompter.Calls().size()), 1);
+        QCOMPARE(prompter.Calls()[0].title, QString("Check for Updates"));
+        QCOMPARE(prompter.Calls()[0].text, QString("Do you want to check for updates?"));
         QVERIFY(gSettings.general.updateDate >= before);
         QVERIFY(gSettings.general.updateDate <= DateValueNow());
 
         // The next start asks nothing.
         ui::AutoUpdateCheck(nullptr);
-        QCOMPARE(int(prompter.calls.size()), 1);
+        QCOMPARE(int(prompter.Calls().size()), 1);
     }
 
     void AutomaticCheckAcceptedRunsTheCheck() {
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         prompter.answers.push_back(true);
         TestServer server(Response("290"));
         PointUpdateUrlAt(server);
         gSettings.general.updateRange = 0;
         gSettings.general.updateDate = static_cast<int32_t>(DateValueNow() - 2 * kDay);
         ui::AutoUpdateCheck(nullptr);
-        QCOMPARE(int(prompter.calls.size()), 2);
-        QCOMPARE(prompter.calls[1].title, QString("No Update"));
+        QCOMPARE(int(prompter.Calls().size()), 2);
+        QCOMPARE(prompter.Calls()[1].title, QString("No Update"));
         QVERIFY(gSettings.general.updateDate >= DateValueNow() - 60);
     }
 
     void NeverRangeAsksNothingButTheMenuStillChecks() {
-        test::ScriptedPrompter prompter;
+        ui::test::ScriptedPrompter prompter;
         gSettings.general.updateRange = kUpdateRangeNever;
         gSettings.general.updateDate = 0;
         ui::AutoUpdateCheck(nullptr);
-        QVERIFY(prompter.calls.empty());
+        QVERIFY(prompter.Calls().empty());
         QCOMPARE(gSettings.general.updateDate, 0);
 
         TestServer server(Response("290"));
         PointUpdateUrlAt(server);
         ui::CheckForUpdate(nullptr);
-        QCOMPARE(int(prompter.calls.size()), 1);
-        QCOMPARE(prompter.calls[0].title, QString("No Update"));
+        QCOMPARE(int(prompter.Calls().size()), 1);
+        QCOMPARE(prompter.Calls()[0].title, QString("No Update"));
     }
 };
 

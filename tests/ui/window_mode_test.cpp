@@ -20,21 +20,13 @@ Settings PlacedSettings() {
     return settings;
 }
 
-// The child runs on a private home, offscreen unless told otherwise.
-std::map<std::string, std::string> ChildEnvironment(const QString& home) {
-    const std::string path = home.toStdString();
-    return {{"HOME", path},
-            {"XDG_CONFIG_HOME", path + ".config"},
-            {"XDG_RUNTIME_DIR", path},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"DISPLAY", ""},
-            {"WAYLAND_DISPLAY", ""}};
-}
-
 } // namespace
 
 class WindowModeTest : public QObject {
     Q_OBJECT
+
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
 
   private slots:
     void initTestCase() { home_ = millconv::test::UsePrivateHome(); }
@@ -112,7 +104,7 @@ class WindowModeTest : public QObject {
         const QString childHome = home_ + "child/";
         QVERIFY(QDir().mkpath(childHome));
         QFile::setPermissions(childHome, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        auto environment = ChildEnvironment(childHome);
+        auto environment = millconv::test::ChildEnvironment(childHome);
         environment[millconv::ui::kExitAfterShowVariable] = "1";
         const auto run =
             millconv::test::RunProgram(millconv::test::MillconvPath(), {}, environment);

@@ -25,6 +25,7 @@ struct PrompterCall {
     bool warningIcon = false; // questions: asked with the exclamation icon
     QString start;        // file and folder dialogs: starting path
     QString filter;       // file dialog: Qt filter
+    bool waitCursor = false; // the wait cursor was still shown when the call came
 };
 
 // Installs itself as the current prompter for its lifetime. Questions take the next queued
@@ -47,6 +48,8 @@ class ScriptedPrompter final : public Prompter {
     const std::vector<PrompterCall>& Calls() const { return calls_; }
     // The calls of one kind, in order.
     std::vector<PrompterCall> CallsOf(PrompterCall::Kind kind) const;
+    // The last call of one kind; an empty call of that kind when there was none.
+    PrompterCall LastOf(PrompterCall::Kind kind) const;
     void Clear() { calls_.clear(); }
 
     void Warning(QWidget* parent, const QString& title, const QString& text) override;

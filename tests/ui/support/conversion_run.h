@@ -1,5 +1,5 @@
-// Shared helpers of the selection, conversion and progress tests: a private home, a stand-in
-// main window, real PNG files and a driver for the modal progress dialog.
+// Window test support for the selection, conversion and progress tests: a stand-in main
+// window, real PNG files and a driver for the modal progress dialog.
 #pragma once
 
 #include "engine/job_record.h"
@@ -27,36 +27,14 @@
 #include <QWidget>
 #include <QtTest>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace millconv::ui::test {
 
-// HOME and the XDG folders point into a temporary folder for the whole test program, and
-// the drawing module comes from the build tree. Called from a test class's initMain, which
-// QTEST_MAIN runs before the application object exists.
-inline void UsePrivateHome() {
-    static QTemporaryDir home;
-    const QByteArray root = home.path().toUtf8();
-    QDir().mkpath(home.path() + QStringLiteral("/config"));
-    QDir().mkpath(home.path() + QStringLiteral("/runtime"));
-    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    setenv("HOME", root.constData(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-    setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
-    setenv("XDG_CACHE_HOME", (root + "/cache").constData(), 1);
-    SetDrawModulePath(MILLCONV_BINARY_DIR "millconv-draw.so");
-}
-
-// Window defaults, a fresh job and an empty input set and recent folder list.
-inline void ResetWindowState() {
-    SetDefaultSettings(false);
-    gSettings.file.recentOutFolders.clear();
-    ResetJobState();
-}
+// The drawing module from the build tree, for runs that frame or watermark.
+inline void UseBuildTreeDrawModule() { SetDrawModulePath(MILLCONV_BINARY_DIR "millconv-draw.so"); }
 
 // The controls the selection and conversion code use, in a plain form of their own.
 class StandInForm {
