@@ -6,7 +6,8 @@ if(TARGET millconv_theme_builder)
     set(MILLCONV_ICON_SIZES 16 24 32 48 64 128 256)
     set(MILLCONV_ICONS "")
     foreach(size ${MILLCONV_ICON_SIZES})
-        list(APPEND MILLCONV_ICONS ${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/millconv.png)
+        list(APPEND MILLCONV_ICONS
+             ${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/millconv.png)
     endforeach()
     add_custom_command(OUTPUT ${MILLCONV_ICONS}
         COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
@@ -14,8 +15,10 @@ if(TARGET millconv_theme_builder)
         DEPENDS millconv_theme_builder
         COMMENT "Drawing the desktop icons")
     add_custom_target(millconv_icons ALL DEPENDS ${MILLCONV_ICONS})
-    install(DIRECTORY ${PROJECT_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-    install(FILES packaging/millconv.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(DIRECTORY ${PROJECT_BINARY_DIR}/icons/hicolor
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+    install(FILES packaging/millconv.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 install(FILES packaging/millconv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/millconv.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

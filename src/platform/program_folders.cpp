@@ -22,8 +22,8 @@ namespace millconv {
 namespace {
 
 struct DataPlace {
-    const char* buildTree;  // below the build-tree executable's folder
-    const char* installed;  // below the installed executable's folder
+    const char* buildTree; // below the build-tree executable's folder
+    const char* installed; // below the installed executable's folder
 };
 
 DataPlace PlaceOf(ProgramData kind) {

@@ -12,9 +12,10 @@ namespace {
 
 // An installed tree under a temporary prefix: <prefix>/bin/ and the folders around it.
 class ProgramFoldersTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        for (const char* folder : {"bin", "lib/millconv", "share/millconv/gfx", "share/doc/millconv"}) {
+        for (const char* folder :
+             {"bin", "lib/millconv", "share/millconv/gfx", "share/doc/millconv"}) {
             std::filesystem::create_directories(prefix / folder);
         }
     }

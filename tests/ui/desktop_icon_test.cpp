@@ -57,8 +57,9 @@ class DesktopIconTest : public QObject {
         for (int size : {16, 24, 32, 48, 128, 256}) {
             const QImage icon = BuiltIcon(size);
             QCOMPARE(icon.size(), QSize(size, size));
-            QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32),
-                     millconv::ui::DrawApplicationImage(size).convertToFormat(QImage::Format_ARGB32));
+            QCOMPARE(
+                icon.convertToFormat(QImage::Format_ARGB32),
+                millconv::ui::DrawApplicationImage(size).convertToFormat(QImage::Format_ARGB32));
         }
     }
 

@@ -10,7 +10,6 @@
 #include "settings/message_catalogue.h"
 #include "ui/dialogs/help_commands.h"
 
-
 namespace millconv::ui {
 
 namespace {
