@@ -1,7 +1,8 @@
-// Loads the optional modules from beside the executable or from the install prefix.
+// Loads the optional modules from beside the executable or from the installed module folder.
 #include "platform/module_loader.h"
 
 #include "platform/files.h"
+#include "platform/program_folders.h"
 
 #include <dlfcn.h>
 #include <map>
@@ -10,13 +11,7 @@
 namespace millconv {
 
 std::string FindModule(const std::string& fileName) {
-    for (const std::string& folder : {ProgramFolder(), std::string(MILLCONV_MODULE_DIR)}) {
-        std::string candidate = folder + fileName;
-        if (FileSize(candidate) >= 0) {
-            return candidate;
-        }
-    }
-    return {};
+    return FindProgramData(ProgramData::Modules, fileName, ProgramFolder());
 }
 
 void* LoadModuleFrom(const std::string& path, std::string& error, SymbolBinding binding) {
@@ -39,7 +34,7 @@ void* LoadModule(const std::string& fileName, std::string& error, SymbolBinding 
     std::string path = FindModule(fileName);
     if (path.empty()) {
         error = "millconv: module " + fileName + " not found beside the program or in " +
-                MILLCONV_MODULE_DIR;
+                InstalledDataFolder(ProgramData::Modules, ProgramFolder());
         return nullptr;
     }
     void* handle = LoadModuleFrom(path, error, binding);

@@ -5,8 +5,8 @@
 
 namespace millconv {
 
-// Path of a module file ("millconv-draw.so"): beside the executable, else in the install
-// prefix; empty when neither exists.
+// Path of a module file ("millconv-draw.so"): beside the executable, else in the installed
+// module folder next to it (ProgramDataFolders); empty when neither holds it.
 std::string FindModule(const std::string& fileName);
 
 // How a module's own undefined symbols are bound: all at load time, or on first call (cheaper

@@ -11,10 +11,7 @@
 
 #include "base/text.h"
 #include "platform/files.h"
-
-#ifndef MILLCONV_DATA_DIR
-#define MILLCONV_DATA_DIR "/usr/local/share/millconv/"
-#endif
+#include "platform/program_folders.h"
 
 namespace millconv {
 
@@ -86,11 +83,8 @@ std::string_view TrimBoth(std::string_view text, char c) {
 } // namespace
 
 std::string GfxFolder() {
-    std::string beside = ProgramFolder() + "gfx/";
-    if (FolderExists(beside)) {
-        return beside;
-    }
-    return std::string(MILLCONV_DATA_DIR) + "gfx/";
+    const std::string found = FindProgramData(ProgramData::Themes, "", ProgramFolder());
+    return found.empty() ? InstalledDataFolder(ProgramData::Themes, ProgramFolder()) : found;
 }
 
 std::string ThemeConfigValue(std::string_view text, std::string_view section,

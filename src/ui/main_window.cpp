@@ -314,6 +314,11 @@ QString MainWindow::FirstDroppedFile(const QMimeData& data) {
     return first.isLocalFile() ? first.toLocalFile() : QString();
 }
 
+bool MainWindow::AcceptDroppedFile(const QString& path) {
+    emit InputFileDropped(path);
+    return AcceptInputFile(Controls(), path);
+}
+
 bool MainWindow::event(QEvent* event) {
     // Hovering menu items and buttons would otherwise wipe the status text.
     if (event->type() == QEvent::StatusTip) {
@@ -347,8 +352,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::CopyAction);
     event->accept();
     // Only the first file counts: the form holds one input.
-    emit InputFileDropped(path);
-    AcceptInputFile(Controls(), path);
+    AcceptDroppedFile(path);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
 }
 

@@ -62,6 +62,10 @@ class MainWindow : public QMainWindow {
     // The first local file a drop carries; empty when it carries none.
     static QString FirstDroppedFile(const QMimeData& data);
 
+    // A dropped file, or the one the program was opened with: the input file check, as for
+    // every drop. True when it became the input.
+    bool AcceptDroppedFile(const QString& path);
+
     // For tests and the screenshot mode.
     QWidget* Panel() const { return panel_; }
     QToolBar* MainToolBar() const { return mainToolBar_; }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
@@ -98,7 +99,24 @@ void EndWindowMode() {
     SaveSettings();
 }
 
+QString OpenWithFile(int argc, char** argv) {
+    if (argc != 2 || argv[1] == nullptr || argv[1][0] == '-') {
+        return {};
+    }
+    const QFileInfo file(QString::fromLocal8Bit(argv[1]));
+    return file.isFile() ? file.absoluteFilePath() : QString();
+}
+
+void ShowWindow(MainWindow& window, const QString& inputFile) {
+    window.InitialiseAndShow();
+    if (!inputFile.isEmpty()) {
+        window.AcceptDroppedFile(inputFile);
+    }
+}
+
 int RunWindowMode(int argc, char** argv) {
+    // Read before Qt takes its own options out of argv.
+    const QString inputFile = OpenWithFile(argc, argv);
     std::unique_ptr<QApplication> application = StartQt(argc, argv);
     if (application == nullptr) {
         return 1;
@@ -108,7 +126,7 @@ int RunWindowMode(int argc, char** argv) {
     {
         // The window stores its placement when it closes (see MainWindow::closeEvent).
         MainWindow window;
-        window.InitialiseAndShow();
+        ShowWindow(window, inputFile);
         if (VariableSet(kExitAfterShowVariable)) {
             QTimer::singleShot(0, &window, &QWidget::close);
         } else {

@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 
 #include <QRect>
+#include <QString>
 #include <Qt>
 
 #include <memory>
@@ -11,6 +12,8 @@
 class QApplication;
 
 namespace millconv::ui {
+
+class MainWindow;
 
 // True when Qt can reach a display: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set.
 bool DisplayAvailable();
@@ -40,6 +43,13 @@ void ForgetRecentFoldersWithoutHistory(Settings& settings);
 // The end of the window mode once the window has closed: recent folders without history
 // are dropped and the settings file is written.
 void EndWindowMode();
+
+// "Open with": the file named by a single parameter that is no option and an existing file,
+// made absolute; empty for every other command line.
+QString OpenWithFile(int argc, char** argv);
+
+// Shows the window; a given file is then accepted as the input exactly as a drop would be.
+void ShowWindow(MainWindow& window, const QString& inputFile);
 
 // Runs the window mode from the settings folder to the saved settings; returns the exit status.
 int RunWindowMode(int argc, char** argv);

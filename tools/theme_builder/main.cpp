@@ -1,5 +1,6 @@
-// Build-time tool: draws the shipped themes and writes them as gfx/<package>.zip archives.
+// Build-time tool: draws the shipped themes as gfx/<package>.zip archives, or the desktop icons.
 #include <QBuffer>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -72,12 +73,33 @@ Entries ThemeEntries(const ThemeSource& theme) {
     return entries;
 }
 
+// The desktop icon sizes of the hicolor theme; the menu, the dock and "Open with" pick from them.
+constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// <folder>/hicolor/<n>x<n>/apps/millconv.png: the window's application image at every size.
+int WriteDesktopIcons(const QString& folder) {
+    for (int pixels : kDesktopIconSizes) {
+        const QString size = QString::number(pixels);
+        const QString apps = folder + "/hicolor/" + size + "x" + size + "/apps";
+        QDir().mkpath(apps);
+        if (!millconv::ui::DrawApplicationImage(pixels).save(apps + "/millconv.png", "PNG")) {
+            std::fprintf(stderr, "cannot write %s/millconv.png\n", qPrintable(apps));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--icons") {
+        return WriteDesktopIcons(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: millconv-theme-builder OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: millconv-theme-builder OUTPUT_FOLDER\n"
+                             "       millconv-theme-builder --icons ICON_FOLDER\n");
         return 2;
     }
     std::string folder = std::string(argv[1]) + "/";

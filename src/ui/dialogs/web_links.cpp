@@ -5,13 +5,10 @@
 
 #include "base/product.h"
 #include "platform/files.h"
+#include "platform/program_folders.h"
 #include "platform/shell.h"
 #include "settings/message_catalogue.h"
 #include "ui/dialogs/help_commands.h"
-
-#ifndef MILLCONV_DOC_DIR
-#define MILLCONV_DOC_DIR "/usr/local/share/doc/millconv"
-#endif
 
 namespace millconv::ui {
 
@@ -44,11 +41,9 @@ std::string ConverterSearchLink(const std::string& source, const std::string& ta
 std::string UninstallLink() { return std::string(kProductPageUrl) + "uninstall.html"; }
 
 std::string UserManualPath(const std::string& programFolder) {
-    const std::string besideProgram = programFolder + "docs/" + kManualName;
-    if (FileSize(besideProgram) >= 0) {
-        return besideProgram;
-    }
-    return std::string(MILLCONV_DOC_DIR) + "/" + kManualName;
+    const std::string found = FindProgramData(ProgramData::Manual, kManualName, programFolder);
+    return found.empty() ? InstalledDataFolder(ProgramData::Manual, programFolder) + kManualName
+                         : found;
 }
 
 void OpenUserManual() { OpenDocument(UserManualPath(ProgramFolder())); }

@@ -36,7 +36,7 @@ std::string ConverterSearchLink(const std::string& source, const std::string& ta
 std::string UninstallLink();
 
 // The manual beside a program run from the build tree (programFolder + "docs/millconv.html")
-// when that file exists, else the installed manual.
+// when that file exists, else the installed manual (../share/doc/millconv/ from the program).
 std::string UserManualPath(const std::string& programFolder);
 
 } // namespace millconv::ui
