@@ -5,6 +5,7 @@
 
 #include "base/product.h"
 #include "engine/job_record.h"
+#include "cli/batch_run.h"
 #include "cli/command_line_parse.h"
 #include "cli/console_run.h"
 #include "cli/option_parsing.h"
@@ -59,6 +60,10 @@ class Parser {
             HandlePathOption(word, gJob.conversion);
         } else if (word == "--PROFILE") {
             HandleProfile();
+        } else if (word == "--BATCH") {
+            outcome_.batch = true;
+        } else if (word == "--JOBS") {
+            TakeValue(outcome_.jobs);
         } else if (word == "-D" || word == "--DEBUG") {
             gJob.runMode = "DEBUG";
         } else if (word == "-Q" || word == "--QUIET") {
@@ -70,8 +75,10 @@ class Parser {
         } else if (word.starts_with("-")) {
             // Ignored, but a typo must not pass unnoticed: the caller warns on stderr.
             outcome_.unknownOptions.push_back(parameters_[index_]);
+        } else {
+            // Ignored unless --batch makes them inputs.
+            outcome_.operands.push_back(parameters_[index_]);
         }
-        // Parameters that are no options at all are ignored.
     }
 
     // -i, -o and -c: the job record field they write is target.
@@ -92,6 +99,9 @@ class Parser {
             value = JoinQuotedValue(std::move(value), parameters_, index_);
         }
         target = StripQuotes(value);
+        if (&target == &gJob.baseFolder) {
+            outcome_.inputs.push_back(target);
+        }
     }
 
     // Values of setting options come from the option's own "=": never the next parameter.
@@ -289,7 +299,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         }
         return 1;
     }
-    if (!gJob.inputGiven) {
+    if (!gJob.inputGiven && !outcome.batch) {
         // The window mode sets every setting again from config.ini.
         return std::nullopt;
     }
@@ -300,7 +310,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         PrintLine(kMakerWebAddress);
         PrintLine(" ");
     }
-    const int status = RunConsoleConversion(outcome.quiet);
+    const int status = outcome.batch ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
+                                     : RunConsoleConversion(outcome.quiet);
     if (outcome.pause) {
         PrintLine("Press any key to exit.");
         WaitForKey();

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/alpha.h"
 #include "engine/report.h"
 #include "platform/module_loader.h"
 
@@ -125,6 +126,11 @@ bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int64_t x, int64_t y) {
     if (x < 0 || y < 0 || width == 0 || height == 0 || x + width > FreeImage_GetWidth(image) ||
         y + height > FreeImage_GetHeight(image)) {
         return false;
+    }
+    // An image that keeps its transparency needs the overlay's alpha merged into its own;
+    // the library's compositor would drop both.
+    if (FreeImage_GetBPP(image) == 32) {
+        return CompositeOver(image, overlay, x, y);
     }
     // Outside the overlay the canvas would be fully transparent, and compositing transparent
     // pixels gives back the image's own, so only the covered area needs the work.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "engine/alpha.h"
 #include "engine/draw_module.h"
 #include "engine/naming.h"
 #include "engine/hex_color.h"
@@ -334,7 +335,7 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
-    bitmap = ToStandard24(std::move(bitmap));
+    bitmap = ToCompositingBase(std::move(bitmap));
     if (!bitmap) {
         return bitmap;
     }
