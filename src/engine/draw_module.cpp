@@ -21,9 +21,13 @@ struct DrawingState {
     std::string modulePathOverride;
     bool loadTried = false;
     std::unique_ptr<Drawing> drawing;
+    // Workers of a batch run wait for the warm-up side by side; joining one thread from two
+    // at once would leave one of them waiting for ever.
+    std::mutex warmUpMutex;
     std::thread warmUp;
 
     void JoinWarmUp() {
+        std::lock_guard<std::mutex> lock(warmUpMutex);
         if (warmUp.joinable()) {
             warmUp.join();
         }
@@ -88,6 +92,7 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     }
     // A thread that cannot start only costs the time it would have saved.
     try {
+        std::lock_guard<std::mutex> lock(gState.warmUpMutex);
         gState.warmUp =
             std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased] {
                 drawing->WarmUpText(*font, sample, antialiased);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 
 #include "engine/alpha.h"
 #include "engine/draw_module.h"
@@ -201,8 +202,13 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
     return true;
 }
 
+// The one loaded font and the text shaper behind it keep caches that are not safe to share:
+// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
+std::mutex gTextMutex;
+
 Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text) {
     WaitForTextWarmUp();
+    std::lock_guard<std::mutex> lock(gTextMutex);
     if (!gWatermarkFont) {
         return {};
     }
