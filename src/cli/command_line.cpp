@@ -5,12 +5,13 @@
 
 #include "base/product.h"
 #include "base/text.h"
-#include "engine/job_record.h"
-#include "engine/size_limits.h"
+#include "cli/batch_run.h"
 #include "cli/command_line_parse.h"
 #include "cli/console_run.h"
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
+#include "engine/job_record.h"
+#include "engine/size_limits.h"
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
 #include "settings/format_catalogue.h"
@@ -63,6 +64,10 @@ class Parser {
             HandleProfile();
         } else if (word == "--MAX-PIXELS") {
             HandleMaxPixels();
+        } else if (word == "--BATCH") {
+            outcome_.batch = true;
+        } else if (word == "--JOBS") {
+            TakeValue(outcome_.jobs);
         } else if (word == "-D" || word == "--DEBUG") {
             gJob.runMode = "DEBUG";
         } else if (word == "-Q" || word == "--QUIET") {
@@ -74,8 +79,10 @@ class Parser {
         } else if (word.starts_with("-")) {
             // Ignored, but a typo must not pass unnoticed: the caller warns on stderr.
             outcome_.unknownOptions.push_back(parameters_[index_]);
+        } else {
+            // Ignored unless --batch makes them inputs.
+            outcome_.operands.push_back(parameters_[index_]);
         }
-        // Parameters that are no options at all are ignored.
     }
 
     // -i, -o and -c: the job record field they write is target.
@@ -97,6 +104,9 @@ class Parser {
         }
         target = StripQuotes(value);
         RefuseLongValue(word, target);
+        if (&target == &gJob.baseFolder) {
+            outcome_.inputs.push_back(target);
+        }
     }
 
     // Values over the length limit stop the parse with a line naming the option.
@@ -328,7 +338,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         }
         return 1;
     }
-    if (!gJob.inputGiven) {
+    if (!gJob.inputGiven && !outcome.batch) {
         // The window mode sets every setting again from config.ini.
         return std::nullopt;
     }
@@ -339,7 +349,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         PrintLine(kMakerWebAddress);
         PrintLine(" ");
     }
-    const int status = RunConsoleConversion(outcome.quiet);
+    const int status = outcome.batch ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
+                                     : RunConsoleConversion(outcome.quiet);
     if (outcome.pause) {
         PrintLine("Press any key to exit.");
         WaitForKey();

@@ -11,6 +11,10 @@ struct ParseOutcome {
     bool quiet = false;
     bool pause = false;
     std::vector<std::string> unknownOptions; // option words that matched nothing, as given
+    bool batch = false;                      // --batch: every -i value and operand is an input
+    std::string jobs;                        // --jobs value as given; empty: not given
+    std::vector<std::string> inputs;         // -i values in order (the last is in the job record)
+    std::vector<std::string> operands;       // parameters that are no options
 };
 
 // Applies every parameter in order to the settings record and the job record. The first

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "cli/batch_run.h"
 #include "cli/debug_echo.h"
 #include "engine/batch.h"
 #include "engine/job_record.h"
@@ -31,7 +32,8 @@ struct FontRelease {
 
 class ConsoleRun {
   public:
-    explicit ConsoleRun(bool quiet) : quiet_(quiet), debug_(gJob.runMode == "DEBUG") {}
+    ConsoleRun(bool quiet, const BatchRequest* batch)
+        : quiet_(quiet), debug_(gJob.runMode == "DEBUG"), batch_(batch) {}
 
     int Run();
 
@@ -58,7 +60,9 @@ class ConsoleRun {
         if (!debug_ || row.label.empty()) {
             return;
         }
-        PrintLine(EchoLine(row, gJob.conversion));
+        if (const std::string line = EchoLine(row, gJob.conversion); !line.empty()) {
+            PrintLine(line);
+        }
     }
 
     // Echoes and checks rows in order; false after printing the first failing check.
@@ -74,6 +78,7 @@ class ConsoleRun {
     }
 
     bool CheckInput();
+    bool CheckBatchInputs();
     bool CheckOutputFolder();
     bool CheckFormats();
     bool CheckOutputSettings();
@@ -81,6 +86,7 @@ class ConsoleRun {
 
     bool quiet_;
     bool debug_;
+    const BatchRequest* batch_;
 };
 
 bool ConsoleRun::CheckInput() {
@@ -93,6 +99,20 @@ bool ConsoleRun::CheckInput() {
     gJob.currentInput = given;
     // A missing path, a folder and an empty file are all refused.
     return FileSize(gJob.currentInput) >= 1;
+}
+
+bool ConsoleRun::CheckBatchInputs() {
+    for (const std::string& input : batch_->inputs) {
+        Echo("Input: " + input);
+    }
+    gJob.baseFolder.clear();
+    if (batch_->inputs.empty()) {
+        return false;
+    }
+    // The default output folder is the folder the first input names or lies in.
+    const std::string& first = batch_->inputs.front();
+    gJob.currentInput = FolderExists(first) && !first.ends_with('/') ? first + '/' : first;
+    return true;
 }
 
 bool ConsoleRun::CheckOutputFolder() {
@@ -189,7 +209,7 @@ bool ConsoleRun::CheckOutputSettings() {
 int ConsoleRun::Run() {
     FontRelease fontRelease;
     Status(CatalogueText("General", "Preparing"));
-    if (!CheckInput()) {
+    if (!(batch_ != nullptr ? CheckBatchInputs() : CheckInput())) {
         return Fail("Error: Invalid input file");
     }
     if (!CheckOutputFolder() || !CheckFormats() || !CheckOutputSettings()) {
@@ -201,6 +221,9 @@ int ConsoleRun::Run() {
         }
     }
     PrepareOutputParameters();
+    if (batch_ != nullptr) {
+        return RunBatchConversion(quiet_, *batch_);
+    }
 
     Status(CatalogueText("General", "Importing"));
     int added = 0;
@@ -232,6 +255,10 @@ int ConsoleRun::Run() {
 
 } // namespace
 
-int RunConsoleConversion(bool quiet) { return ConsoleRun(quiet).Run(); }
+int RunConsoleConversion(bool quiet) { return ConsoleRun(quiet, nullptr).Run(); }
+
+int RunConsoleConversion(bool quiet, const BatchRequest& batch) {
+    return ConsoleRun(quiet, &batch).Run();
+}
 
 } // namespace millconv

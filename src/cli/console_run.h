@@ -9,4 +9,10 @@ namespace millconv {
 // "Conversion stopped".
 int RunConsoleConversion(bool quiet);
 
+struct BatchRequest;
+
+// The same for a --batch run: the inputs of the request instead of the one -i file; without
+// -o the output folder is the first input's folder (a folder input's own).
+int RunConsoleConversion(bool quiet, const BatchRequest& batch);
+
 } // namespace millconv

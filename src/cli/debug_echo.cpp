@@ -30,6 +30,13 @@ consteval EchoRow Pair(std::string_view label, std::string_view group, std::stri
     return {label, SettingRef(group, key), None, SettingRef(group, key2), table2, separator, check};
 }
 
+// Settings added after the echo's lines were fixed: shown only when asked for, so a run with
+// their defaults echoes what it always did.
+consteval EchoRow WhenSet(EchoRow row) {
+    row.onlyWhenSet = true;
+    return row;
+}
+
 constexpr EchoRow CheckOnly(Check check) { return {{}, nullptr, None, nullptr, None, {}, check}; }
 
 constexpr EchoBlock Always(std::span<const EchoRow> rows) { return {nullptr, 0, false, rows}; }
@@ -125,7 +132,10 @@ constexpr EchoRow kPngOutput[] = {
     Row("PNG Interlaced: ", "Output", "PNG Interlaced"),
 };
 constexpr EchoRow kTgaOutput[] = {
-    Row("TGA Compression: ", "Output", "TGA Compression", Compression)};
+    Row("TGA Compression: ", "Output", "TGA Compression", Compression),
+    WhenSet(Row("TGA Alpha: ", "Output", "TGA Alpha", TgaAlpha)),
+    WhenSet(Row("TGA Origin: ", "Output", "TGA Origin", TgaOrigin)),
+};
 constexpr EchoRow kTiffOutput[] = {
     Row("TIFF Compression: ", "Output", "TIFF Compression", Compression),
     Row("TIFF Color Model: ", "Output", "TIFF Color Model", ColorModel),
@@ -309,6 +319,9 @@ std::string EchoLine(const EchoRow& row, std::string_view conversion) {
     std::string line(row.label);
     if (row.setting == nullptr) {
         return line;
+    }
+    if (row.onlyWhenSet && IntegerOf(row.setting->field(gSettings)) == 0) {
+        return {};
     }
     line += SettingText(*row.setting, row.table, conversion);
     if (row.setting2 != nullptr) {

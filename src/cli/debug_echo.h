@@ -30,6 +30,7 @@ struct EchoRow {
     KeywordTable table2 = KeywordTable::None;
     std::string_view separator = {};
     Check check = {};
+    bool onlyWhenSet = false; // shown only while the setting is not 0
 };
 
 // A run of rows shown only while a setting holds a value (nonZero: any value but 0); a block
@@ -54,6 +55,7 @@ std::span<const EchoBlock> TransformEchoBlocks();
 bool BlockApplies(const EchoBlock& block);
 
 // The label and the value text of a row; compression words are those of the conversion.
+// Empty for a row shown only when set whose setting is 0.
 std::string EchoLine(const EchoRow& row, std::string_view conversion);
 
 } // namespace millconv

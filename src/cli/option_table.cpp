@@ -103,6 +103,8 @@ constexpr auto kOtherOptions = std::to_array<OptionDef>({
     Value("--PNG-COMPRESSION", Keyword, "Output", "PNG Compression", Compression),
     Switch("--PNG-INTERLACED", "Output", "PNG Interlaced", 1),
     Value("--TGA-COMPRESSION", Keyword, "Output", "TGA Compression", Compression),
+    Value("--TGA-ALPHA", Keyword, "Output", "TGA Alpha", TgaAlpha),
+    Value("--TGA-ORIGIN", Keyword, "Output", "TGA Origin", TgaOrigin),
     Value("--TIFF-COMPRESSION", Keyword, "Output", "TIFF Compression", Compression),
     Value("--TIFF-COLOR-MODEL", Keyword, "Output", "TIFF Color Model", ColorModel),
     Value("--WEBP-QUALITY", Integer, "Output", "WEBP Quality"),
@@ -249,6 +251,8 @@ constexpr KeywordEntry kPosition[] = {
 };
 constexpr KeywordEntry kSizeMode[] = {{"FIXED", 0}};
 constexpr KeywordEntry kTimestamp[] = {{"CURRENT", 0}, {"ORIGINAL", 1}, {"CUSTOM", 2}};
+constexpr KeywordEntry kTgaAlpha[] = {{"FLATTEN", 0}, {"KEEP", 1}};
+constexpr KeywordEntry kTgaOrigin[] = {{"BOTTOM-LEFT", 0}, {"TOP-LEFT", 1}};
 
 std::span<const KeywordEntry> Words(KeywordTable table) {
     switch (table) {
@@ -298,6 +302,10 @@ std::span<const KeywordEntry> Words(KeywordTable table) {
         return kSizeMode;
     case Timestamp:
         return kTimestamp;
+    case TgaAlpha:
+        return kTgaAlpha;
+    case TgaOrigin:
+        return kTgaOrigin;
     }
     return {};
 }

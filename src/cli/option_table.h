@@ -37,6 +37,8 @@ enum class KeywordTable {
     Position,
     SizeMode,
     Timestamp,
+    TgaAlpha,
+    TgaOrigin,
 };
 
 // One option that writes a setting. Settings are rows of the settings table, resolved while

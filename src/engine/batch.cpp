@@ -49,21 +49,6 @@ std::shared_ptr<ConversionRun> CurrentRun() {
     return gRun;
 }
 
-void ApplyFileTimestamp(const Settings::Advanced& advanced, const std::string& input,
-                        const std::string& output) {
-    switch (advanced.fileTimestamp) {
-    case 1:
-        if (const auto date = FileDate(input)) {
-            SetFileDate(output, *date);
-        }
-        break;
-    case 2:
-        SetFileDate(output, advanced.customTimestamp);
-        break;
-    default:
-        break;
-    }
-}
 
 // FreeImage says why a file failed (a bad checksum, a truncated stream) only through this
 // process-wide hook; it reaches the reporter of the run on the calling thread, so a debugging
@@ -100,6 +85,22 @@ bool AddInputFile(const std::string& path) {
     gInputSet.clear();
     gInputSet[path] = InputEntry{1, RelativeSubfolder(path, gJob.baseFolder)};
     return true;
+}
+
+void ApplyFileTimestamp(const Settings::Advanced& advanced, const std::string& input,
+                        const std::string& output) {
+    switch (advanced.fileTimestamp) {
+    case 1:
+        if (const auto date = FileDate(input)) {
+            SetFileDate(output, *date);
+        }
+        break;
+    case 2:
+        SetFileDate(output, advanced.customTimestamp);
+        break;
+    default:
+        break;
+    }
 }
 
 void PauseGate::Close() {

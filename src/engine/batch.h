@@ -21,6 +21,11 @@ void ClearInputSet();
 // accepted input extension, and makes it the only entry of the input set.
 bool AddInputFile(const std::string& path);
 
+// Sets the written output's file time as File Timestamp asks: the input's date, the custom
+// date, or the time it was written (left alone).
+void ApplyFileTimestamp(const Settings::Advanced& advanced, const std::string& input,
+                        const std::string& output);
+
 // Exact, case-sensitive search.
 bool IsInList(const std::vector<std::string>& list, std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/alpha.h"
 #include "engine/report.h"
 #include "platform/module_loader.h"
 
@@ -20,9 +21,13 @@ struct DrawingState {
     std::string modulePathOverride;
     bool loadTried = false;
     std::unique_ptr<Drawing> drawing;
+    // Workers of a batch run wait for the warm-up side by side; joining one thread from two
+    // at once would leave one of them waiting for ever.
+    std::mutex warmUpMutex;
     std::thread warmUp;
 
     void JoinWarmUp() {
+        std::lock_guard<std::mutex> lock(warmUpMutex);
         if (warmUp.joinable()) {
             warmUp.join();
         }
@@ -87,6 +92,7 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     }
     // A thread that cannot start only costs the time it would have saved.
     try {
+        std::lock_guard<std::mutex> lock(gState.warmUpMutex);
         gState.warmUp =
             std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased] {
                 drawing->WarmUpText(*font, sample, antialiased);
@@ -125,6 +131,11 @@ bool CompositeOnto(FIBITMAP* image, FIBITMAP* overlay, int64_t x, int64_t y) {
     if (x < 0 || y < 0 || width == 0 || height == 0 || x + width > FreeImage_GetWidth(image) ||
         y + height > FreeImage_GetHeight(image)) {
         return false;
+    }
+    // An image that keeps its transparency needs the overlay's alpha merged into its own;
+    // the library's compositor would drop both.
+    if (FreeImage_GetBPP(image) == 32) {
+        return CompositeOver(image, overlay, x, y);
     }
     // Outside the overlay the canvas would be fully transparent, and compositing transparent
     // pixels gives back the image's own, so only the covered area needs the work.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/alpha.h"
 #include "engine/draw_module.h"
 #include "engine/hex_color.h"
 #include "engine/report.h"
@@ -153,7 +154,7 @@ Bitmap ApplyFrame(Bitmap bitmap, const Settings::Frame& frame) {
     if (frame.doFrame == 0 || !bitmap) {
         return bitmap;
     }
-    bitmap = ToStandard24(std::move(bitmap));
+    bitmap = ToCompositingBase(std::move(bitmap));
     if (!bitmap) {
         return bitmap;
     }

@@ -2,6 +2,7 @@
 #include "engine/job_record.h"
 
 #include "engine/batch.h"
+#include "engine/output_parameters.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 
@@ -49,6 +50,7 @@ RunSnapshot TakeRunSnapshot() {
     run.advanced = gSettings.advanced;
     run.output = {gJob.conversion, gJob.outputFormatId, gJob.requestedDepth, gJob.saveFlags,
                   gJob.automaticDepth};
+    ApplyTextureOptions(run.output, gSettings.output);
     run.outputFolder = gJob.outputFolder;
     run.inputs = InputSet();
     const bool debug = gJob.inputGiven && gJob.runMode == "DEBUG";

@@ -59,6 +59,12 @@ int32_t SaveFlagsForFormat(std::string_view extension) {
     return format != nullptr ? SaveFlagsOf(*format, gSettings.output) : 0;
 }
 
+void ApplyTextureOptions(OutputParameters& output, const Settings::Output& settings) {
+    const bool tga = output.formatId == FIF_TARGA;
+    output.keepAlpha = tga && settings.tgaAlpha == 1;
+    output.topLeft = tga && settings.tgaOrigin == 1;
+}
+
 void PrepareOutputParameters() {
     const FormatEntry* entry = FindOutputFormat(gJob.conversion);
     gJob.outputFormatId = entry != nullptr ? entry->formatId : FIF_UNKNOWN;

@@ -1,6 +1,8 @@
 // Output format id, requested depth and writer flags of a run.
 #pragma once
 
+#include "engine/run.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -19,5 +21,9 @@ int32_t SaveFlagsForFormat(std::string_view extension);
 // The depth setting ("TGA BPP" and so on) of an output extension; nullptr when the format
 // has none.
 const int32_t* DepthSettingFor(std::string_view extension);
+
+// Sets the TGA alpha and origin choices of output from the output settings; other formats
+// keep neither.
+void ApplyTextureOptions(OutputParameters& output, const Settings::Output& settings);
 
 } // namespace millconv

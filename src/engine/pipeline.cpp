@@ -1,6 +1,7 @@
 // The single-file conversion: load, image steps in a fixed order, save.
 #include "engine/pipeline.h"
 
+#include "engine/alpha.h"
 #include "engine/color.h"
 #include "engine/depth.h"
 #include "engine/flip.h"
@@ -9,7 +10,7 @@
 #include "engine/png_probe.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
-#include "engine/save.h"
+#include "engine/tga_writer.h"
 #include "engine/tone_mapping.h"
 #include "engine/watermark.h"
 #include "platform/files.h"
@@ -89,10 +90,16 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     file.imageHeight = static_cast<int32_t>(height());
     if (run.output.automaticDepth) {
         file.requestedDepth = ChooseAutomaticDepth(run.output.conversion, file.sourceDepth);
+        if (run.output.keepAlpha && FreeImage_IsTransparent(bitmap.get())) {
+            file.requestedDepth = 32;
+        }
     }
 
     bitmap = ApplyToneMapping(std::move(bitmap));
-    bitmap = FlattenTransparency(std::move(bitmap));
+    // Only a 32-bit output can carry the alpha; any other depth flattens as usual.
+    bitmap = run.output.keepAlpha && file.requestedDepth == 32
+                 ? KeepTransparency(std::move(bitmap))
+                 : FlattenTransparency(std::move(bitmap));
     bitmap = ApplyFlip(std::move(bitmap), run.transform);
     bitmap = ApplyColorCorrection(std::move(bitmap), run.adjustment);
     bitmap = ApplyGreyscale(std::move(bitmap), run.adjustment);
@@ -118,8 +125,7 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     if (!bitmap || SameFile(file.outputPath, file.currentInput)) {
         return false;
     }
-    return SaveBitmapSafely(bitmap.get(), static_cast<FREE_IMAGE_FORMAT>(run.output.formatId),
-                            file.outputPath, run.output.saveFlags);
+    return WriteOutputImage(bitmap, run.output, file.outputPath);
 }
 
 } // namespace millconv

@@ -25,6 +25,8 @@ struct OutputParameters {
     int32_t requestedDepth = 0;  // wanted output bpp; 0 automatic
     int32_t saveFlags = 0;       // flags for the FreeImage writer
     bool automaticDepth = false; // requested depth chosen per file
+    bool keepAlpha = false;      // TGA: transparency kept in 32-bit output, not flattened
+    bool topLeft = false;        // TGA: rows written top first
 };
 
 // Everything a run reads, copied when it starts: the records may change under a running

@@ -47,7 +47,7 @@ long DLL_CALLCONV TellProc(fi_handle handle) {
 } // namespace
 
 bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::string& path,
-                      int flags) {
+                      int flags, const std::function<bool(std::FILE*)>& finish) {
     if (bitmap == nullptr || formatId < 0 || formatId >= FreeImage_GetFIFCount() || path.empty()) {
         return false;
     }
@@ -78,7 +78,8 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     io.write_proc = WriteProc;
     io.seek_proc = SeekProc;
     io.tell_proc = TellProc;
-    if (FreeImage_SaveToHandle(formatId, bitmap, &io, &sink, flags) == FALSE || sink.failed) {
+    if (FreeImage_SaveToHandle(formatId, bitmap, &io, &sink, flags) == FALSE || sink.failed ||
+        (finish && !finish(sink.file))) {
         file.MarkFailed();
     }
     return file.Commit();

@@ -3,6 +3,8 @@
 
 #include <FreeImage.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace millconv {
@@ -11,8 +13,9 @@ namespace millconv {
 // the close are checked (full disk, file-size limit); only when all succeeded is the
 // temporary file renamed over path. On failure nothing is left behind and an existing file
 // at path is untouched. The target folder must exist. A pixel type or depth the writer does
-// not support is refused before anything is written.
+// not support is refused before anything is written. finish, when given, runs on the written
+// stream before the commit and can mend what the writer cannot be told; false fails the save.
 bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::string& path,
-                      int flags);
+                      int flags, const std::function<bool(std::FILE*)>& finish = {});
 
 } // namespace millconv

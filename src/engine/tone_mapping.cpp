@@ -21,9 +21,7 @@ Bitmap AttachAlpha(Bitmap toneMapped, FIBITMAP* source) {
         const BYTE* line = FreeImage_GetScanLine(source, static_cast<int>(y));
         for (unsigned x = 0; x < width; ++x) {
             BYTE alpha = 255;
-            if (type == FIT_RGBA16) {
-                alpha = static_cast<BYTE>(reinterpret_cast<const FIRGBA16*>(line)[x].alpha >> 8);
-            } else if (type == FIT_RGBAF) {
+            if (type == FIT_RGBAF) {
                 const float value = reinterpret_cast<const FIRGBAF*>(line)[x].alpha;
                 alpha = static_cast<BYTE>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
             }
@@ -47,9 +45,17 @@ Bitmap ApplyToneMapping(Bitmap bitmap) {
         // 16-bit grey keeps its high byte as 8-bit grey.
         return Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
     }
+    // 16 bits per channel are an ordinary picture at a finer step, not a high dynamic range:
+    // the high bytes are its colours. An operator would shift flat areas and ramps alike.
+    if (type == FIT_RGB16) {
+        return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+    }
+    if (type == FIT_RGBA16) {
+        return Bitmap(FreeImage_ConvertTo32Bits(bitmap.get()));
+    }
     if (FreeImage_GetBPP(bitmap.get()) > 32) {
         Bitmap toneMapped(FreeImage_TmoDrago03(bitmap.get(), 1.0, 0.0));
-        if (toneMapped && (type == FIT_RGBA16 || type == FIT_RGBAF)) {
+        if (toneMapped && type == FIT_RGBAF) {
             return AttachAlpha(std::move(toneMapped), bitmap.get());
         }
         return toneMapped;

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 
+#include "engine/alpha.h"
 #include "engine/draw_module.h"
 #include "engine/naming.h"
 #include "engine/hex_color.h"
@@ -201,11 +203,16 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
     return true;
 }
 
+// The one loaded font and the text shaper behind it keep caches that are not safe to share:
+// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
+std::mutex gTextMutex;
+
 // The text block as a bitmap; empty without a font or for a block with no area. A block that
 // cannot be drawn (larger than the drawing layer takes) is empty with problem set.
 Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text,
                        std::string& problem) {
     WaitForTextWarmUp();
+    std::lock_guard<std::mutex> lock(gTextMutex);
     if (!gWatermarkFont) {
         return {};
     }
@@ -353,7 +360,7 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
-    bitmap = ToStandard24(std::move(bitmap));
+    bitmap = ToCompositingBase(std::move(bitmap));
     if (!bitmap) {
         return bitmap;
     }

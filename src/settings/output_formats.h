@@ -151,8 +151,13 @@ inline constexpr FormatOption kPngOptions[] = {
     Compression("PNG Compression", &O::pngCompression, kPngCompression),
     Switch("PNG Interlaced", &O::pngInterlaced, kPngInterlaced),
 };
+// Alpha and origin are not writer flags: the pipeline keeps the alpha and the TGA writer
+// turns the rows round.
 inline constexpr FormatOption kTgaOptions[] = {
-    Compression("TGA Compression", &O::tgaCompression, kTgaCompression)};
+    Compression("TGA Compression", &O::tgaCompression, kTgaCompression),
+    Plain("TGA Alpha", &O::tgaAlpha),
+    Plain("TGA Origin", &O::tgaOrigin),
+};
 inline constexpr FormatOption kTiffOptions[] = {
     Compression("TIFF Compression", &O::tiffCompression, kTiffCompression),
     Choice("TIFF Color Model", &O::tiffColorModel, kTiffColorModel),

@@ -80,6 +80,8 @@ struct Settings {
         int32_t psdBpp = 0;
         int32_t tgaBpp = 0;
         int32_t tgaCompression = 0;
+        int32_t tgaAlpha = 0;  // 0 flatten onto white, 1 keep
+        int32_t tgaOrigin = 0; // 0 bottom-left, 1 top-left
         int32_t tiffBpp = 0;
         int32_t tiffCompression = 0;
         int32_t tiffColorModel = 0;
@@ -204,7 +206,7 @@ struct SettingDef {
     SettingField (*field)(Settings&);
 };
 
-// All 134 settings in table (and config.ini) order.
+// All 136 settings in table (and config.ini) order.
 std::span<const SettingDef> SettingsTable();
 
 // Case-insensitive look-up by group and key; nullptr when there is no such setting.

@@ -200,12 +200,12 @@ template <size_t... I> constexpr auto OutputKeyRows(std::index_sequence<I...>) {
 
 } // namespace settings_rows
 
-// All 134 settings in table (and config.ini) order.
+// All 136 settings in table (and config.ini) order.
 inline constexpr auto kSettingsTable = JoinTables(
     settings_rows::kLeading,
     settings_rows::OutputKeyRows(std::make_index_sequence<settings_rows::kOutputKeys.size()>()),
     settings_rows::kTrailing);
-static_assert(kSettingsTable.size() == 134);
+static_assert(kSettingsTable.size() == 136);
 
 // Never defined: a compile-time setting reference that names no setting calls it, which stops
 // the build there.

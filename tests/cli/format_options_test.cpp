@@ -75,7 +75,7 @@ TEST_F(FormatOptions, EchoRowsShowOnlyTheirFormatsSettings) {
                 << echo.setting->key;
         }
     }
-    EXPECT_EQ(shown, 12);
+    EXPECT_EQ(shown, 14);
     for (const std::string_view format : {"dds", "gif", "ico", "psd", "raw", "tiff"}) {
         ASSERT_FALSE(InputEchoRows(format).empty()) << format;
         for (const EchoRow& echo : InputEchoRows(format)) {
@@ -93,6 +93,13 @@ TEST_F(FormatOptions, EchoLinesUseTheConversionsWordsAndPairs) {
     EXPECT_EQ(EchoLine(OutputEchoRows("tga")[0], "tga"), "TGA Compression: RLE");
     gSettings.output.tiffCompression = 6;
     EXPECT_EQ(EchoLine(OutputEchoRows("tiff")[0], "tiff"), "TIFF Compression: LZW");
+    // The TGA alpha and origin lines appear only when set, so default runs echo as before.
+    EXPECT_EQ(EchoLine(OutputEchoRows("tga")[1], "tga"), "");
+    EXPECT_EQ(EchoLine(OutputEchoRows("tga")[2], "tga"), "");
+    gSettings.output.tgaAlpha = 1;
+    gSettings.output.tgaOrigin = 1;
+    EXPECT_EQ(EchoLine(OutputEchoRows("tga")[1], "tga"), "TGA Alpha: KEEP");
+    EXPECT_EQ(EchoLine(OutputEchoRows("tga")[2], "tga"), "TGA Origin: TOP-LEFT");
 
     // The resize block: width and its unit on one line, shown only while resizing is on.
     const EchoBlock* resize = nullptr;

@@ -170,6 +170,30 @@ class ParseLoop : public testing::Test {
     }
 };
 
+TEST_F(ParseLoop, TextureOptionsAndBatchInputs) {
+    EXPECT_EQ(Parse({"--tga-alpha=Keep", "--tga-origin= top-left "}).error, "");
+    EXPECT_EQ(gSettings.output.tgaAlpha, 1);
+    EXPECT_EQ(gSettings.output.tgaOrigin, 1);
+    EXPECT_EQ(Parse({"--tga-alpha=flatten", "--tga-origin=upside"}).error, "");
+    EXPECT_EQ(gSettings.output.tgaAlpha, 0);
+    EXPECT_EQ(gSettings.output.tgaOrigin, 0); // an unknown word reads as the default
+    ASSERT_NE(FindProfileOption("--TGA-ALPHA"), nullptr);
+    ASSERT_NE(FindProfileOption("--TGA-ORIGIN"), nullptr);
+    EXPECT_EQ(FindProfileOption("--BATCH"), nullptr);
+    EXPECT_EQ(FindProfileOption("--JOBS"), nullptr);
+
+    const ParseOutcome batch =
+        Parse({"a.png", "--batch", "-i", "/t/one", "--jobs=3", "b", "--input=/t/two.png", "-q"});
+    EXPECT_EQ(batch.error, "");
+    EXPECT_TRUE(batch.batch);
+    EXPECT_TRUE(batch.quiet);
+    EXPECT_EQ(batch.jobs, "3");
+    EXPECT_EQ(batch.inputs, (std::vector<std::string>{"/t/one", "/t/two.png"}));
+    EXPECT_EQ(batch.operands, (std::vector<std::string>{"a.png", "b"}));
+    EXPECT_EQ(Parse({"--batch", "--jobs"}).error, "Incorrect number of parameters");
+    EXPECT_FALSE(Parse({"a.png"}).batch);
+}
+
 TEST_F(ParseLoop, SettingsAndAlsoSets) {
     EXPECT_EQ(Parse({"--width-unit=percent"}).error, "");
     EXPECT_EQ(gSettings.transform.doImageResize, 0); // a unit never switches resizing on

@@ -3,7 +3,10 @@
 
 #include <fstream>
 
+#include "engine/batch_inputs.h"
 #include "engine/job_record.h"
+#include "engine/output_parameters.h"
+#include "engine/parallel_run.h"
 #include "draw_test_support.h"
 #include "support/process.h"
 
@@ -463,6 +466,45 @@ TEST_F(WatermarkTest, FontAndPictureChecks) {
         UsePicture(SolidBitmap(8, 8, kRed).get(), name);
         EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Valid) << name;
     }
+}
+
+} // namespace
+} // namespace millconv::test
+
+namespace millconv::test {
+namespace {
+
+// Workers of a batch run share the loaded font: each must wait for the warm-up and draw its
+// text without tripping over the others, and all files come out as one worker writes them.
+TEST_F(WatermarkTest, TextMarksOnTwoWorkersMatchOneWorker) {
+    TempFolder in;
+    TempFolder out;
+    for (int i = 0; i < 8; ++i) {
+        Bitmap image = SolidBitmap(60 + i, 30, kGrey);
+        const std::string path = in / ("p" + std::to_string(i) + ".png");
+        ASSERT_TRUE(FreeImage_Save(FIF_PNG, image.get(), path.c_str(), 0));
+    }
+    UseText("Mark");
+    ResetJobState();
+    gJob.conversion = "tga";
+    PrepareOutputParameters();
+    gJob.outputFolder = out.Path();
+    RunSnapshot run = TakeRunSnapshot();
+    run.inputs = CollectBatchInputs({in.Path()});
+    const auto convert = [&](int32_t workers) {
+        ASSERT_TRUE(LoadWatermarkFont()); // starts a warm-up that both workers wait for
+        EXPECT_EQ(RunInParallel(run, FileContextFromJob(), workers, {}).converted, 8);
+    };
+    convert(2);
+    std::vector<std::string> two;
+    for (int i = 0; i < 8; ++i) {
+        two.push_back(ReadWholeFile(out / ("p" + std::to_string(i) + ".tga")));
+    }
+    convert(1);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(ReadWholeFile(out / ("p" + std::to_string(i) + ".tga")), two[size_t(i)]) << i;
+    }
+    FreeWatermarkFont();
 }
 
 } // namespace

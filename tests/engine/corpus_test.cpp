@@ -28,8 +28,7 @@ std::vector<std::string> CorpusFiles(const std::string& folder, bool crashers) {
     return files;
 }
 
-// The decoded PNG as 8-bit RGBA: 16-bit grey by its high byte, deep colour tone-mapped
-// with its alpha kept.
+// The decoded PNG as 8-bit RGBA: 16-bit grey and deep colour by their high bytes, alpha kept.
 std::vector<RGBQUAD> ReferencePixels(const std::string& path, unsigned& width, unsigned& height) {
     Bitmap decoded(FreeImage_Load(FIF_PNG, path.c_str(), 0));
     width = FreeImage_GetWidth(decoded.get());
@@ -38,8 +37,8 @@ std::vector<RGBQUAD> ReferencePixels(const std::string& path, unsigned& width, u
     Bitmap standard;
     if (type == FIT_UINT16) {
         standard.reset(FreeImage_ConvertTo8Bits(decoded.get()));
-    } else if (type == FIT_RGB16 || type == FIT_RGBA16) {
-        standard.reset(FreeImage_TmoDrago03(decoded.get(), 1.0, 0.0));
+    } else if (type == FIT_RGB16) {
+        standard.reset(FreeImage_ConvertTo24Bits(decoded.get()));
     } else {
         standard.reset(FreeImage_Clone(decoded.get()));
     }

@@ -91,7 +91,7 @@ std::vector<std::string_view> OwnedKeys(FormatSide side, std::string_view format
 
 TEST(FormatCatalogue, FormatsOwnTheKeysStartingWithTheirName) {
     using V = std::vector<std::string_view>;
-    EXPECT_EQ(OwnedKeys(FormatSide::Output, "tga"), (V{"TGA BPP", "TGA Compression"}));
+    EXPECT_EQ(OwnedKeys(FormatSide::Output, "tga"), (V{"TGA BPP", "TGA Compression", "TGA Alpha", "TGA Origin"}));
     EXPECT_EQ(OwnedKeys(FormatSide::Output, "jpg"),
               (V{"JPG BPP", "JPG Quality", "JPG Chroma", "JPG Save As"}));
     // "tiff" must not pick up keys of another side, nor "tif" anything at all.

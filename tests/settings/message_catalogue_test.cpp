@@ -72,7 +72,7 @@ TEST(MessageCatalogue, PreferencesHoldsTheDuplicateMedium) {
             mediums += pair.first == "Medium";
         }
     }
-    EXPECT_EQ(entries, 214u);
+    EXPECT_EQ(entries, 220u);
     EXPECT_EQ(mediums, 2u);
     EXPECT_EQ(CatalogueText("Preferences", "Medium"), "Medium");
     EXPECT_EQ(CatalogueText("Preferences", "medium"), "Medium");

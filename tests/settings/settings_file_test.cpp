@@ -131,7 +131,7 @@ TEST_F(SettingsFile, DefaultFileStartsAsDocumented) {
                                  "[Interface]\r\nUI Theme = handdrawn\r\nUI Size = 2\r\n; \r\n"
                                  "[Input]\r\nFormat = png\r\n; \r\n"
                                  "[Output]\r\nFormat = tga\r\nTGA BPP = 0\r\n"
-                                 "TGA Compression = 0\r\n; \r\n[Transform]\r\n"))
+                                 "TGA Compression = 0\r\nTGA Alpha = 0\r\nTGA Origin = 0\r\n; \r\n[Transform]\r\n"))
         << text;
     EXPECT_TRUE(text.ends_with("[File]\r\nRecent Out Folders = \r\nRecent Files = \r\n; \r\n"
                                "[Privacy]\r\nClean Recent Files = 0\r\n; \r\n"));

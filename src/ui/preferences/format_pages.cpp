@@ -103,6 +103,8 @@ void AddOutputRows(RowBuilder& rows, const std::string& format) {
         rows.Check(2, "Interlaced", "PNG Interlaced");
     } else if (format == "tga") {
         rows.List(1, "Compression", {"None", "RLE"}, "TGA Compression");
+        rows.List(2, "Transparency", {"Flatten onto white", "Keep"}, "TGA Alpha");
+        rows.List(3, "Origin", {"Bottom-left", "Top-left"}, "TGA Origin");
     } else if (format == "tiff") {
         rows.List(1, "Compression",
                   {"None", "CCITTFAX3", "CCITTFAX4", "PACKBITS", "DEFLATE", "ADOBEDEFLATE", "LZW",

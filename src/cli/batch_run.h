@@ -1,0 +1,25 @@
+// The console's batch run: many inputs, whole folders, several workers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace millconv {
+
+struct ParseOutcome;
+
+struct BatchRequest {
+    std::vector<std::string> inputs; // -i values, then the parameters that are no options
+    std::string jobs;                // --jobs value as given; empty: one worker per processor
+};
+
+BatchRequest BatchRequestOf(const ParseOutcome& outcome);
+
+// The rest of a batch console run once the output folder and settings have passed their
+// checks and the output parameters are prepared: import, conversion on the workers, one
+// stderr line per failed file, the result lines. Exit status 0 only when every file was
+// converted.
+int RunBatchConversion(bool quiet, const BatchRequest& request);
+
+} // namespace millconv
