@@ -53,6 +53,9 @@ class StopSignals {
 };
 
 std::string FailureText(const FileFailureReport& report) {
+    if (!report.problem.empty()) {
+        return report.problem;
+    }
     std::string line = "millconv: " + report.input + ": ";
     switch (report.failure) {
     case FileFailure::Unreadable:

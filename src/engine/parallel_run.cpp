@@ -5,6 +5,7 @@
 #include "engine/batch.h"
 #include "engine/job_record.h"
 #include "engine/pipeline.h"
+#include "engine/report.h"
 #include "platform/files.h"
 
 #include <FreeImage.h>
@@ -97,9 +98,24 @@ class Workers {
         tLastMessage.clear();
         MakeSubfolder(file.relativeSubfolder);
         Detail("Processing: " + path);
-        const bool ok = ConvertFile(run_, file);
+        bool ok = false;
+        std::vector<std::string> problems;
+        {
+            ProblemCapture capture;
+            ok = ConvertFile(run_, file);
+            problems = capture.Take();
+        }
         Detail("Saving As: " + file.outputPath);
         Detail(ok ? "OK" : "Not OK");
+        // The last problem of a failed file becomes its failure line; any others pass on.
+        std::string problem;
+        if (!ok && !problems.empty()) {
+            problem = std::move(problems.back());
+            problems.pop_back();
+        }
+        for (const std::string& line : problems) {
+            Report(ReportKind::Problem, line);
+        }
         if (ok) {
             ++converted_;
             file.randomNumber = DrawRandomNumber();
@@ -107,7 +123,8 @@ class Workers {
             ApplyFileTimestamp(run_.advanced, path, file.outputPath);
             return;
         }
-        FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage};
+        FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage,
+                                 std::move(problem)};
         if (file.sourceDepth == 0) {
             report.failure = FileFailure::Unreadable;
             report.outputPath.clear();

@@ -22,6 +22,7 @@ struct FileFailureReport {
     std::string outputPath; // empty when the file failed before it was named
     FileFailure failure = FileFailure::NotWritten;
     std::string detail; // the image library's last message for the file, if any
+    std::string problem; // the engine's own line naming the file and the reason, if it gave one
 };
 
 // What a parallel run tells its starter; called one at a time, from any worker.
