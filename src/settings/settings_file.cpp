@@ -94,8 +94,10 @@ std::vector<const SettingDef*> RowsToSave(std::string_view group, const Settings
             rows.clear();
         }
         // The file lists the size before the position.
-        std::ranges::stable_partition(
-            rows, [](const SettingDef* def) { return def->key != "X" && def->key != "Y"; });
+        // Not the ranges form: clang 14 (the fuzz build) cannot compile it with libstdc++ 12.
+        std::stable_partition(rows.begin(), rows.end(), [](const SettingDef* def) {
+            return def->key != "X" && def->key != "Y";
+        });
     }
     return rows;
 }
