@@ -261,21 +261,11 @@ std::string FormatDecimal(float value) {
     return buffer;
 }
 
-int64_t IntegerOf(const SettingField& field) {
-    if (const auto* value = std::get_if<int32_t*>(&field)) {
-        return **value;
-    }
-    if (const auto* value = std::get_if<int8_t*>(&field)) {
-        return **value;
-    }
-    return 0;
-}
-
 // The echo text of one setting: its keyword when a table is given, else its value.
 std::string SettingText(const SettingDef& setting, KeywordTable table, std::string_view format) {
     const SettingField field = setting.field(gSettings);
     if (table != None) {
-        return KeywordText(table, static_cast<int>(IntegerOf(field)), format);
+        return KeywordText(table, static_cast<int>(IntegerValue(field)), format);
     }
     if (const auto* text = std::get_if<std::string*>(&field)) {
         return **text;
@@ -283,7 +273,7 @@ std::string SettingText(const SettingDef& setting, KeywordTable table, std::stri
     if (const auto* decimal = std::get_if<float*>(&field)) {
         return FormatDecimal(**decimal);
     }
-    return std::to_string(IntegerOf(field));
+    return std::to_string(IntegerValue(field));
 }
 
 std::span<const EchoRow> RowsOf(std::span<const FormatEcho> echoes, std::string_view format) {
@@ -311,7 +301,7 @@ bool BlockApplies(const EchoBlock& block) {
     if (block.setting == nullptr) {
         return true;
     }
-    const int64_t value = IntegerOf(block.setting->field(gSettings));
+    const int64_t value = IntegerValue(block.setting->field(gSettings));
     return block.nonZero ? value != 0 : value == block.value;
 }
 
@@ -320,7 +310,7 @@ std::string EchoLine(const EchoRow& row, std::string_view conversion) {
     if (row.setting == nullptr) {
         return line;
     }
-    if (row.onlyWhenSet && IntegerOf(row.setting->field(gSettings)) == 0) {
+    if (row.onlyWhenSet && IntegerValue(row.setting->field(gSettings)) == 0) {
         return {};
     }
     line += SettingText(*row.setting, row.table, conversion);

@@ -215,6 +215,9 @@ const SettingDef* FindSetting(std::string_view group, std::string_view key);
 // Stores a value in a field by its type: integers keep the low 8 bits in int8 fields.
 void AssignInteger(const SettingField& field, int64_t value);
 
+// The value of an integer field (a decimal one truncated); 0 for a text field.
+int64_t IntegerValue(const SettingField& field);
+
 // Fills the record with the built-in defaults. consoleMode only changes `Keep Aspect Ratio`.
 void SetDefaultSettings(bool consoleMode, Settings& settings = gSettings);
 

@@ -56,6 +56,19 @@ void AssignInteger(const SettingField& field, int64_t value) {
     }
 }
 
+int64_t IntegerValue(const SettingField& field) {
+    if (auto* p = std::get_if<int32_t*>(&field)) {
+        return **p;
+    }
+    if (auto* p8 = std::get_if<int8_t*>(&field)) {
+        return **p8;
+    }
+    if (auto* pf = std::get_if<float*>(&field)) {
+        return static_cast<int64_t>(**pf);
+    }
+    return 0;
+}
+
 void SetDefaultSettings(bool consoleMode, Settings& settings) {
     const int64_t now = DateValueNow();
     for (const SettingDef& def : kSettingsTable) {

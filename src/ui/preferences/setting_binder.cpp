@@ -25,17 +25,7 @@ const SettingDef& SettingBinder::Def(std::string_view group, std::string_view ke
 }
 
 int64_t SettingBinder::Integer(std::string_view group, std::string_view key) const {
-    const SettingField field = FieldOf(copy_, group, key);
-    if (auto* p = std::get_if<int32_t*>(&field)) {
-        return **p;
-    }
-    if (auto* p8 = std::get_if<int8_t*>(&field)) {
-        return **p8;
-    }
-    if (auto* pf = std::get_if<float*>(&field)) {
-        return static_cast<int64_t>(**pf);
-    }
-    return 0;
+    return IntegerValue(FieldOf(copy_, group, key));
 }
 
 void SettingBinder::SetInteger(std::string_view group, std::string_view key, int64_t value) {
