@@ -74,7 +74,8 @@ class BatchRunTest : public ::testing::Test {
 
 TEST_F(BatchRunTest, TreeConvertsLikeOneAtATimeRunsAndNamesTheCorruptFile) {
     const std::vector<std::string> names = MakeTree();
-    const RunResult batch = Run({"--batch", "--jobs=2", "-q", "-i", tree_.Path(), "-o", out_.Path()});
+    const RunResult batch =
+        Run({"--batch", "--jobs=2", "-q", "-i", tree_.Path(), "-o", out_.Path()});
     EXPECT_EQ(batch.status, 1);
     EXPECT_NE(batch.err.find(tree_ / "one/two/tex23.png"), std::string::npos) << batch.err;
     EXPECT_EQ(std::count(batch.err.begin(), batch.err.end(), '\n'), 1) << batch.err;
@@ -129,8 +130,9 @@ TEST_F(BatchRunTest, SequenceNumbersFollowPathOrderWithFourJobs) {
         sorted.push_back(tree_ / name);
     }
     std::sort(sorted.begin(), sorted.end());
-    const RunResult run = Run({"--batch", "--jobs=4", "-q", "--no-subfolders",
-                               "--filename-mask=%n%-%filename%.%ext%", tree_.Path(), "-o", out_.Path()});
+    const RunResult run =
+        Run({"--batch", "--jobs=4", "-q", "--no-subfolders", "--filename-mask=%n%-%filename%.%ext%",
+             tree_.Path(), "-o", out_.Path()});
     ASSERT_EQ(run.status, 0) << run.err;
     for (size_t i = 0; i < sorted.size(); ++i) {
         const std::string stem = fs::path(sorted[i]).stem().string();
@@ -153,6 +155,25 @@ TEST_F(BatchRunTest, FilesAndFoldersMixAndTheJobsValueIsChecked) {
     EXPECT_NE(zero.out.find("Error: Invalid jobs value"), std::string::npos);
 }
 
+TEST_F(BatchRunTest, OneJobConvertsEveryFile) {
+    const std::vector<std::string> names = {"x.png", "one/y.png", "one/two/z.png"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        WritePng(tree_ / names[i], unsigned(i));
+    }
+    const RunResult run = Run({"--batch", "--jobs=1", "-q", "-i", tree_.Path(), "-o", out_.Path()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    for (const std::string& name : names) {
+        EXPECT_TRUE(fs::is_regular_file(out_ / TgaName(name))) << name;
+    }
+}
+
+TEST_F(BatchRunTest, AFileTwoLevelsDownRecreatesBothLevels) {
+    WritePng(tree_ / "a/b/c.png", 3);
+    const RunResult run = Run({"--batch", "-q", "-i", tree_.Path(), "-o", out_.Path()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(fs::is_regular_file(out_ / "a/b/c.tga"));
+}
+
 TEST_F(BatchRunTest, WithoutBatchAFolderIsStillRefused) {
     WritePng(tree_ / "one.png", 1);
     const RunResult run = Run({"-q", "-i", tree_.Path(), "-o", out_.Path()});
@@ -163,9 +184,9 @@ TEST_F(BatchRunTest, WithoutBatchAFolderIsStillRefused) {
 
 TEST_F(BatchRunTest, HalfOpaqueFrameOverATransparentPixelKeepsItsOpacity) {
     WritePng(tree_ / "pic.png", 4); // its bottom-left pixel has alpha 60
-    const RunResult run = Run({"-q", "-i", tree_ / "pic.png", "-o", out_.Path(),
-                               "--tga-alpha=keep", "--fr-solid-left=2", "--fr-solid-opacity=128",
-                               "--fr-solid-left-color=00FF00"});
+    const RunResult run =
+        Run({"-q", "-i", tree_ / "pic.png", "-o", out_.Path(), "--tga-alpha=keep",
+             "--fr-solid-left=2", "--fr-solid-opacity=128", "--fr-solid-left-color=00FF00"});
     ASSERT_EQ(run.status, 0) << run.err;
     Bitmap output(FreeImage_Load(FIF_TARGA, (out_ / "pic.tga").c_str(), 0));
     ASSERT_TRUE(output);
@@ -185,19 +206,20 @@ TEST_F(BatchRunTest, PillowReadsKeptAlphaAndTopLeftRows) {
     WritePng(tree_ / "pic.png", 4);
     for (const std::string compression : {"none", "rle"}) {
         SCOPED_TRACE(compression);
-        const RunResult run = Run({"-q", "-i", tree_ / "pic.png", "-o", out_.Path(),
-                                   "--tga-alpha=keep", "--tga-origin=top-left",
-                                   "--tga-compression=" + compression});
+        const RunResult run =
+            Run({"-q", "-i", tree_ / "pic.png", "-o", out_.Path(), "--tga-alpha=keep",
+                 "--tga-origin=top-left", "--tga-compression=" + compression});
         ASSERT_EQ(run.status, 0) << run.err;
         // The top row comes first; the bottom-left pixel carries alpha 60.
         const RunResult read = RunProgram(
-            python, {"-c",
-                     "import sys; from PIL import Image\n"
-                     "a = Image.open(sys.argv[1]).convert('RGBA'); b = Image.open(sys.argv[2])"
-                     ".convert('RGBA')\n"
-                     "print(a.getpixel((0, 0)), a.getpixel((0, a.height - 1)), list(a.getdata()) == "
-                     "list(b.getdata()))",
-                     out_ / "pic.tga", tree_ / "pic.png"});
+            python,
+            {"-c",
+             "import sys; from PIL import Image\n"
+             "a = Image.open(sys.argv[1]).convert('RGBA'); b = Image.open(sys.argv[2])"
+             ".convert('RGBA')\n"
+             "print(a.getpixel((0, 0)), a.getpixel((0, a.height - 1)), list(a.getdata()) == "
+             "list(b.getdata()))",
+             out_ / "pic.tga", tree_ / "pic.png"});
         EXPECT_EQ(read.out, "(52, 83, 200, 255) (52, 28, 200, 60) True\n") << read.err;
     }
 }

@@ -8,11 +8,11 @@
 #include <unistd.h>
 #include <variant>
 
-#include "engine/job_record.h"
 #include "cli/command_line.h"
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
+#include "engine/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/output_formats.h"
 #include "settings/settings.h"
@@ -315,6 +315,22 @@ TEST_F(ParseLoop, ProfileKeysInFileOrderAtTheirPlace) {
 
     EXPECT_EQ(Parse({"--profile=" + path.string()}).error, "");
     EXPECT_EQ(gSettings.transform.imageWidth, 30); // the last line of a key wins
+    std::filesystem::remove(path);
+}
+
+TEST_F(ParseLoop, ProfileValuesUpToTheLengthLimit) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("millconv-long-" + std::to_string(getpid()) + ".ini");
+    const auto load = [&path](const std::string& value) {
+        std::ofstream(path, std::ios::binary) << "[CLI]\n--wm-text=" << value << "\n";
+        return Parse({"--profile=" + path.string()}).error;
+    };
+    const std::string limit(kMaxValueLength, 'p');
+    EXPECT_EQ(load(limit), "");
+    EXPECT_EQ(gSettings.watermark.text, limit);
+    gSettings.watermark.text = "kept";
+    EXPECT_NE(load(limit + "p").find("longer than 65536 bytes"), std::string::npos);
+    EXPECT_EQ(gSettings.watermark.text, "kept");
     std::filesystem::remove(path);
 }
 

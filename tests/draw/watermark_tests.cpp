@@ -3,11 +3,11 @@
 
 #include <fstream>
 
+#include "draw_test_support.h"
 #include "engine/batch_inputs.h"
 #include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "engine/parallel_run.h"
-#include "draw_test_support.h"
 #include "support/process.h"
 
 namespace millconv::test {
@@ -93,6 +93,29 @@ TEST_F(WatermarkTest, PictureSitsAtItsAnchorInsideImageOrFrame) {
     frame.doFrame = 0;
     result = ApplyWatermark(SolidBitmap(640, 480, kGrey));
     EXPECT_EQ(DifferingBox(result.get(), kGrey).x, 530);
+}
+
+TEST_F(WatermarkTest, CentredPictureTakesTheLowerHalfOfAnOddLeftover) {
+    // 641 - 100 = 541 and 481 - 20 = 461 pixels are left over: the mark starts 270 and 230
+    // pixels in, wherever the anchor centres it.
+    UsePicture(SolidBitmap(100, 20, kRed).get());
+    struct Case {
+        int32_t anchor;
+        int x;
+        int y;
+    };
+    for (const Case& c : {Case{1, 270, 0}, Case{3, 0, 230}, Case{4, 270, 230}, Case{5, 541, 230},
+                          Case{7, 270, 461}}) {
+        gSettings.watermark.imagePosition = c.anchor;
+        gSettings.watermark.imageXOffset = 0;
+        gSettings.watermark.imageYOffset = 0;
+        Bitmap result = ApplyWatermark(SolidBitmap(641, 481, kGrey));
+        ASSERT_TRUE(result);
+        const Box box = DifferingBox(result.get(), kGrey);
+        EXPECT_EQ(box.x, c.x) << c.anchor;
+        EXPECT_EQ(box.y, c.y) << c.anchor;
+        EXPECT_EQ(box.width, 100) << c.anchor;
+    }
 }
 
 TEST_F(WatermarkTest, WideWatermarkIsCutFromItsLeftPart) {

@@ -51,6 +51,23 @@ TEST_F(GeometryTest, SimpleRotationTurnsAndFillsCorners) {
     EXPECT_EQ(corner.rgbRed, 0);
 }
 
+TEST_F(GeometryTest, RotationBackgroundLandsChannelExactInEveryCorner) {
+    gSettings.transform.doImageRotation = 1;
+    gSettings.transform.imageRotationType = 0;
+    gSettings.transform.imageRotation = 45;
+    gSettings.transform.imageRotationBackColor = "123456";
+    Bitmap turned = ApplyRotation(Gradient(61, 37));
+    ASSERT_TRUE(turned);
+    const unsigned right = FreeImage_GetWidth(turned.get()) - 1;
+    const unsigned top = FreeImage_GetHeight(turned.get()) - 1;
+    for (const auto& [x, y] : {std::pair{0u, 0u}, {right, 0u}, {0u, top}, {right, top}}) {
+        const RGBQUAD corner = PixelOf(turned.get(), x, y);
+        EXPECT_EQ(corner.rgbRed, 0x12) << x << "," << y;
+        EXPECT_EQ(corner.rgbGreen, 0x34) << x << "," << y;
+        EXPECT_EQ(corner.rgbBlue, 0x56) << x << "," << y;
+    }
+}
+
 TEST_F(GeometryTest, RotationOutsideOneTo359DoesNothing) {
     gSettings.transform.doImageRotation = 1;
     for (int angle : {0, 360, -90, 400}) {

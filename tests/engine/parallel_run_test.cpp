@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <mutex>
+#include <set>
+#include <thread>
 
 namespace millconv::test {
 namespace {
@@ -117,6 +119,31 @@ TEST_F(ParallelRunTest, AStopRequestTakesUpNoFurtherFile) {
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.converted, 0);
     EXPECT_TRUE(started_.empty());
+}
+
+TEST_F(ParallelRunTest, NumberedNamesOrTextKeepTheRunOnTheCallingThread) {
+    for (unsigned i = 0; i < 6; ++i) {
+        WritePng("n" + std::to_string(i) + ".png", i);
+    }
+    struct Case {
+        const char* mask;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{"%n%-%filename%.%ext%", ""}, Case{"%filename%.%ext%", "no %N% here"}}) {
+        gSettings.advanced.filenameMask = c.mask;
+        gSettings.watermark.doWatermark = c.text[0] != '\0' ? 1 : 0;
+        gSettings.watermark.text = c.text;
+        std::set<std::thread::id> threads;
+        RunSnapshot run = TakeRunSnapshot();
+        run.inputs = CollectBatchInputs({in_.Path()});
+        ParallelRunObserver observer;
+        observer.started = [&threads](int32_t, int32_t, const std::string&) {
+            threads.insert(std::this_thread::get_id());
+        };
+        RunInParallel(run, FileContextFromJob(), 4, observer);
+        EXPECT_EQ(threads, std::set<std::thread::id>{std::this_thread::get_id()}) << c.mask;
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // size limits, killed writers, planted locks and oversized values must all end in a clear
 // failure, never in a wrong file, a crash or a leftover.
 #include "engine/bitmap.h"
+#include "engine/png_probe.h"
+#include "engine/size_limits.h"
 #include "support/process.h"
 
 #include <FreeImage.h>
@@ -141,8 +143,8 @@ const std::string kSignature = "\x89PNG\r\n\x1a\n";
 
 // A PNG that declares width x height pixels but carries only a few bytes of data.
 std::string DeclaredImage(uint32_t width, uint32_t height, char depth, char colourType) {
-    const std::string header = BigEndian(width) + BigEndian(height) + depth + colourType +
-                               std::string(3, '\0');
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + depth + colourType + std::string(3, '\0');
     const std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
     return kSignature + Chunk("IHDR", header) + Chunk("IDAT", data) + Chunk("IEND", "");
 }
@@ -182,8 +184,9 @@ class HostileRun : public ::testing::Test {
 };
 
 TEST_F(HostileRun, NamesStayInsideTheOutputFolder) {
-    for (const std::string& mask : {std::string("../../escaped.%ext%"),
-                                    std::string("sub/../../escaped.%ext%"), File("escaped.%ext%")}) {
+    for (const std::string& mask :
+         {std::string("../../escaped.%ext%"), std::string("sub/../../escaped.%ext%"),
+          File("escaped.%ext%")}) {
         const LimitedRun run = Convert(input_, {"-d", "--filename-mask=" + mask});
         EXPECT_EQ(run.result.status, 1) << mask;
         EXPECT_TRUE(Contains(run.result.out, "Conversion stopped")) << mask;
@@ -247,6 +250,27 @@ TEST_F(HostileRun, DeclaredSizesAreRefusedBeforeDecoding) {
     EXPECT_TRUE(OutputNames().empty());
 }
 
+TEST_F(HostileRun, DefaultBudgetHoldsAtItsEdgeFromTheHeaderAlone) {
+    // The sides stay within 65535, so only the budget can refuse; the files hold no pixels a
+    // decoder could use, so a pass or a refusal comes from the header.
+    ASSERT_EQ(PixelBudget(), 268435456u);
+    struct Edge {
+        uint32_t width;
+        uint32_t height;
+        bool refused;
+    };
+    for (const Edge& edge :
+         {Edge{16384, 16384, false}, Edge{16385, 16384, true}, Edge{16384, 16385, true},
+          Edge{65535, 4096, false}, Edge{65535, 4097, true}}) {
+        const std::string path = File("edge.png");
+        WriteBytes(path, DeclaredImage(edge.width, edge.height, 8, 0));
+        const std::string problem = PngProbeProblem(path);
+        EXPECT_EQ(Contains(problem, "budget of 268435456 pixels"), edge.refused)
+            << edge.width << " x " << edge.height << ": " << problem;
+        EXPECT_EQ(problem.empty(), !edge.refused) << problem;
+    }
+}
+
 TEST_F(HostileRun, MaxPixelsSetsTheBudget) {
     // The 5 x 3 input has 15 pixels.
     LimitedRun run = Convert(input_, {"--max-pixels=14"});
@@ -266,8 +290,8 @@ TEST_F(HostileRun, ChunksLongerThanTheFileAreRefused) {
     const std::string good = test::ReadWholeFile(input_);
     // A text chunk right after the header claiming 2 GiB.
     const size_t afterHeader = kSignature.size() + 25;
-    std::string lying = good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) +
-                        good.substr(afterHeader);
+    std::string lying =
+        good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) + good.substr(afterHeader);
     WriteBytes(File("lying.png"), lying);
     LimitedRun run = Convert(File("lying.png"), {}, CapMemory);
     EXPECT_EQ(run.result.status, 1);
@@ -380,8 +404,8 @@ class InstanceRun : public ::testing::Test {
 };
 
 TEST_F(InstanceRun, FallbackLockLivesInAPrivateFolder) {
-    const LimitedRun run = RunMillconv(home_, {"-v"}, {},
-                                       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
+    const LimitedRun run =
+        RunMillconv(home_, {"-v"}, {}, {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
     EXPECT_EQ(run.result.status, 0);
     struct stat info {};
     ASSERT_EQ(lstat((temp_ / ("millconv-" + std::to_string(getuid()))).c_str(), &info), 0);

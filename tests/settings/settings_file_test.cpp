@@ -119,19 +119,36 @@ TEST_F(SettingsFile, OldRawChoicesMoveUpByTwo) {
               INT32_MAX);
 }
 
+TEST_F(SettingsFile, EachMigrationStopsAtItsOwnVersion) {
+    struct Case {
+        int version;
+        const char* mask;  // Filename Mask after loading "%filename%_small"
+        int32_t rawLoadAs; // RAW Load As after loading 1
+    };
+    for (const Case& c : {Case{10, "%filename%_small.%ext%", 3}, Case{11, "%filename%_small", 3},
+                          Case{13, "%filename%_small", 3}, Case{14, "%filename%_small", 1}}) {
+        const Settings loaded =
+            Load("[General]\nCFG = " + std::to_string(c.version) +
+                 "\n[Input]\nRAW Load As = 1\n[Advanced]\nFilename Mask = %filename%_small\n");
+        EXPECT_EQ(loaded.advanced.filenameMask, c.mask) << c.version;
+        EXPECT_EQ(loaded.input.rawLoadAs, c.rawLoadAs) << c.version;
+    }
+}
+
 TEST_F(SettingsFile, DefaultFileStartsAsDocumented) {
     SetDefaultSettings(false, settings);
     settings.general.updateDate = 1234567;
     const std::string text = SettingsFileText(settings);
-    EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF\r\n[General]\r\nCFG = 18\r\nLanguage = en\r\n"
-                                 "Update Range = 2\r\nUpdate Date = 1234567\r\n"
-                                 "Save Window Position = 1\r\n; \r\n"
-                                 "[Window]\r\nIsMaximized = 0\r\nWidth = 510\r\nHeight = 260\r\n"
-                                 "X = 100\r\nY = 100\r\n; \r\n"
-                                 "[Interface]\r\nUI Theme = handdrawn\r\nUI Size = 2\r\n; \r\n"
-                                 "[Input]\r\nFormat = png\r\n; \r\n"
-                                 "[Output]\r\nFormat = tga\r\nTGA BPP = 0\r\n"
-                                 "TGA Compression = 0\r\nTGA Alpha = 0\r\nTGA Origin = 0\r\n; \r\n[Transform]\r\n"))
+    EXPECT_TRUE(text.starts_with(
+        "\xEF\xBB\xBF\r\n[General]\r\nCFG = 18\r\nLanguage = en\r\n"
+        "Update Range = 2\r\nUpdate Date = 1234567\r\n"
+        "Save Window Position = 1\r\n; \r\n"
+        "[Window]\r\nIsMaximized = 0\r\nWidth = 510\r\nHeight = 260\r\n"
+        "X = 100\r\nY = 100\r\n; \r\n"
+        "[Interface]\r\nUI Theme = handdrawn\r\nUI Size = 2\r\n; \r\n"
+        "[Input]\r\nFormat = png\r\n; \r\n"
+        "[Output]\r\nFormat = tga\r\nTGA BPP = 0\r\n"
+        "TGA Compression = 0\r\nTGA Alpha = 0\r\nTGA Origin = 0\r\n; \r\n[Transform]\r\n"))
         << text;
     EXPECT_TRUE(text.ends_with("[File]\r\nRecent Out Folders = \r\nRecent Files = \r\n; \r\n"
                                "[Privacy]\r\nClean Recent Files = 0\r\n; \r\n"));
