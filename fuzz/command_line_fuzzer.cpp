@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "cli/command_line_parse.h"
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"

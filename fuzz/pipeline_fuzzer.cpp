@@ -6,9 +6,9 @@
 
 #include <zlib.h>
 
-#include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "engine/pipeline.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"

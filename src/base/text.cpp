@@ -152,7 +152,6 @@ wint_t Lower(wint_t c) {
     return locale != nullptr ? towlower_l(c, locale) : std::towlower(c);
 }
 
-
 // True when text is plain ASCII without letters in [first, last]: no locale maps such text
 // in that direction, so the locale tables need not be loaded at all (the common case of the
 // default naming template).
@@ -176,5 +175,28 @@ std::string ToLowerText(std::string_view text) {
 }
 
 std::string ToTitleText(std::string_view text) { return MapText(text, Upper, Lower); }
+
+bool IsInList(const std::vector<std::string>& list, std::string_view text) {
+    return std::find(list.begin(), list.end(), text) != list.end();
+}
+
+std::string ShortenMiddle(std::string_view text, int n) {
+    // Counted in characters, not bytes, so a cut never splits a UTF-8 sequence.
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            starts.push_back(i);
+        }
+    }
+    const auto count = static_cast<long>(starts.size());
+    if (text.empty() || count <= n) {
+        return std::string(text);
+    }
+    const long keep = std::max(0L, (static_cast<long>(n) - 3) / 2);
+    const size_t headEnd = starts[static_cast<size_t>(keep)];
+    const size_t tailStart =
+        keep == 0 ? text.size() : starts[starts.size() - static_cast<size_t>(keep)];
+    return std::string(text.substr(0, headEnd)) + "..." + std::string(text.substr(tailStart));
+}
 
 } // namespace millconv

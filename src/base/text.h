@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace millconv {
 
@@ -65,5 +66,12 @@ std::string ToUpperText(std::string_view text);
 std::string ToLowerText(std::string_view text);
 // First character upper case, the rest lower case.
 std::string ToTitleText(std::string_view text);
+
+// Exact, case-sensitive search.
+bool IsInList(const std::vector<std::string>& list, std::string_view text);
+
+// Keeps the first and last (n - 3) / 2 characters of a text longer than n characters,
+// joined by "...".
+std::string ShortenMiddle(std::string_view text, int n);
 
 } // namespace millconv

@@ -11,10 +11,9 @@
 #include "base/text.h"
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"
-#include "engine/batch.h"
 #include "engine/batch_inputs.h"
-#include "engine/job_record.h"
-#include "engine/parallel_run.h"
+#include "engine/conversion_run.h"
+#include "job/job_record.h"
 #include "platform/terminal.h"
 #include "settings/message_catalogue.h"
 
@@ -136,9 +135,11 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
         }
     };
     status(CatalogueText("General", "Importing"));
-    RunSnapshot run = TakeRunSnapshot();
-    run.inputs = CollectBatchInputs(request.inputs);
-    const auto added = static_cast<int32_t>(run.inputs.size());
+    RunRequest run = JobRunRequest();
+    run.snapshot.inputs = CollectBatchInputs(request.inputs);
+    run.jobs = workers;
+    run.stopSignal = &gStopRequested;
+    const auto added = static_cast<int32_t>(run.snapshot.inputs.size());
     status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(added)));
     if (added == 0) {
         PrintLine(CatalogueText("Msg", "Conversion is not complete"));
@@ -148,18 +149,17 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
 
     status(CatalogueText("General", "Converting"));
     ProgressLine progress(!quiet && ::isatty(STDOUT_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0);
-    ParallelRunObserver observer;
-    observer.started = [&progress](int32_t index, int32_t total, const std::string& input) {
+    run.observer.started = [&progress](int32_t index, int32_t total, const std::string& input) {
         progress.Show(index, total, input);
     };
-    observer.failed = [&progress](const FileFailureReport& report) {
+    run.observer.failed = [&progress](const FileFailureReport& report) {
         progress.Clear();
         PrintErrorLine(FailureText(report));
     };
-    ParallelRunResult result;
+    RunOutcome result;
     {
         StopSignals signals;
-        result = RunInParallel(run, FileContextFromJob(), workers, observer, &gStopRequested);
+        result = ConversionRun(std::move(run)).Run();
     }
     progress.Clear();
     if (result.stopped) {

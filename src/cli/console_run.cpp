@@ -8,10 +8,11 @@
 #include "base/text.h"
 #include "cli/batch_run.h"
 #include "cli/debug_echo.h"
-#include "engine/batch.h"
-#include "engine/job_record.h"
+#include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 #include "settings/format_catalogue.h"
@@ -79,7 +80,7 @@ class ConsoleRun {
 
     bool CheckInput();
     bool CheckBatchInputs();
-    bool CheckOutputFolder();
+    bool CheckOutputFolder(const std::string& firstInput);
     bool CheckFormats();
     bool CheckOutputSettings();
     bool DepthAllowed(int32_t depth) const;
@@ -106,19 +107,15 @@ bool ConsoleRun::CheckBatchInputs() {
         Echo("Input: " + input);
     }
     gJob.baseFolder.clear();
-    if (batch_->inputs.empty()) {
-        return false;
-    }
-    // The default output folder is the folder the first input names or lies in.
-    const std::string& first = batch_->inputs.front();
-    gJob.currentInput = FolderExists(first) && !first.ends_with('/') ? first + '/' : first;
-    return true;
+    return !batch_->inputs.empty();
 }
 
-bool ConsoleRun::CheckOutputFolder() {
+// An empty output folder becomes the folder firstInput names or lies in.
+bool ConsoleRun::CheckOutputFolder(const std::string& firstInput) {
     std::string& folder = gJob.outputFolder;
     if (folder.empty()) {
-        folder = FolderOf(gJob.currentInput);
+        folder = FolderOf(FolderExists(firstInput) && !firstInput.ends_with('/') ? firstInput + '/'
+                                                                                 : firstInput);
     }
     Echo("Output: " + folder);
     if (folder.starts_with("..")) {
@@ -184,7 +181,7 @@ bool ConsoleRun::CheckOutputSettings() {
     for (const EchoRow& row : InputEchoRows(gJob.inputFormat)) {
         EchoRowLine(row);
     }
-    const int32_t* depthSetting = DepthSettingFor(gJob.conversion);
+    const int32_t* depthSetting = DepthSettingFor(gJob.conversion, gSettings.output);
     const int32_t depth = depthSetting != nullptr ? *depthSetting : 0;
     if (depthSetting != nullptr) {
         Echo(UpperCase(gJob.conversion) + " BPP: " + std::to_string(depth));
@@ -212,7 +209,8 @@ int ConsoleRun::Run() {
     if (!(batch_ != nullptr ? CheckBatchInputs() : CheckInput())) {
         return Fail("Error: Invalid input file");
     }
-    if (!CheckOutputFolder() || !CheckFormats() || !CheckOutputSettings()) {
+    const std::string& firstInput = batch_ != nullptr ? batch_->inputs.front() : gJob.currentInput;
+    if (!CheckOutputFolder(firstInput) || !CheckFormats() || !CheckOutputSettings()) {
         return 1;
     }
     for (const EchoBlock& block : TransformEchoBlocks()) {
@@ -239,11 +237,10 @@ int ConsoleRun::Run() {
     }
 
     Status(CatalogueText("General", "Converting"));
-    if (!StartConversionWorker()) {
-        return Fail(CatalogueText("Msg", "Conversion is not complete"));
-    }
-    JoinConversionWorker();
-    const int32_t converted = ReadProgress().convertedCount;
+    // One worker: the file is converted on this thread.
+    const RunOutcome outcome = ConversionRun(JobRunRequest()).Run();
+    StoreFileContext(outcome.lastFile);
+    const int32_t converted = outcome.converted;
     if (converted == 0) {
         return Fail(CatalogueText("Msg", "Conversion is not complete"));
     }

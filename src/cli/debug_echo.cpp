@@ -56,7 +56,7 @@ consteval EchoBlock WhileIs(std::string_view group, std::string_view key, int va
 bool InPercentRange(int32_t value) { return value >= -100 && value <= 100; }
 bool InQualityRange(int32_t value) { return value >= 1 && value <= 100; }
 
-bool WatermarkFontLoads() { return LoadWatermarkFont(); }
+bool WatermarkFontLoads() { return LoadWatermarkFont(gSettings.watermark); }
 
 constexpr Check kJpgQualityCheck = {[] { return InQualityRange(gSettings.output.jpgQuality); },
                                     "Error: Invalid jpg-quality value"};
@@ -81,8 +81,9 @@ constexpr Check kGammaCheck = {[] {
 constexpr Check kFontCheck = {WatermarkFontLoads, "Error: Invalid watermark font"};
 // The picture must be one the loader reads: a file it cannot use would leave the output
 // silently unmarked.
-constexpr Check kImageCheck = {[] { return CheckWatermarkImage() == WatermarkImageCheck::Valid; },
-                               "Error: Invalid watermark image"};
+constexpr Check kImageCheck = {
+    [] { return CheckWatermarkImage(gSettings.watermark.image) == WatermarkImageCheck::Valid; },
+    "Error: Invalid watermark image"};
 
 // ---- Input echo, selected by the input format. ----
 

@@ -2,7 +2,6 @@
 #include "engine/batch_inputs.h"
 
 #include "base/text.h"
-#include "engine/batch.h"
 #include "engine/naming.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
@@ -12,13 +11,13 @@
 
 namespace millconv {
 
-namespace {
-
-namespace fs = std::filesystem;
-
 bool IsInputFile(const std::string& path) {
     return FileSize(path) > 0 && IsInList(AcceptedExtensions(), ToLowerText(ExtensionOf(path)));
 }
+
+namespace {
+
+namespace fs = std::filesystem;
 
 void AddFolder(const fs::path& folder, InputSetMap& inputs) {
     std::string base = folder.string();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <ctime>
+#include <random>
 
 namespace millconv {
 
@@ -109,6 +110,11 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
         lowered = "%filename%.%ext%";
     }
     return ExpandPlaceholders(std::move(lowered), file, extension);
+}
+
+int32_t DrawRandomNumber() {
+    static thread_local std::mt19937 generator{std::random_device{}()};
+    return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
 }
 
 std::string BuildOutputPath(const RunSnapshot& run, const FileContext& file) {

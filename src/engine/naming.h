@@ -8,6 +8,9 @@
 
 namespace millconv {
 
+// A uniform random number in 1..99999 for %rnd%.
+int32_t DrawRandomNumber();
+
 // The run's output folder + the file's relative subfolder (when Keep Subfolders is set) + the
 // expanded naming template.
 std::string BuildOutputPath(const RunSnapshot& run, const FileContext& file);

@@ -1,7 +1,6 @@
 // Output format id, requested depth and writer flags of a run.
 #include "engine/output_parameters.h"
 
-#include "engine/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/output_formats.h"
 #include "settings/settings.h"
@@ -49,14 +48,14 @@ static_assert(FormatIdOf("bmp") == FIF_BMP && FormatIdOf("exr") == FIF_EXR &&
 
 } // namespace
 
-const int32_t* DepthSettingFor(std::string_view extension) {
+const int32_t* DepthSettingFor(std::string_view extension, const Settings::Output& settings) {
     const OutputFormat* format = FindOutputFormatRow(extension);
-    return format != nullptr ? &(gSettings.output.*format->depth) : nullptr;
+    return format != nullptr ? &(settings.*format->depth) : nullptr;
 }
 
-int32_t SaveFlagsForFormat(std::string_view extension) {
+int32_t SaveFlagsForFormat(std::string_view extension, const Settings::Output& settings) {
     const OutputFormat* format = FindOutputFormatRow(extension);
-    return format != nullptr ? SaveFlagsOf(*format, gSettings.output) : 0;
+    return format != nullptr ? SaveFlagsOf(*format, settings) : 0;
 }
 
 void ApplyTextureOptions(OutputParameters& output, const Settings::Output& settings) {
@@ -65,14 +64,15 @@ void ApplyTextureOptions(OutputParameters& output, const Settings::Output& setti
     output.topLeft = tga && settings.tgaOrigin == 1;
 }
 
-void PrepareOutputParameters() {
-    const FormatEntry* entry = FindOutputFormat(gJob.conversion);
-    gJob.outputFormatId = entry != nullptr ? entry->formatId : FIF_UNKNOWN;
-    if (const int32_t* depth = DepthSettingFor(gJob.conversion)) {
-        gJob.requestedDepth = *depth;
-        gJob.saveFlags = SaveFlagsForFormat(gJob.conversion);
+void PrepareOutputParameters(OutputParameters& output, const Settings::Output& settings) {
+    const FormatEntry* entry = FindOutputFormat(output.conversion);
+    output.formatId = entry != nullptr ? entry->formatId : FIF_UNKNOWN;
+    if (const int32_t* depth = DepthSettingFor(output.conversion, settings)) {
+        output.requestedDepth = *depth;
+        output.saveFlags = SaveFlagsForFormat(output.conversion, settings);
     }
-    gJob.automaticDepth = gJob.requestedDepth == 0;
+    output.automaticDepth = output.requestedDepth == 0;
+    ApplyTextureOptions(output, settings);
 }
 
 } // namespace millconv

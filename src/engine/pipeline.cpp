@@ -69,7 +69,14 @@ Bitmap FlattenTransparency(Bitmap bitmap) {
     return Bitmap(FreeImage_Composite(bitmap.get(), FALSE, &white, nullptr));
 }
 
-bool ConvertFile(const RunSnapshot& run, FileContext& file) {
+namespace {
+
+// Loads file.currentInput and takes it through every image step up to the colour depth.
+// Empty when the input does not load or a cancel was seen between steps; otherwise the bitmap
+// to save, which is empty when a step failed.
+std::optional<Bitmap> ProcessImage(const RunSnapshot& run, FileContext& file,
+                                   const std::atomic<bool>* cancel) {
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
     // Sizes the decoder would allocate for are checked against the file before it sees it.
     Bitmap bitmap(PngFitsLimits(file.currentInput)
                       ? FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT)
@@ -77,8 +84,8 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
     file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
-    if (width() == 0 || height() == 0) {
-        return false;
+    if (width() == 0 || height() == 0 || cancelled()) {
+        return std::nullopt;
     }
 
     bitmap = ApplyRotation(std::move(bitmap), run.transform);
@@ -94,6 +101,9 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
             file.requestedDepth = 32;
         }
     }
+    if (cancelled()) {
+        return std::nullopt;
+    }
 
     bitmap = ApplyToneMapping(std::move(bitmap));
     // Only a 32-bit output can carry the alpha; any other depth flattens as usual.
@@ -104,28 +114,57 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     bitmap = ApplyColorCorrection(std::move(bitmap), run.adjustment);
     bitmap = ApplyGreyscale(std::move(bitmap), run.adjustment);
     bitmap = ApplyThreshold(std::move(bitmap), run.adjustment);
+    if (cancelled()) {
+        return std::nullopt;
+    }
     if (bitmap) {
         bitmap = ApplyFrame(std::move(bitmap), run.frame);
     }
-    if (bitmap) {
-        const std::string text = run.watermark.doWatermark == 1
-                                     ? ExpandWatermarkText(run.watermark.text, file,
-                                                           run.output.conversion)
-                                     : std::string();
+    if (bitmap && !cancelled()) {
+        const std::string text =
+            run.watermark.doWatermark == 1
+                ? ExpandWatermarkText(run.watermark.text, file, run.output.conversion)
+                : std::string();
         bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text);
     }
-    bitmap = ApplyColorDepth(std::move(bitmap), file.requestedDepth, run.output.conversion);
+    if (cancelled()) {
+        return std::nullopt;
+    }
+    return ApplyColorDepth(std::move(bitmap), file.requestedDepth, run.output.conversion);
+}
 
+} // namespace
+
+bool ConvertFile(const RunSnapshot& run, FileContext& file) {
+    std::optional<Bitmap> bitmap = ProcessImage(run, file, nullptr);
+    if (!bitmap) {
+        return false;
+    }
     file.outputPath = BuildOutputPath(run, file);
     if (!OutputNameStaysInside(run, file)) {
         return false;
     }
     // A naming template can name the input itself ("%filename%.png"): replacing the only
     // copy of the picture with the converted one would lose it, so that file fails instead.
-    if (!bitmap || SameFile(file.outputPath, file.currentInput)) {
+    if (!*bitmap || SameFile(file.outputPath, file.currentInput)) {
         return false;
     }
-    return WriteOutputImage(bitmap, run.output, file.outputPath);
+    return WriteOutputImage(*bitmap, run.output, file.outputPath);
+}
+
+std::optional<ConvertedBitmap> ConvertToBitmap(const RunSnapshot& run, const std::string& input,
+                                               FileContext file, const std::atomic<bool>* cancel) {
+    file.currentInput = input;
+    if (!run.output.automaticDepth) {
+        file.requestedDepth = run.output.requestedDepth;
+    }
+    std::optional<Bitmap> bitmap = ProcessImage(run, file, cancel);
+    if (!bitmap) {
+        return std::nullopt;
+    }
+    OutputParameters output = run.output;
+    output.requestedDepth = file.requestedDepth;
+    return ConvertedBitmap{std::move(*bitmap), std::move(output), std::move(file)};
 }
 
 } // namespace millconv

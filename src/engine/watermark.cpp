@@ -6,12 +6,12 @@
 #include <memory>
 #include <mutex>
 
+#include "base/text.h"
 #include "engine/alpha.h"
 #include "engine/draw_module.h"
-#include "engine/naming.h"
 #include "engine/hex_color.h"
+#include "engine/naming.h"
 #include "engine/report.h"
-#include "base/text.h"
 #include "platform/files.h"
 
 namespace millconv {
@@ -375,7 +375,8 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
         return {};
     }
     std::string problem;
-    Bitmap mark = isText ? RenderTextBlock(*drawing, wm, text, problem) : RenderPicture(*drawing, wm);
+    Bitmap mark =
+        isText ? RenderTextBlock(*drawing, wm, text, problem) : RenderPicture(*drawing, wm);
     if (!mark && !isText) {
         problem = "millconv: the watermark picture " + wm.image + " could not be drawn";
     }
@@ -400,9 +401,9 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (!FitMark(mark, area, ox, oy)) {
         return bitmap;
     }
-    const Placement place = AnchorPosition(isText ? wm.textPosition : wm.imagePosition, area.width,
-                                           area.height, FreeImage_GetWidth(mark.get()),
-                                           FreeImage_GetHeight(mark.get()), ox, oy);
+    const Placement place =
+        AnchorPosition(isText ? wm.textPosition : wm.imagePosition, area.width, area.height,
+                       FreeImage_GetWidth(mark.get()), FreeImage_GetHeight(mark.get()), ox, oy);
     // The mark goes onto a transparent canvas of the image's size, which is then laid over the
     // image; a mark that does not fit where it was placed is refused by the paste, leaving the
     // image as it is. Compositing just the covered area gives the same pixels.
@@ -410,13 +411,12 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     return bitmap;
 }
 
-bool LoadWatermarkFont() {
+bool LoadWatermarkFont(const Settings::Watermark& wm) {
     FreeWatermarkFont();
     Drawing* drawing = GetDrawing();
     if (drawing == nullptr) {
         return false;
     }
-    const Settings::Watermark& wm = gSettings.watermark;
     FontRequest request;
     request.family = wm.font;
     request.pointSize = wm.fontSize;
@@ -439,8 +439,7 @@ void FreeWatermarkFont() {
 
 bool WatermarkFontLoaded() { return gWatermarkFont != nullptr; }
 
-WatermarkImageCheck CheckWatermarkImage() {
-    const std::string& path = gSettings.watermark.image;
+WatermarkImageCheck CheckWatermarkImage(const std::string& path) {
     if (path.empty()) {
         return WatermarkImageCheck::EmptyPath;
     }

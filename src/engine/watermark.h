@@ -20,10 +20,10 @@ namespace millconv {
 Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
                       std::string_view text);
 
-// Loads the watermark font named by the settings (Font, Font Size, Font Style, Font Effect)
-// for the coming run; false when it cannot be loaded. The font is kept until
-// FreeWatermarkFont. Call from the run's starter, never while a run is active.
-bool LoadWatermarkFont();
+// Loads the watermark font the settings name (Font, Font Size, Font Style, Font Effect) for
+// the coming run and warms it up for its Text; false when it cannot be loaded. The font is
+// kept until FreeWatermarkFont. Call from the run's starter, never while a run is active.
+bool LoadWatermarkFont(const Settings::Watermark& wm);
 void FreeWatermarkFont();
 bool WatermarkFontLoaded();
 
@@ -33,8 +33,8 @@ enum class WatermarkImageCheck {
     Unusable,  // missing, empty or not a picture the loader reads
 };
 
-// Checks the picture named by [Watermark] Image before a run.
-WatermarkImageCheck CheckWatermarkImage();
+// Checks the watermark picture ([Watermark] Image) before a run.
+WatermarkImageCheck CheckWatermarkImage(const std::string& path);
 
 // A watermark text with the naming placeholders of the file expanded (only when it holds at
 // least two '%').

@@ -8,13 +8,13 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "engine/job_record.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "settings/message_catalogue.h"
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/preferences/pages.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
 
@@ -29,10 +29,7 @@ void ChooseOutputFolder(MainWindow& window) { SelectOutputFolder(window.Controls
 void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
 void Preferences(MainWindow& window) { window.OpenPreferences(); }
 
-void OutputFormatOptions(MainWindow& window) {
-    gWindowJob.preferencesStartPage = 3; // the Output page
-    window.OpenPreferences();
-}
+void OutputFormatOptions(MainWindow& window) { window.OpenPreferences(kOutputPage); }
 
 void Manual(MainWindow&) { OpenUserManual(); }
 void Feedback(MainWindow&) { SendFeedback(); }
@@ -168,6 +165,5 @@ QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const
     toolbar->addAction(action);
     return toolbar;
 }
-
 
 } // namespace millconv::ui

@@ -1,10 +1,10 @@
 // The window's Convert action: checks, the progress dialog and the run.
 #include "ui/conversion_controller.h"
 
-#include "engine/job_record.h"
-#include "engine/batch.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
@@ -102,12 +102,12 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
 // is one the loader reads.
 bool CheckWatermark(QWidget* parent) {
     const Settings::Watermark& watermark = gSettings.watermark;
-    if (watermark.doWatermark == 1 && !LoadWatermarkFont()) {
+    if (watermark.doWatermark == 1 && !LoadWatermarkFont(watermark)) {
         ShowWarning(parent, MsgText("Invalid watermark font", watermark.font));
         return false;
     }
     if (watermark.doWatermark == 2) {
-        const WatermarkImageCheck check = CheckWatermarkImage();
+        const WatermarkImageCheck check = CheckWatermarkImage(watermark.image);
         if (check == WatermarkImageCheck::EmptyPath) {
             ShowWarning(parent, MsgText("Empty watermark image"));
             return false;
@@ -136,14 +136,20 @@ void StartWindowConversion(const WindowControls& controls) {
         return;
     }
 
-    gJob.outputFolder = folder;
-    gJob.conversion = extension;
-    PrepareOutputParameters();
+    // The run is made from what the form holds; the job record keeps it for the next run
+    // and the folder box.
+    RunRequest request = JobRunRequest();
+    request.snapshot.outputFolder = folder;
+    request.snapshot.output.conversion = extension;
+    PrepareOutputParameters(request.snapshot.output, gSettings.output);
+    StoreRunOutput(request.snapshot);
     RememberOutputFolder(QString::fromStdString(folder));
     RefillOutputFolderBox(controls);
 
     ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Converting")));
-    RunProgressDialog(controls);
+    if (const std::optional<RunOutcome> outcome = RunProgressDialog(controls, std::move(request))) {
+        StoreFileContext(outcome->lastFile);
+    }
 }
 
 void ShowWarning(QWidget* parent, const QString& text) {

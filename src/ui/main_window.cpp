@@ -16,7 +16,7 @@
 #include <QUrl>
 
 #include "base/product.h"
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "resources/theme_archive.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
@@ -270,8 +270,8 @@ void MainWindow::RefreshImages() {
     setWindowIcon(QIcon(ApplicationImage()));
 }
 
-void MainWindow::ApplyThemeRefreshRequest() {
-    switch (gWindowJob.themeRefreshRequest) {
+void MainWindow::ApplyThemeRefreshRequest(int request) {
+    switch (request) {
     case 1:
         LoadTheme(true, true, true);
         BuildToolBars(true, true, true);
@@ -284,21 +284,19 @@ void MainWindow::ApplyThemeRefreshRequest() {
     default:
         break;
     }
-    gWindowJob.themeRefreshRequest = 0;
     ApplyLayout();
 }
 
-void MainWindow::ApplyPreferences() {
-    ApplyThemeRefreshRequest();
+void MainWindow::ApplyPreferences(int themeRefresh) {
+    ApplyThemeRefreshRequest(themeRefresh);
     SelectOutputFormat();
     if (outputFolderBox_->count() != gSettings.advanced.outFoldersNumber) {
         RefillOutputFolderBox(Controls());
     }
 }
 
-void MainWindow::OpenPreferences() {
-    RunPreferencesDialog(this);
-    ApplyPreferences();
+void MainWindow::OpenPreferences(int startPage) {
+    ApplyPreferences(RunPreferencesDialog(this, startPage).themeRefresh);
     activateWindow();
 }
 

@@ -42,15 +42,15 @@ class MainWindow : public QMainWindow {
     // Sets the Convert button's image again and the icons of the two boxes' items.
     void RefreshImages();
 
-    // Carries out the job's theme refresh request (1 everything, 2 the main toolbar only),
-    // reloading the theme's pictures, and clears it.
-    void ApplyThemeRefreshRequest();
+    // Carries out a theme refresh request (1 everything, 2 the main toolbar only, 0 nothing),
+    // reloading the theme's pictures, and lays the window out again.
+    void ApplyThemeRefreshRequest(int request);
 
     // After the preferences dialog: theme refresh, output format selection, folder box size.
-    void ApplyPreferences();
+    void ApplyPreferences(int themeRefresh);
 
-    // Opens the preferences dialog on the job's start page and applies what it changed.
-    void OpenPreferences();
+    // Opens the preferences dialog on a start page (0 to 8) and applies what it changed.
+    void OpenPreferences(int startPage = 0);
 
     // Status bar field 0.
     void SetStatusText(const QString& text);

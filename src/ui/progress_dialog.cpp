@@ -1,7 +1,7 @@
 // The modal progress dialog of a window conversion run, and the question that stops a run.
 #include "ui/progress_dialog.h"
 
-#include "engine/batch.h"
+#include "base/text.h"
 #include "settings/message_catalogue.h"
 #include "ui/conversion_controller.h"
 #include "ui/prompter.h"
@@ -41,10 +41,11 @@ bool AskBreakConversion(QWidget* parent) {
                                       Text("Msg", "Ask break conversion"), true);
 }
 
-ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
+ProgressDialog::ProgressDialog(const WindowControls& controls, RunRequest request)
     : QDialog(controls.window, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                    Qt::WindowCloseButtonHint),
-      controls_(controls), total_(total) {
+      controls_(controls), total_(static_cast<int>(request.snapshot.inputs.size())) {
+    run_ = std::make_unique<ConversionRun>(std::move(request));
     setObjectName(QStringLiteral("ProgressDialog"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
@@ -76,13 +77,9 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
     }
 }
 
-ProgressDialog::~ProgressDialog() {
-    // A dialog torn down mid-run must not leave the worker converting behind it.
-    if (workerStarted_ && !ended_) {
-        StopConversion();
-        JoinConversionWorker();
-    }
-}
+// A dialog torn down mid-run does not leave the worker converting behind it: the run stops
+// and joins as it goes.
+ProgressDialog::~ProgressDialog() = default;
 
 void ProgressDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -93,7 +90,7 @@ void ProgressDialog::showEvent(QShowEvent* event) {
 }
 
 void ProgressDialog::Start() {
-    workerStarted_ = StartConversionWorker();
+    workerStarted_ = run_->Start();
     if (!workerStarted_) {
         // No worker could be started: the run ends at once, as a stopped one.
         stopped_ = true;
@@ -106,7 +103,7 @@ void ProgressDialog::Start() {
 void ProgressDialog::Poll() {
     // Read before the progress: a worker seen as ended has written its last file number, so
     // the end texts show the true count even when the run outpaced the timer.
-    const bool finished = ConversionWorkerFinished();
+    const bool finished = run_->Finished();
     ShowProgress();
     if (finished && !ended_) {
         ShowEnd();
@@ -114,7 +111,7 @@ void ProgressDialog::Poll() {
 }
 
 void ProgressDialog::ShowProgress() {
-    const ProgressSnapshot progress = ReadProgress();
+    const ProgressSnapshot progress = run_->ReadProgress();
     if (progress.currentIndex <= shownIndex_) {
         return;
     }
@@ -135,8 +132,8 @@ void ProgressDialog::ShowEnd() {
     pollTimer_.stop();
     int converted = 0;
     if (workerStarted_) {
-        JoinConversionWorker();
-        converted = ReadProgress().convertedCount;
+        outcome_ = run_->Join();
+        converted = outcome_->converted;
     }
     if (stopped_) {
         const QString stoppedText = Text("Msg", "Conversion is not complete");
@@ -162,7 +159,7 @@ void ProgressDialog::reject() {
     if (asking_) {
         return;
     }
-    if (!ended_ && ConversionWorkerFinished()) {
+    if (!ended_ && run_->Finished()) {
         Poll();
     }
     if (ended_) {
@@ -177,13 +174,13 @@ void ProgressDialog::AskToStop() {
     // not follow it meanwhile.
     asking_ = true;
     pollTimer_.stop();
-    PauseConversion();
+    run_->Pause();
     if (AskBreakConversion(this)) {
         stopped_ = true;
-        // Cleared before the gate opens, so the worker ends instead of taking another file.
-        StopConversion();
+        // Asked before the gate opens, so the worker ends instead of taking another file.
+        run_->Stop();
     }
-    ResumeConversion();
+    run_->Resume();
     pollTimer_.start();
     asking_ = false;
 }
@@ -195,23 +192,24 @@ QString ProgressDialog::ProgressTitle(const QString& lead) const {
                                                 std::to_string(total_)));
 }
 
-void RunProgressDialog(const WindowControls& controls) {
-    const int total = static_cast<int>(InputSet().size());
+std::optional<RunOutcome> RunProgressDialog(const WindowControls& controls, RunRequest request) {
     // Disabled before the dialog exists, so the dialog (its child) stays enabled.
     if (controls.window != nullptr) {
         controls.window->setEnabled(false);
     }
+    std::optional<RunOutcome> outcome;
     {
-        ProgressDialog dialog(controls, total);
+        ProgressDialog dialog(controls, std::move(request));
         dialog.setFocus();
         dialog.exec();
+        outcome = dialog.Outcome();
     }
-    JoinConversionWorker();
     if (controls.window != nullptr) {
         controls.window->setEnabled(true);
         controls.window->activateWindow();
         controls.window->setFocus();
     }
+    return outcome;
 }
 
 } // namespace millconv::ui

@@ -1,11 +1,15 @@
 // The modal progress dialog of a window conversion run, and the question that stops a run.
 #pragma once
 
+#include "engine/conversion_run.h"
 #include "ui/window_controls.h"
 
 #include <QDialog>
 #include <QString>
 #include <QTimer>
+
+#include <memory>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -13,9 +17,10 @@ class QPushButton;
 
 namespace millconv::ui {
 
-// Runs the input set on the conversion worker behind a modal progress dialog over the window
-// (disabled meanwhile) and returns once the user has closed it after the run ended.
-void RunProgressDialog(const WindowControls& controls);
+// Runs the request on a worker thread behind a modal progress dialog over the window (disabled
+// meanwhile) and returns once the user has closed it after the run ended: the run's outcome,
+// empty when no worker could be started.
+std::optional<RunOutcome> RunProgressDialog(const WindowControls& controls, RunRequest request);
 
 // "Do you want to break the conversion?" with Yes and No; true for Yes.
 bool AskBreakConversion(QWidget* parent);
@@ -23,13 +28,17 @@ bool AskBreakConversion(QWidget* parent);
 // Average character width of a font, from a nine-character sample; 7 when nothing measures.
 int AverageCharacterWidth(const QFont& font);
 
-// The dialog itself: it starts the worker when shown, follows it with a 15 ms timer and
+// The dialog itself: it owns its run, starts it when shown, follows it with a 15 ms timer and
 // enables OK once it has ended. Closing it during the run asks whether to stop.
 class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
-    ProgressDialog(const WindowControls& controls, int total);
+    ProgressDialog(const WindowControls& controls, RunRequest request);
     ~ProgressDialog() override;
+
+    ConversionRun& Run() const { return *run_; }
+    // The outcome once the run has ended with a started worker.
+    const std::optional<RunOutcome>& Outcome() const { return outcome_; }
 
     QLabel* TextLine() const { return textLine_; }
     QProgressBar* Bar() const { return bar_; }
@@ -58,6 +67,8 @@ class ProgressDialog : public QDialog {
     QString ProgressTitle(const QString& lead) const;
 
     WindowControls controls_;
+    std::unique_ptr<ConversionRun> run_;
+    std::optional<RunOutcome> outcome_;
     int total_ = 0;
     int shownIndex_ = 0;
     int averageCharWidth_ = 7;

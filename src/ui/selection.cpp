@@ -1,8 +1,8 @@
 // Choosing the input file and the output folder in the window, and the recent folder list.
 #include "ui/selection.h"
 
-#include "engine/job_record.h"
-#include "engine/batch.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"

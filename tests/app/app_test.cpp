@@ -1,7 +1,8 @@
 // Start-up, product identity and the job record.
 #include "app/app_info.h"
-#include "engine/job_record.h"
-#include "engine/batch.h"
+#include "engine/naming.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"
 
@@ -63,7 +64,7 @@ TEST(JobStateTest, RandomNumbersCoverTheirRange) {
 }
 
 class ExecutableTest : public ::testing::Test {
-protected:
+  protected:
     test::TempFolder home;
 };
 

@@ -12,7 +12,7 @@
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"
 #include "cli/option_table.h"
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/output_formats.h"
 #include "settings/settings.h"

@@ -6,13 +6,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/job_record.h"
-#include "draw_test_support.h"
 #include "cli/command_line.h"
+#include "draw_test_support.h"
 #include "engine/frame.h"
 #include "engine/output_parameters.h"
 #include "engine/pipeline.h"
 #include "engine/watermark.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "support/process.h"
 
@@ -81,7 +81,7 @@ TEST_F(LazyModuleTest, MissingModuleFailsTheFileWithOneLine) {
             const bool frameFailed = !ApplyFrame(SolidBitmap(16, 16, {1, 2, 3}));
             gSettings.watermark.doWatermark = 2;
             const bool markFailed = !ApplyWatermark(SolidBitmap(16, 16, {1, 2, 3}));
-            const bool fontFailed = !LoadWatermarkFont();
+            const bool fontFailed = !LoadWatermarkFont(gSettings.watermark);
             std::exit(frameFailed && markFailed && fontFailed ? 0 : 1);
         },
         ::testing::ExitedWithCode(0),

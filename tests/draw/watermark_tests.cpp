@@ -5,9 +5,9 @@
 
 #include "draw_test_support.h"
 #include "engine/batch_inputs.h"
-#include "engine/job_record.h"
+#include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
-#include "engine/parallel_run.h"
+#include "job/job_record.h"
 #include "support/process.h"
 
 namespace millconv::test {
@@ -62,7 +62,7 @@ class WatermarkTest : public DrawTest {
         wm.backColor = "00FF00";
         wm.backOpacity = 255;
         wm.textPadding = padding;
-        ASSERT_TRUE(LoadWatermarkFont());
+        ASSERT_TRUE(LoadWatermarkFont(gSettings.watermark));
     }
 
     TempFolder folder_;
@@ -224,7 +224,7 @@ TEST_F(WatermarkTest, PicturesOfEveryDepthAreDrawn) {
     for (const char* name : {"basn0g16.png", "basn2c16.png", "basn4a16.png", "basn6a16.png"}) {
         SCOPED_TRACE(name);
         wm.image = std::string(MILLCONV_CORPUS_DIR) + "pngsuite/" + name;
-        ASSERT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Valid);
+        ASSERT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Valid);
         result = ApplyWatermark(SolidBitmap(100, 100, kGrey));
         EXPECT_GT(DifferingBox(result.get(), kGrey).width, 0);
     }
@@ -447,24 +447,24 @@ TEST_F(WatermarkTest, ExtremeSettingsNeverOverflow) {
     EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
 
     wm.fontSize = 100000; // taller than any image the layer can draw
-    EXPECT_FALSE(LoadWatermarkFont());
+    EXPECT_FALSE(LoadWatermarkFont(gSettings.watermark));
 }
 
 TEST_F(WatermarkTest, FontAndPictureChecks) {
     auto& wm = gSettings.watermark;
     wm.font = "Arial"; // satisfied by its metric-compatible alias
-    EXPECT_TRUE(LoadWatermarkFont());
+    EXPECT_TRUE(LoadWatermarkFont(gSettings.watermark));
     wm.fontStyle = 3;
     wm.fontEffect = 1;
-    EXPECT_TRUE(LoadWatermarkFont());
+    EXPECT_TRUE(LoadWatermarkFont(gSettings.watermark));
     wm.font = "No Such Family Qwxz";
-    EXPECT_FALSE(LoadWatermarkFont());
+    EXPECT_FALSE(LoadWatermarkFont(gSettings.watermark));
     EXPECT_FALSE(WatermarkFontLoaded());
     wm.font = "";
-    EXPECT_FALSE(LoadWatermarkFont());
+    EXPECT_FALSE(LoadWatermarkFont(gSettings.watermark));
     wm.font = "DejaVu Sans";
     wm.fontSize = 0;
-    EXPECT_FALSE(LoadWatermarkFont());
+    EXPECT_FALSE(LoadWatermarkFont(gSettings.watermark));
 
     // A text watermark without a font leaves the image unmarked.
     wm.doWatermark = 1;
@@ -474,20 +474,21 @@ TEST_F(WatermarkTest, FontAndPictureChecks) {
     EXPECT_EQ(DifferingBox(result.get(), kGrey).width, 0);
 
     wm.image = "";
-    EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::EmptyPath);
+    EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::EmptyPath);
     wm.image = folder_ / "missing.png";
-    EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Unusable);
+    EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Unusable);
     std::ofstream(folder_ / "empty.png").close();
     wm.image = folder_ / "empty.png";
-    EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Unusable);
+    EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Unusable);
     std::ofstream(folder_ / "text.png") << "not a picture";
     wm.image = folder_ / "text.png";
-    EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Unusable);
+    EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Unusable);
     wm.image = folder_.Path();
-    EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Unusable);
+    EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Unusable);
     for (const char* name : {"ok.png", "ok.bmp", "ok.jpg"}) {
         UsePicture(SolidBitmap(8, 8, kRed).get(), name);
-        EXPECT_EQ(CheckWatermarkImage(), WatermarkImageCheck::Valid) << name;
+        EXPECT_EQ(CheckWatermarkImage(gSettings.watermark.image), WatermarkImageCheck::Valid)
+            << name;
     }
 }
 
@@ -515,8 +516,12 @@ TEST_F(WatermarkTest, TextMarksOnTwoWorkersMatchOneWorker) {
     RunSnapshot run = TakeRunSnapshot();
     run.inputs = CollectBatchInputs({in.Path()});
     const auto convert = [&](int32_t workers) {
-        ASSERT_TRUE(LoadWatermarkFont()); // starts a warm-up that both workers wait for
-        EXPECT_EQ(RunInParallel(run, FileContextFromJob(), workers, {}).converted, 8);
+        ASSERT_TRUE(
+            LoadWatermarkFont(gSettings.watermark)); // starts a warm-up that both workers wait for
+        RunRequest request = JobRunRequest();
+        request.snapshot = run;
+        request.jobs = workers;
+        EXPECT_EQ(ConversionRun(std::move(request)).Run().converted, 8);
     };
     convert(2);
     std::vector<std::string> two;

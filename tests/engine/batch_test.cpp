@@ -1,7 +1,9 @@
 // The input set, the worker thread, counters, file times and the pause gate.
 #include "engine_test_support.h"
 
-#include "engine/batch.h"
+#include "base/text.h"
+#include "engine/conversion_run.h"
+#include "job/input_set.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 
@@ -18,23 +20,31 @@ class BatchTest : public EngineTest {
         EngineTest::SetUp();
         ClearInputSet();
     }
-    void TearDown() override {
-        JoinConversionWorker();
-        ClearInputSet();
-    }
+    void TearDown() override { ClearInputSet(); }
     std::string WritePng(const std::string& name) {
         const std::string path = input_ / name;
         EXPECT_TRUE(SavePng(Gradient(16, 8).get(), path));
         return path;
     }
-    // Runs the worker over the one file of the input set and waits for it.
+    // Runs the job's one file, as the console does, and copies the last file back.
     int32_t Run() {
-        EXPECT_TRUE(StartConversionWorker());
-        JoinConversionWorker();
-        return ReadProgress().convertedCount;
+        ConversionRun run(JobRunRequest());
+        const RunOutcome outcome = run.Run();
+        StoreFileContext(outcome.lastFile);
+        progress_ = run.ReadProgress();
+        return outcome.converted;
+    }
+    // A run started on its own thread, held before its first file.
+    static std::unique_ptr<ConversionRun> StartPaused() {
+        RunRequest request = JobRunRequest();
+        request.startPaused = true;
+        auto run = std::make_unique<ConversionRun>(std::move(request));
+        EXPECT_TRUE(run->Start());
+        return run;
     }
 
     TempFolder input_;
+    ProgressSnapshot progress_;
 };
 
 TEST_F(BatchTest, AddInputFileAcceptsOnlyNonEmptyPngFiles) {
@@ -81,9 +91,8 @@ TEST_F(BatchTest, SequenceNumbersSkipFailedFiles) {
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(FolderEntries(folder_.Path()),
               (std::vector<std::string>{"00001-first.tga", "00002-second.tga"}));
-    const ProgressSnapshot progress = ReadProgress();
-    EXPECT_EQ(progress.currentIndex, 1);
-    EXPECT_EQ(progress.currentFile, input_ / "second.png");
+    EXPECT_EQ(progress_.currentIndex, 1);
+    EXPECT_EQ(progress_.currentFile, input_ / "second.png");
 }
 
 TEST_F(BatchTest, FileTimesFollowTheTimestampSetting) {
@@ -109,14 +118,13 @@ TEST_F(BatchTest, FileTimesFollowTheTimestampSetting) {
 
 TEST_F(BatchTest, StoppedRunConvertsNothing) {
     ASSERT_TRUE(AddInputFile(WritePng("a.png")));
-    PauseConversion();
-    ASSERT_TRUE(StartConversionWorker());
+    const auto run = StartPaused();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(ConversionWorkerFinished()); // held at the gate before its file
-    StopConversion();
-    ResumeConversion();
-    JoinConversionWorker();
-    const ProgressSnapshot progress = ReadProgress();
+    EXPECT_FALSE(run->Finished()); // held at the gate before its file
+    run->Stop();
+    run->Resume();
+    EXPECT_TRUE(run->Join().stopped);
+    const ProgressSnapshot progress = run->ReadProgress();
     EXPECT_EQ(progress.currentIndex, 0);
     EXPECT_EQ(progress.convertedCount, 0);
     EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
@@ -124,12 +132,10 @@ TEST_F(BatchTest, StoppedRunConvertsNothing) {
 
 TEST_F(BatchTest, PausedRunGoesOnAfterResume) {
     ASSERT_TRUE(AddInputFile(WritePng("a.png")));
-    PauseConversion();
-    ASSERT_TRUE(StartConversionWorker());
-    EXPECT_FALSE(StartConversionWorker()); // one worker at a time
-    ResumeConversion();
-    JoinConversionWorker();
-    EXPECT_EQ(ReadProgress().convertedCount, 1);
+    const auto run = StartPaused();
+    run->Resume();
+    EXPECT_EQ(run->Join().converted, 1);
+    EXPECT_EQ(run->ReadProgress().convertedCount, 1);
 }
 
 // The console's reporter: debug lines on stdout.

@@ -1,9 +1,9 @@
 // Shared helpers of the engine tests: temporary folders, synthetic images, settings reset.
 #pragma once
 
-#include "engine/job_record.h"
 #include "engine/bitmap.h"
 #include "engine/output_parameters.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
 #include "support/job_steps.h"

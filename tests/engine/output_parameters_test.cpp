@@ -15,36 +15,37 @@ TEST_F(OutputParametersTest, FlagsCombineTheirComponents) {
     output.jpgQuality = 80;
     output.jpgChroma = 2;
     output.jpgSaveAs = 3;
-    EXPECT_EQ(SaveFlagsForFormat("jpg"), 80 | JPEG_SUBSAMPLING_420 | JPEG_PROGRESSIVE);
+    EXPECT_EQ(SaveFlagsForFormat("jpg", gSettings.output),
+              80 | JPEG_SUBSAMPLING_420 | JPEG_PROGRESSIVE);
     output.pngCompression = 0;
     output.pngInterlaced = 1;
-    EXPECT_EQ(SaveFlagsForFormat("png"), PNG_Z_NO_COMPRESSION | PNG_INTERLACED);
+    EXPECT_EQ(SaveFlagsForFormat("png", gSettings.output), PNG_Z_NO_COMPRESSION | PNG_INTERLACED);
     output.tiffCompression = 6;
     output.tiffColorModel = 1;
-    EXPECT_EQ(SaveFlagsForFormat("tiff"), TIFF_LZW | TIFF_CMYK);
+    EXPECT_EQ(SaveFlagsForFormat("tiff", gSettings.output), TIFF_LZW | TIFF_CMYK);
     output.webpQuality = 99;
-    EXPECT_EQ(SaveFlagsForFormat("webp"), 99);
+    EXPECT_EQ(SaveFlagsForFormat("webp", gSettings.output), 99);
     output.webpQuality = 100;
-    EXPECT_EQ(SaveFlagsForFormat("webp"), WEBP_LOSSLESS);
-    EXPECT_EQ(SaveFlagsForFormat("jxr"), 100);
-    EXPECT_EQ(SaveFlagsForFormat("gif"), 0);
+    EXPECT_EQ(SaveFlagsForFormat("webp", gSettings.output), WEBP_LOSSLESS);
+    EXPECT_EQ(SaveFlagsForFormat("jxr", gSettings.output), 100);
+    EXPECT_EQ(SaveFlagsForFormat("gif", gSettings.output), 0);
 }
 
 TEST_F(OutputParametersTest, OutOfRangeValuesContributeNothing) {
     auto& output = gSettings.output;
     output.tgaCompression = 2;
-    EXPECT_EQ(SaveFlagsForFormat("tga"), 0);
+    EXPECT_EQ(SaveFlagsForFormat("tga", gSettings.output), 0);
     output.exrCompression = 5;
-    EXPECT_EQ(SaveFlagsForFormat("exr"), 0);
+    EXPECT_EQ(SaveFlagsForFormat("exr", gSettings.output), 0);
     output.jpgQuality = 150;
     output.jpgChroma = 9;
     output.jpgSaveAs = 1;
-    EXPECT_EQ(SaveFlagsForFormat("jpg"), JPEG_BASELINE);
+    EXPECT_EQ(SaveFlagsForFormat("jpg", gSettings.output), JPEG_BASELINE);
     output.webpQuality = 0;
-    EXPECT_EQ(SaveFlagsForFormat("webp"), 0);
+    EXPECT_EQ(SaveFlagsForFormat("webp", gSettings.output), 0);
     output.tiffCompression = -1;
     output.tiffColorModel = 2;
-    EXPECT_EQ(SaveFlagsForFormat("tiff"), 0);
+    EXPECT_EQ(SaveFlagsForFormat("tiff", gSettings.output), 0);
 }
 
 TEST_F(OutputParametersTest, FormatsWithoutCatalogueEntryCannotBeSaved) {
@@ -97,12 +98,12 @@ TEST_F(OutputParametersTest, CompressionNumbersBecomeTheLibrarysFlags) {
         EXPECT_EQ(CompressionChoices(*row).size(), c.flags.size());
         for (size_t number = 0; number < c.flags.size(); ++number) {
             gSettings.output.*c.setting = static_cast<int32_t>(number);
-            EXPECT_EQ(SaveFlagsForFormat(c.extension), c.flags[number]) << number;
+            EXPECT_EQ(SaveFlagsForFormat(c.extension, gSettings.output), c.flags[number]) << number;
         }
         gSettings.output.*c.setting = static_cast<int32_t>(c.flags.size());
-        EXPECT_EQ(SaveFlagsForFormat(c.extension), 0);
+        EXPECT_EQ(SaveFlagsForFormat(c.extension, gSettings.output), 0);
         gSettings.output.*c.setting = -1;
-        EXPECT_EQ(SaveFlagsForFormat(c.extension), 0);
+        EXPECT_EQ(SaveFlagsForFormat(c.extension, gSettings.output), 0);
     }
 }
 
@@ -121,7 +122,7 @@ TEST_F(OutputParametersTest, EveryRowPreparesItsFormatAndDepth) {
         EXPECT_EQ(gJob.outputFormatId, expected);
         EXPECT_EQ(gJob.requestedDepth, 24);
         EXPECT_FALSE(gJob.automaticDepth);
-        EXPECT_EQ(DepthSettingFor(extension), &(gSettings.output.*row.depth));
+        EXPECT_EQ(DepthSettingFor(extension, gSettings.output), &(gSettings.output.*row.depth));
         // No other format's depth setting moved.
         int nonZero = 0;
         for (const OutputFormat& other : kOutputFormats) {
@@ -129,8 +130,8 @@ TEST_F(OutputParametersTest, EveryRowPreparesItsFormatAndDepth) {
         }
         EXPECT_EQ(nonZero, 1);
     }
-    EXPECT_EQ(DepthSettingFor("jpeg"), nullptr);
-    EXPECT_EQ(DepthSettingFor("TGA"), nullptr);
+    EXPECT_EQ(DepthSettingFor("jpeg", gSettings.output), nullptr);
+    EXPECT_EQ(DepthSettingFor("TGA", gSettings.output), nullptr);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "engine_test_support.h"
 
 #include "engine/batch_inputs.h"
-#include "engine/parallel_run.h"
+#include "engine/conversion_run.h"
 
 #include <fstream>
 #include <mutex>
@@ -30,15 +30,17 @@ class ParallelRunTest : public EngineTest {
     }
 
     // Runs the collected inputs on `workers` workers and records what the observer heard.
-    ParallelRunResult RunOn(int32_t workers, const std::atomic<bool>* stop = nullptr) {
-        RunSnapshot run = TakeRunSnapshot();
-        run.inputs = CollectBatchInputs({in_.Path()});
-        ParallelRunObserver observer;
+    RunOutcome RunOn(int32_t workers, const std::atomic<bool>* stop = nullptr) {
+        RunRequest run = JobRunRequest();
+        run.snapshot.inputs = CollectBatchInputs({in_.Path()});
+        run.jobs = workers;
+        run.stopSignal = stop;
+        RunObserver& observer = run.observer;
         observer.started = [this](int32_t index, int32_t total, const std::string& input) {
             started_.push_back(std::to_string(index) + "/" + std::to_string(total) + " " + input);
         };
         observer.failed = [this](const FileFailureReport& report) { failed_.push_back(report); };
-        return RunInParallel(run, FileContextFromJob(), workers, observer, stop);
+        return ConversionRun(std::move(run)).Run();
     }
 
     TempFolder in_;
@@ -63,7 +65,7 @@ TEST_F(ParallelRunTest, TwoWorkersWriteWhatOneWrites) {
         WritePng("s" + std::to_string(i % 3) + "/p" + std::to_string(i) + ".png", i);
     }
     std::ofstream(in_ / "s1/broken.png") << "\x89PNG\r\n\x1a\n broken";
-    const ParallelRunResult two = RunOn(2);
+    const RunOutcome two = RunOn(2);
     EXPECT_EQ(two.total, 13);
     EXPECT_EQ(two.converted, 12);
     EXPECT_FALSE(two.stopped);
@@ -115,7 +117,7 @@ TEST_F(ParallelRunTest, AStopRequestTakesUpNoFurtherFile) {
     WritePng("a.png", 1);
     WritePng("b.png", 2);
     const std::atomic<bool> stop{true};
-    const ParallelRunResult result = RunOn(2, &stop);
+    const RunOutcome result = RunOn(2, &stop);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.converted, 0);
     EXPECT_TRUE(started_.empty());
@@ -135,13 +137,13 @@ TEST_F(ParallelRunTest, NumberedNamesOrTextKeepTheRunOnTheCallingThread) {
         gSettings.watermark.doWatermark = c.text[0] != '\0' ? 1 : 0;
         gSettings.watermark.text = c.text;
         std::set<std::thread::id> threads;
-        RunSnapshot run = TakeRunSnapshot();
-        run.inputs = CollectBatchInputs({in_.Path()});
-        ParallelRunObserver observer;
-        observer.started = [&threads](int32_t, int32_t, const std::string&) {
+        RunRequest run = JobRunRequest();
+        run.snapshot.inputs = CollectBatchInputs({in_.Path()});
+        run.jobs = 4;
+        run.observer.started = [&threads](int32_t, int32_t, const std::string&) {
             threads.insert(std::this_thread::get_id());
         };
-        RunInParallel(run, FileContextFromJob(), 4, observer);
+        ConversionRun(std::move(run)).Run();
         EXPECT_EQ(threads, std::set<std::thread::id>{std::this_thread::get_id()}) << c.mask;
     }
 }

@@ -2,7 +2,8 @@
 // the job record, and progress polled while a run converts several files.
 #include "engine_test_support.h"
 
-#include "engine/batch.h"
+#include "engine/conversion_run.h"
+#include "job/input_set.h"
 
 #include <atomic>
 #include <fstream>
@@ -18,11 +19,7 @@ class RunTest : public EngineTest {
         EngineTest::SetUp();
         ClearInputSet();
     }
-    void TearDown() override {
-        ResumeConversion();
-        JoinConversionWorker();
-        ClearInputSet();
-    }
+    void TearDown() override { ClearInputSet(); }
     // A PNG of its own size in the input set (entries are put in directly: a run walks any
     // number of them).
     std::string AddPng(const std::string& name, unsigned width, unsigned height,
@@ -36,10 +33,20 @@ class RunTest : public EngineTest {
         InputSet()[path] = InputEntry{1, ""};
         return path;
     }
+    // Runs the input set on a thread of its own, as the window does, and copies the last file
+    // back into the job record as the window does.
     int32_t RunAll() {
-        EXPECT_TRUE(StartConversionWorker());
-        JoinConversionWorker();
-        return ReadProgress().convertedCount;
+        ConversionRun run(JobRunRequest());
+        EXPECT_TRUE(run.Start());
+        const RunOutcome outcome = run.Join();
+        StoreFileContext(outcome.lastFile);
+        return outcome.converted;
+    }
+    static std::unique_ptr<ConversionRun> StartPaused(RunRequest request = JobRunRequest()) {
+        request.startPaused = true;
+        auto run = std::make_unique<ConversionRun>(std::move(request));
+        EXPECT_TRUE(run->Start());
+        return run;
     }
 
     TempFolder input_;
@@ -79,20 +86,20 @@ TEST_F(RunTest, AFailedFileKeepsTheNumberForTheNext) {
 TEST_F(RunTest, ARunReadsTheRecordsAsTheyWereWhenItStarted) {
     gSettings.advanced.filenameMask = "before-%filename%.%ext%";
     AddPng("a.png", 6, 4);
-    PauseConversion();
-    ASSERT_TRUE(StartConversionWorker());
+    const auto run = StartPaused();
     // The starter changes its records while the worker waits at the gate.
     TempFolder elsewhere;
     gSettings.advanced.filenameMask = "after-%filename%.%ext%";
     gJob.outputFolder = elsewhere.Path();
     gJob.sequenceNumber = 500;
     ClearInputSet();
-    ResumeConversion();
-    JoinConversionWorker();
-    EXPECT_EQ(ReadProgress().convertedCount, 1);
+    run->Resume();
+    const RunOutcome outcome = run->Join();
+    StoreFileContext(outcome.lastFile);
+    EXPECT_EQ(run->ReadProgress().convertedCount, 1);
     EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"before-a.tga"});
     EXPECT_TRUE(FolderEntries(elsewhere.Path()).empty());
-    EXPECT_EQ(gJob.sequenceNumber, 2); // the run's own count, copied back at the join
+    EXPECT_EQ(gJob.sequenceNumber, 2); // the run's own count, copied back after the join
 }
 
 TEST_F(RunTest, ConvertingWithAContextLeavesTheJobRecordAlone) {
@@ -119,12 +126,11 @@ TEST_F(RunTest, ProgressCanBePolledWhileARunConvertsSeveralFiles) {
     std::atomic<bool> done{false};
     std::atomic<int> badReads{0};
     std::atomic<int> reads{0};
-    PauseConversion();
-    ASSERT_TRUE(StartConversionWorker());
+    const auto run = StartPaused();
     std::thread poller([&] {
         int32_t lastIndex = 0;
         while (!done) {
-            const ProgressSnapshot progress = ReadProgress();
+            const ProgressSnapshot progress = run->ReadProgress();
             ++reads;
             const bool fileFits = progress.currentIndex == 0
                                       ? progress.currentFile.empty()
@@ -139,14 +145,14 @@ TEST_F(RunTest, ProgressCanBePolledWhileARunConvertsSeveralFiles) {
     while (reads.load() == 0) {
         std::this_thread::yield();
     }
-    ResumeConversion();
-    while (!ConversionWorkerFinished()) {
+    run->Resume();
+    while (!run->Finished()) {
         std::this_thread::yield();
     }
-    JoinConversionWorker();
+    run->Join();
     done = true;
     poller.join();
-    const ProgressSnapshot progress = ReadProgress();
+    const ProgressSnapshot progress = run->ReadProgress();
     EXPECT_EQ(progress.convertedCount, 6);
     EXPECT_EQ(progress.currentIndex, 6);
     EXPECT_TRUE(progress.running);
@@ -165,20 +171,21 @@ TEST_F(RunTest, TwoRunsSideBySideKeepTheirOwnCounts) {
     second.inputs.erase(a);
     TempFolder otherOut;
     second.outputFolder = otherOut.Path();
-    FileContext start = FileContextFromJob();
-    start.sequenceNumber = 1;
-    PauseGate gate;
-    ConversionRun one(first, start, gate);
-    start.sequenceNumber = 50;
-    ConversionRun two(second, start, gate);
-    std::thread worker([&] { one.Convert(); });
-    two.Convert();
-    worker.join();
+    RunRequest one = JobRunRequest();
+    one.snapshot = first;
+    one.start.sequenceNumber = 1;
+    RunRequest two = JobRunRequest();
+    two.snapshot = second;
+    two.start.sequenceNumber = 50;
+    ConversionRun started(std::move(one));
+    ASSERT_TRUE(started.Start());
+    const RunOutcome here = ConversionRun(std::move(two)).Run();
+    const RunOutcome there = started.Join();
     EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"00001-a.tga"});
     EXPECT_EQ(FolderEntries(otherOut.Path()), std::vector<std::string>{"00050-b.tga"});
-    EXPECT_EQ(one.LastFile().sequenceNumber, 2);
-    EXPECT_EQ(two.LastFile().sequenceNumber, 51);
-    EXPECT_EQ(one.ReadProgress().convertedCount, 1);
+    EXPECT_EQ(there.lastFile.sequenceNumber, 2);
+    EXPECT_EQ(here.lastFile.sequenceNumber, 51);
+    EXPECT_EQ(started.ReadProgress().convertedCount, 1);
 }
 
 } // namespace

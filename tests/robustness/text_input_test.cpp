@@ -1,9 +1,9 @@
 // Every text parser fed with random bytes: under the sanitizers a stray read or write fails
 // the run, and each parser must give its documented result for what it cannot use.
-#include "engine/job_record.h"
 #include "cli/option_parsing.h"
 #include "engine/naming.h"
 #include "engine/watermark.h"
+#include "job/job_record.h"
 #include "settings/message_catalogue.h"
 #include "settings/preference_file.h"
 #include "settings/settings.h"
@@ -21,15 +21,16 @@ namespace {
 // Random texts drawn mostly from the characters the parsers treat specially, with the odd
 // arbitrary byte (UTF-8 and ISO-8859-1 lead bytes, NUL, control characters).
 class RandomText {
-public:
+  public:
     explicit RandomText(uint32_t seed) : generator_(seed) {}
 
     std::string Next(size_t maxLength = 40) {
         static constexpr std::string_view kSpecial =
             "[]=;#\r\n\t \"'$%-+.,eEfFxXnN0123456789aAiI_/";
         static constexpr std::string_view kWords[] = {
-            "%filename%", "%ext%", "%EOL%", "%n%", "%rnd%", "%s1%", "%width%", "[CLI]",
-            "--GAMMA", "Infinity", "NaN", "\xEF\xBB\xBF", "\xE9", "%", "%%", "--", "=\"",
+            "%filename%", "%ext%", "%EOL%",   "%n%",      "%rnd%", "%s1%",
+            "%width%",    "[CLI]", "--GAMMA", "Infinity", "NaN",   "\xEF\xBB\xBF",
+            "\xE9",       "%",     "%%",      "--",       "=\"",
         };
         std::string text;
         const size_t length = Pick(maxLength + 1);
@@ -50,7 +51,7 @@ public:
         return std::uniform_int_distribution<size_t>(0, bound - 1)(generator_);
     }
 
-private:
+  private:
     std::mt19937 generator_;
 };
 

@@ -6,12 +6,12 @@
 #include "engine/depth.h"
 #include "engine/flip.h"
 #include "engine/frame.h"
-#include "engine/job_record.h"
 #include "engine/naming.h"
 #include "engine/pipeline.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
 #include "engine/watermark.h"
+#include "job/job_record.h"
 #include "settings/settings.h"
 
 namespace millconv::test {

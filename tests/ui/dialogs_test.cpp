@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "ui/dialogs/about_dialog.h"
@@ -55,13 +55,19 @@ class DialogsTest : public QObject {
     void FileTypesAreCleaned_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("cleaned");
-        QTest::newRow("upper case") << "JPG" << "jpg";
-        QTest::newRow("blanks and marks") << "P N G!" << "png";
-        QTest::newRow("cut to twelve") << "verylongextension" << "verylongexte";
-        QTest::newRow("cut before filtering") << "a.b.c.d.e.f.g.h" << "abcdef";
-        QTest::newRow("only marks") << "***" << "";
+        QTest::newRow("upper case") << "JPG"
+                                    << "jpg";
+        QTest::newRow("blanks and marks") << "P N G!"
+                                          << "png";
+        QTest::newRow("cut to twelve") << "verylongextension"
+                                       << "verylongexte";
+        QTest::newRow("cut before filtering") << "a.b.c.d.e.f.g.h"
+                                              << "abcdef";
+        QTest::newRow("only marks") << "***"
+                                    << "";
         QTest::newRow("non-ASCII letters dropped") << QString::fromUtf8("Ärger9") << "rger9";
-        QTest::newRow("digits kept") << "Mp3" << "mp3";
+        QTest::newRow("digits kept") << "Mp3"
+                                     << "mp3";
     }
 
     void FileTypesAreCleaned() {
@@ -91,8 +97,8 @@ class DialogsTest : public QObject {
         QVERIFY(prompter.Calls().empty());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(gWindowJob.converterSource, std::string("jpg"));
-        QCOMPARE(gWindowJob.converterTarget, std::string("png"));
+        QCOMPARE(ui::LastConverterSearch().source, std::string("jpg"));
+        QCOMPARE(ui::LastConverterSearch().target, std::string("png"));
         test::ExpectOpenedExactly(opener, {"https://www.pixelmill.example/find/jpg-png/"});
     }
 
@@ -291,9 +297,10 @@ class DialogsTest : public QObject {
     void HelpLinks() {
         test::FakeOpener opener;
         ui::SendFeedback();
-        QTRY_COMPARE(opener.Opened(),
-                     QStringList{"mailto:support@pixelmill.example?subject=Pixelmill%20PNG%20to%20TGA%20"
-                                 "2.9%20Feedback"});
+        QTRY_COMPARE(
+            opener.Opened(),
+            QStringList{"mailto:support@pixelmill.example?subject=Pixelmill%20PNG%20to%20TGA%20"
+                        "2.9%20Feedback"});
         ui::VisitHomepage();
         QTRY_COMPARE(opener.Opened().size(), 2);
         QCOMPARE(opener.Opened().at(1), QString("https://www.pixelmill.example/millconv/"));

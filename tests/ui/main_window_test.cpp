@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "settings/settings.h"
 #include "ui/commands.h"
 #include "ui/main_window.h"
@@ -21,7 +21,6 @@
 #include "ui/support/widget_lookup.h"
 
 using millconv::gJob;
-using millconv::gWindowJob;
 using millconv::gSettings;
 using millconv::test::ControlFor;
 using millconv::ui::MainWindow;
@@ -135,14 +134,11 @@ class MainWindowTest : public QObject {
         MainWindow window;
         window.InitialiseAndShow();
         gSettings.interface.uiSize = 1;
-        gWindowJob.themeRefreshRequest = 2;
-        window.ApplyThemeRefreshRequest();
+        window.ApplyThemeRefreshRequest(2);
         QCOMPARE(window.MainToolBar()->iconSize(), QSize(24, 24));
         QCOMPARE(window.findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
-        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
         // A full refresh rebuilds the menus and the one-button toolbars as well.
-        gWindowJob.themeRefreshRequest = 1;
-        window.ApplyThemeRefreshRequest();
+        window.ApplyThemeRefreshRequest(1);
         QCOMPARE(window.menuBar()->actions().size(), 3);
         QCOMPARE(window.Panel()->findChildren<QToolBar*>().size(), 3);
         QCOMPARE(window.CommandToolBar(2)->geometry(), QRect(364, 99, 24, 24));
@@ -180,11 +176,9 @@ class MainWindowTest : public QObject {
         const auto controls = window.Controls();
         controls.inputField->setText("/tmp/pics/a.png");
         window.SetStatusText("Conversion complete");
-        gWindowJob.preferencesStartPage = 3;
         QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(controls.inputField->text(), QString());
         QCOMPARE(window.StatusText(), QString("Ready"));
-        QCOMPARE(gWindowJob.preferencesStartPage, 0);
         QTRY_VERIFY(controls.inputField->hasFocus());
 
         QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);

@@ -12,9 +12,10 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "engine/batch.h"
-#include "engine/job_record.h"
+#include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "settings/settings_file.h"
 #include "ui/preferences/pages.h"
 #include "ui/preferences/preferences_dialog.h"
@@ -34,10 +35,9 @@ namespace {
 std::map<std::string, std::string> gThemes;
 const std::map<std::string, std::string>& TestThemes() { return gThemes; }
 
-
 // Runs the modal dialog; check sees it open, then the dialog is closed with closeKey.
 bool RunAndClose(const std::function<void(PreferencesDialog*)>& check,
-                 const std::function<void(PreferencesDialog*)>& close) {
+                 const std::function<void(PreferencesDialog*)>& close, int startPage = 0) {
     bool ran = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget());
@@ -48,7 +48,7 @@ bool RunAndClose(const std::function<void(PreferencesDialog*)>& check,
         check(dialog);
         close(dialog);
     });
-    const bool result = RunPreferencesDialog(nullptr);
+    const bool result = RunPreferencesDialog(nullptr, startPage).changed;
     if (!ran) {
         qWarning("the dialog did not open modally");
     }
@@ -106,9 +106,8 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(dialog.DefaultsButton()->text(), QStringLiteral("Defaults"));
         QCOMPARE(dialog.CancelButton()->text(), QStringLiteral("Cancel"));
 
-        const QStringList names = {"General",    "Interface", "Input",
-                                   "Output",     "Transform", "Adjustment",
-                                   "Frame",      "Watermark", "Advanced"};
+        const QStringList names = {"General",    "Interface", "Input",     "Output",  "Transform",
+                                   "Adjustment", "Frame",     "Watermark", "Advanced"};
         QCOMPARE(dialog.PageList()->count(), names.size());
         for (int i = 0; i < names.size(); ++i) {
             QCOMPARE(dialog.PageList()->item(i)->text(), names[i]);
@@ -180,7 +179,6 @@ class PreferencesDialogTest : public QObject {
     }
 
     void startPageIsUsedOnceThenGeneral() {
-        gWindowJob.preferencesStartPage = 3;
         int shown = -1;
         QString title;
         bool focused = false;
@@ -190,11 +188,10 @@ class PreferencesDialogTest : public QObject {
                 title = dialog->PageTitle()->text();
                 focused = dialog->focusWidget() == dialog->PageList();
             },
-            [](PreferencesDialog* dialog) { dialog->CancelButton()->click(); });
+            [](PreferencesDialog* dialog) { dialog->CancelButton()->click(); }, kOutputPage);
         QCOMPARE(shown, 3);
         QCOMPARE(title, QStringLiteral("Output"));
         QVERIFY(focused);
-        QCOMPARE(gWindowJob.preferencesStartPage, int8_t{0});
 
         RunAndClose([&](PreferencesDialog* dialog) { shown = dialog->CurrentPage(); },
                     [](PreferencesDialog* dialog) { dialog->CancelButton()->click(); });
@@ -235,7 +232,7 @@ class PreferencesDialogTest : public QObject {
         expected.watermark.fontColors = "000000,FFFFFF";
         QCOMPARE(Dump(expected), before);
         QCOMPARE(gSettings.watermark.fontColors, std::string("000000,FFFFFF,12AB34"));
-        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
+        QCOMPARE(dialog.ThemeRefresh(), 0);
     }
 
     void okStoresEveryPageAndSaves() {
@@ -266,7 +263,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(gSettings.watermark.fontColor, std::string("12AB34"));
         QCOMPARE(gSettings.advanced.filenameMask, std::string("%filename%_small.%ext%"));
         QCOMPARE(gSettings.advanced.outFoldersNumber, int8_t{9});
-        QCOMPARE(gWindowJob.themeRefreshRequest, 1);
+        QCOMPARE(dialog.ThemeRefresh(), 1);
 
         Settings reloaded;
         reloaded.settingsFilePath = gSettings.settingsFilePath;
@@ -318,7 +315,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(themes->itemText(0), QStringLiteral("None"));
         dialog.OkButton()->click();
         QCOMPARE(gSettings.interface.uiTheme, std::string("handdrawn"));
-        QCOMPARE(gWindowJob.themeRefreshRequest, 0);
+        QCOMPARE(dialog.ThemeRefresh(), 0);
     }
 
     void themeRefreshRequest_data() {
@@ -340,7 +337,7 @@ class PreferencesDialogTest : public QObject {
         ControlFor<QComboBox>(dialog.Page(kInterfacePage), "Theme:")->setCurrentIndex(theme);
         ControlFor<QComboBox>(dialog.Page(kInterfacePage), "Icon Size:")->setCurrentIndex(size);
         dialog.OkButton()->click();
-        QCOMPARE(gWindowJob.themeRefreshRequest, request);
+        QCOMPARE(dialog.ThemeRefresh(), request);
         QCOMPARE(gSettings.interface.uiSize, size);
     }
 
@@ -378,7 +375,7 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(gSettings.file.recentOutFolders, std::string());
         QCOMPARE(gSettings.transform.keepAspectRatio, int8_t{1});
         QCOMPARE(gSettings.settingsFilePath, path);
-        QCOMPARE(gWindowJob.themeRefreshRequest, 1);
+        QCOMPARE(dialog.ThemeRefresh(), 1);
         Settings reloaded;
         reloaded.settingsFilePath = path;
         LoadSettings(reloaded);
@@ -406,8 +403,7 @@ class PreferencesDialogTest : public QObject {
         QVERIFY(QDir().mkpath(QString::fromStdString(gJob.outputFolder)));
         PrepareOutputParameters();
         QVERIFY(AddInputFile(input.toStdString()));
-        QVERIFY(StartConversionWorker());
-        JoinConversionWorker();
+        QCOMPARE(ConversionRun(JobRunRequest()).Run().converted, 1);
         QCOMPARE(TgaSize(work.path() + QStringLiteral("/out/picture.tga")), QSize(17, 11));
         ClearInputSet();
     }

@@ -42,12 +42,13 @@ class ProgressDialogTest : public QObject {
         FillLongRun();
         prompter.answers.push_back(stop);
         return DriveProgressDialog(
-            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            form.Window(), [&] { RunJobInDialog(form); },
             [this](ProgressDialog& dialog) {
                 dialogAddress_ = &dialog;
-                QObject::connect(&dialog, &ProgressDialog::IndexShown, &dialog, [&dialog](int) {
-                    static_cast<void>(dialog.close());
-                }, Qt::SingleShotConnection);
+                QObject::connect(
+                    &dialog, &ProgressDialog::IndexShown, &dialog,
+                    [&dialog](int) { static_cast<void>(dialog.close()); },
+                    Qt::SingleShotConnection);
             });
     }
 
@@ -81,8 +82,6 @@ class ProgressDialogTest : public QObject {
         PrepareTgaJob(Path("out/"));
     }
 
-    void cleanup() { ResumeConversion(); }
-
     void LayoutAndModality() {
         StandInForm form;
         form.Window().move(200, 150);
@@ -90,10 +89,9 @@ class ProgressDialogTest : public QObject {
         InputSet()[Path("run/n1.png").toStdString()] = InputEntry{1, {}};
         InputSet()[Path("run/n2.png").toStdString()] = InputEntry{1, {}};
         // The worker holds before its first file, so the dialog is seen mid-run.
-        PauseConversion();
         bool checked = false;
         DriveProgressDialog(
-            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            form.Window(), [&] { RunJobInDialog(form, true); },
             [&](ProgressDialog& dialog) {
                 QCOMPARE(dialog.size(), QSize(300, 110));
                 QCOMPARE(dialog.windowTitle(), Catalogue("Dialog", "Convert Progress"));
@@ -111,7 +109,7 @@ class ProgressDialogTest : public QObject {
                     dialog.geometry().center() - form.Window().frameGeometry().center();
                 QVERIFY(offset.manhattanLength() <= 2);
                 checked = true;
-                ResumeConversion();
+                dialog.Run().Resume();
             });
         QVERIFY(checked);
         QVERIFY(form.Window().isEnabled());
@@ -123,7 +121,7 @@ class ProgressDialogTest : public QObject {
         QString shownText;
         QString shownTitle;
         const DialogOutcome outcome = DriveProgressDialog(
-            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            form.Window(), [&] { RunJobInDialog(form); },
             [&](ProgressDialog& dialog) {
                 QObject::connect(&dialog, &ProgressDialog::IndexShown, &dialog, [&](int) {
                     shownText = dialog.TextLine()->text();
@@ -143,10 +141,11 @@ class ProgressDialogTest : public QObject {
         InputSet()[ShortPath().toStdString()] = InputEntry{1, {}};
         bool closed = false;
         DriveProgressDialog(
-            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            form.Window(), [&] { RunJobInDialog(form); },
             [&](ProgressDialog& dialog) {
-                QObject::connect(&dialog, &ProgressDialog::RunEnded, &dialog,
-                                 [&] { closed = dialog.close(); }, Qt::QueuedConnection);
+                QObject::connect(
+                    &dialog, &ProgressDialog::RunEnded, &dialog, [&] { closed = dialog.close(); },
+                    Qt::QueuedConnection);
             });
         QVERIFY(closed);
         QVERIFY(prompter.Calls().empty());
@@ -155,13 +154,13 @@ class ProgressDialogTest : public QObject {
 
     void LongPathIsShortenedInTheMiddle() {
         StandInForm form;
-        const QString path = Path(QStringLiteral("folder-with-a-rather-long-name-").repeated(4) +
-                                  "/picture.png");
+        const QString path =
+            Path(QStringLiteral("folder-with-a-rather-long-name-").repeated(4) + "/picture.png");
         InputSet()[path.toStdString()] = InputEntry{1, {}};
         QString shown;
         int perLine = 0;
         DriveProgressDialog(
-            form.Window(), [&] { RunProgressDialog(form.Controls()); },
+            form.Window(), [&] { RunJobInDialog(form); },
             [&](ProgressDialog& dialog) {
                 perLine = 280 / AverageCharacterWidth(dialog.font());
                 QObject::connect(&dialog, &ProgressDialog::IndexShown, &dialog,
@@ -202,7 +201,7 @@ class ProgressDialogTest : public QObject {
         QCOMPARE(form.Status(), stopped);
         QVERIFY(outcome.title.startsWith(stopped + " ("));
         // The file being converted was finished, none after it was started.
-        const ProgressSnapshot progress = ReadProgress();
+        const ProgressSnapshot& progress = outcome.progress;
         const int converted = progress.convertedCount;
         QCOMPARE(progress.currentIndex, converted);
         QVERIFY(converted >= 1);

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "engine/job_record.h"
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
@@ -21,13 +20,15 @@ bool IsPlainAlphanumeric(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
-// The one place the window writes the job record (the last search is kept there).
+ConverterSearch gLastSearch;
+
 void RememberSearch(const std::string& source, const std::string& target) {
-    gWindowJob.converterSource = source;
-    gWindowJob.converterTarget = target;
+    gLastSearch = {source, target};
 }
 
 } // namespace
+
+const ConverterSearch& LastConverterSearch() { return gLastSearch; }
 
 std::string CleanFileType(const QString& text) {
     // Cut before filtering, so "verylongextension" gives "verylongexte" and "p n g!" keeps

@@ -15,6 +15,13 @@ namespace millconv::ui {
 // 0-9, A-Z and a-z kept.
 std::string CleanFileType(const QString& text);
 
+// The two cleaned file types of the last search; kept for the whole window session.
+struct ConverterSearch {
+    std::string source;
+    std::string target;
+};
+const ConverterSearch& LastConverterSearch();
+
 class FileConverterDialog : public QDialog {
     Q_OBJECT
   public:
@@ -25,7 +32,7 @@ class FileConverterDialog : public QDialog {
     QPushButton* SearchButton() const { return searchButton_; }
 
   private:
-    // Stores both cleaned types in the job record; warns and stays open when either is empty,
+    // Keeps both cleaned types as the last search; warns and stays open when either is empty,
     // else closes and opens the search.
     void Search();
 

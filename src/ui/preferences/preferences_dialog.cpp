@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/job_record.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
 #include "ui/preferences/pages.h"
@@ -34,23 +33,13 @@ QString CatalogueQText(std::string_view section, std::string_view key) {
     return QString::fromStdString(CatalogueText(section, key));
 }
 
-// The window-only fields of the job record the dialog uses, kept in one place.
-int TakeStartPage() {
-    const int page = std::clamp<int>(gWindowJob.preferencesStartPage, 0, kPageCount - 1);
-    gWindowJob.preferencesStartPage = 0;
-    return page;
-}
-
-void RequestThemeRefresh(int request) { gWindowJob.themeRefreshRequest = request; }
-
 // Colour correction runs only when one of its values is not neutral.
 void DeriveColorCorrection(Settings& settings) {
     Settings::Adjustment& a = settings.adjustment;
     const bool neutralGamma = std::fabs(a.imageGamma - 1.0f) < 0.001f;
     a.doImageColorCorrection =
-        (a.imageBrightness != 0 || a.imageContrast != 0 || !neutralGamma || a.imageInvert != 0)
-            ? 1
-            : 0;
+        (a.imageBrightness != 0 || a.imageContrast != 0 || !neutralGamma || a.imageInvert != 0) ? 1
+                                                                                                : 0;
 }
 
 QPushButton* AddButton(QWidget* parent, std::string_view key, const QRect& place) {
@@ -75,7 +64,7 @@ int ThemeRefreshRequest(const Settings& before, const Settings& after) {
     return before.interface.uiSize != after.interface.uiSize ? 2 : 0;
 }
 
-PreferencesDialog::PreferencesDialog(QWidget* mainWindow)
+PreferencesDialog::PreferencesDialog(QWidget* mainWindow, int startPage)
     : QDialog(mainWindow), copy_(gSettings), binder_(copy_) {
     setWindowTitle(CatalogueQText("Preferences", "Title"));
     setFixedSize(kDialogSize);
@@ -122,7 +111,7 @@ PreferencesDialog::PreferencesDialog(QWidget* mainWindow)
 
     binder_.Fill();
     connect(pageList_, &QListWidget::currentRowChanged, this, &PreferencesDialog::ShowPage);
-    ShowPage(TakeStartPage());
+    ShowPage(std::clamp(startPage, 0, kPageCount - 1));
     pageList_->setFocus();
 }
 
@@ -162,15 +151,16 @@ void PreferencesDialog::ResetToDefaults() {
 void PreferencesDialog::Finish(const Settings& before) {
     // Compared with what the main window shows now, so a reset after choosing the default
     // theme in the dialog still refreshes it.
-    RequestThemeRefresh(ThemeRefreshRequest(before, gSettings));
+    themeRefresh_ = ThemeRefreshRequest(before, gSettings);
     // A failed save is not fatal here: the record holds the settings and exit saves again.
     SaveSettings(gSettings);
     accept();
 }
 
-bool RunPreferencesDialog(QWidget* mainWindow) {
-    PreferencesDialog dialog(mainWindow);
-    return dialog.exec() == QDialog::Accepted;
+PreferencesResult RunPreferencesDialog(QWidget* mainWindow, int startPage) {
+    PreferencesDialog dialog(mainWindow, startPage);
+    const bool changed = dialog.exec() == QDialog::Accepted;
+    return {changed, dialog.ThemeRefresh()};
 }
 
 } // namespace millconv::ui

@@ -13,11 +13,15 @@ class QStackedWidget;
 
 namespace millconv::ui {
 
-// Opens the modal preferences dialog on the job's start page (then resets it to 0). OK stores
-// the edited copy into the settings record, saves it and records a theme refresh request;
-// Defaults (once confirmed) does the same with the built-in defaults; Cancel keeps the record.
-// Returns true when the record changed, so the caller applies it to the main window.
-bool RunPreferencesDialog(QWidget* mainWindow);
+struct PreferencesResult {
+    bool changed = false; // the record changed: the caller applies it to the main window
+    int themeRefresh = 0; // the main window's refresh (see ThemeRefreshRequest)
+};
+
+// Opens the modal preferences dialog on the start page (0 to 8; others show the first). OK
+// stores the edited copy into the settings record and saves it; Defaults (once confirmed) does
+// the same with the built-in defaults; Cancel keeps the record.
+PreferencesResult RunPreferencesDialog(QWidget* mainWindow, int startPage = 0);
 
 // Asks whether to reset every setting to its default; true for Yes. Changes nothing itself.
 bool ConfirmResetToDefaults(QWidget* parent);
@@ -29,8 +33,8 @@ int ThemeRefreshRequest(const Settings& before, const Settings& after);
 class PreferencesDialog : public QDialog {
     Q_OBJECT
   public:
-    // Builds and fills every page and shows the job's start page (resetting it to 0).
-    explicit PreferencesDialog(QWidget* mainWindow);
+    // Builds and fills every page and shows the start page.
+    explicit PreferencesDialog(QWidget* mainWindow, int startPage = 0);
 
     int CurrentPage() const;
     void ShowPage(int index);
@@ -41,6 +45,8 @@ class PreferencesDialog : public QDialog {
     QPushButton* CancelButton() const { return cancelButton_; }
     QListWidget* PageList() const { return pageList_; }
     QLabel* PageTitle() const { return pageTitle_; }
+    // The refresh the main window needs once OK or Defaults closed the dialog; 0 before.
+    int ThemeRefresh() const { return themeRefresh_; }
 
   private:
     void StoreAndClose();
@@ -55,6 +61,7 @@ class PreferencesDialog : public QDialog {
     QPushButton* defaultsButton_ = nullptr;
     QPushButton* okButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    int themeRefresh_ = 0;
 };
 
 } // namespace millconv::ui

@@ -2,10 +2,11 @@
 // window, real PNG files and a driver for the modal progress dialog.
 #pragma once
 
-#include "engine/job_record.h"
-#include "engine/batch.h"
+#include "engine/conversion_run.h"
 #include "engine/draw_module.h"
 #include "engine/output_parameters.h"
+#include "job/input_set.h"
+#include "job/job_record.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
 #include "ui/progress_dialog.h"
@@ -112,15 +113,24 @@ inline void PrepareTgaJob(const QString& outputFolder) {
     PrepareOutputParameters();
 }
 
+// The job's run in the progress dialog, as the Convert action starts it; a paused run holds
+// before its first file until the dialog's run is resumed.
+inline void RunJobInDialog(StandInForm& form, bool paused = false) {
+    RunRequest request = JobRunRequest();
+    request.startPaused = paused;
+    RunProgressDialog(form.Controls(), std::move(request));
+}
+
 // What the progress dialog showed.
 struct DialogOutcome {
     bool opened = false;
-    bool ended = false;           // OK became enabled
+    bool ended = false; // OK became enabled
     bool windowEnabledInRun = true;
-    QString title;                // at the end
+    QString title; // at the end
     QString text;
     int value = -1;
     int maximum = -1;
+    ProgressSnapshot progress; // the dialog's run at the end
 };
 
 // Runs body() (which opens the progress dialog and returns once it closed). While the dialog
@@ -142,8 +152,8 @@ inline DialogOutcome DriveProgressDialog(QWidget& window, const std::function<vo
         const auto okEnabled = [&] { return !dialog || dialog->OkButton()->isEnabled(); };
         outcome.ended = QTest::qWaitFor(okEnabled, 30000) && dialog;
         if (!outcome.ended && dialog) {
-            ResumeConversion();
-            StopConversion();
+            dialog->Run().Resume();
+            dialog->Run().Stop();
             static_cast<void>(QTest::qWaitFor(okEnabled, 30000));
         }
         if (dialog) {
@@ -151,6 +161,7 @@ inline DialogOutcome DriveProgressDialog(QWidget& window, const std::function<vo
             outcome.text = dialog->TextLine()->text();
             outcome.value = dialog->Bar()->value();
             outcome.maximum = dialog->Bar()->maximum();
+            outcome.progress = dialog->Run().ReadProgress();
             dialog->OkButton()->click();
         }
     });

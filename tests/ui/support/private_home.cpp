@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "engine/job_record.h"
+#include "job/job_record.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
@@ -35,8 +35,8 @@ std::map<std::string, std::string> ChildEnvironment(const QString& home) {
 
 QStringList EntriesBelow(const QString& folder) {
     QStringList found;
-    const auto entries = QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                    QDir::Hidden);
+    const auto entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         found << entry.fileName();
         if (entry.isDir()) {

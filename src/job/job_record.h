@@ -1,6 +1,8 @@
-// The job record: the one process-wide description of the current conversion job.
+// The job record: what the front ends hold of the current conversion job, and the run request
+// they build from it.
 #pragma once
 
+#include "engine/conversion_run.h"
 #include "engine/run.h"
 
 #include <cstdint>
@@ -8,8 +10,9 @@
 
 namespace millconv {
 
-// Filled by the starter (console run or window). A run reads a snapshot of it; the per-file
-// fields hold the last converted file's values once the run has been joined.
+// Filled by the front ends (console run or window). The engine never reads it: a run is
+// made from a request built from it, and the front end copies back the last file's fields
+// from the run's outcome.
 struct JobState {
     std::string programFolder;     // folder of the executable, ending with '/'
     std::string currentInput;      // full path of the input being converted
@@ -34,30 +37,30 @@ struct JobState {
 
 extern JobState gJob;
 
-// Job fields only the window uses; they move to the window code once it holds its own state.
-struct WindowJobState {
-    int32_t themeRefreshRequest = 0;
-    std::string converterSource; // last Find a File Converter search; survives ResetJobState
-    std::string converterTarget;
-    int8_t preferencesStartPage = 0;
-};
-
-extern WindowJobState gWindowJob;
-
-// Resets the job for a new run: program folder, counters, output fields, the input set, the
-// accepted input extensions, the theme refresh request and the preferences start page. Run
-// mode, image size and converter fields are kept.
+// Resets the job for a new run: program folder, counters, output fields, the input set and the
+// accepted input extensions. Run mode and image size are kept.
 void ResetJobState();
 
-// A uniform random number in 1..99999 for %rnd%.
-int32_t DrawRandomNumber();
+// Fills the job's output format id, requested depth, save flags and automatic-depth flag for
+// the output extension in gJob.conversion, from the settings record (see the engine's
+// PrepareOutputParameters).
+void PrepareOutputParameters();
+
+// Keeps the output folder and output parameters of a run the front end built in the job record.
+void StoreRunOutput(const RunSnapshot& run);
+
+// The job's output parameters, with the TGA choices of the settings record.
+OutputParameters OutputParametersOfJob();
 
 // The run's view of the job: the settings sections a run reads, the output parameters, the
-// output folder and the input set, copied now.
+// output folder and the input set, copied now; a debugging console job reports its lines.
 RunSnapshot TakeRunSnapshot();
 
 // The per-file fields of the job record, and their copy back after a run.
 FileContext FileContextFromJob();
 void StoreFileContext(const FileContext& file);
+
+// A one-worker request for the job: TakeRunSnapshot and FileContextFromJob.
+RunRequest JobRunRequest();
 
 } // namespace millconv

@@ -1,27 +1,21 @@
-// The job record, its reset and the run's copies of it.
-#include "engine/job_record.h"
+// The job record, its reset and the requests built from it.
+#include "job/job_record.h"
 
-#include "engine/batch.h"
+#include "engine/naming.h"
 #include "engine/output_parameters.h"
+#include "engine/report.h"
+#include "job/input_set.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
-
-#include <random>
+#include "settings/settings.h"
 
 namespace millconv {
 
 JobState gJob;
-WindowJobState gWindowJob;
-
-int32_t DrawRandomNumber() {
-    static thread_local std::mt19937 generator{std::random_device{}()};
-    return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
-}
 
 void ResetJobState() {
     gJob.programFolder = ProgramFolder();
     gJob.inputGiven = false;
-    gWindowJob.themeRefreshRequest = 0;
     gJob.randomNumber = DrawRandomNumber();
     gJob.sequenceNumber = 1;
     gJob.inputFormat.clear();
@@ -36,9 +30,33 @@ void ResetJobState() {
     gJob.outputFormatId = 0;
     gJob.saveFlags = 0;
     gJob.automaticDepth = false;
-    gWindowJob.preferencesStartPage = 0;
     ClearInputSet();
     BuildAcceptedExtensions();
+}
+
+OutputParameters OutputParametersOfJob() {
+    OutputParameters output{gJob.conversion, gJob.outputFormatId, gJob.requestedDepth,
+                            gJob.saveFlags, gJob.automaticDepth};
+    ApplyTextureOptions(output, gSettings.output);
+    return output;
+}
+
+void PrepareOutputParameters() {
+    OutputParameters output = OutputParametersOfJob();
+    PrepareOutputParameters(output, gSettings.output);
+    gJob.outputFormatId = output.formatId;
+    gJob.requestedDepth = output.requestedDepth;
+    gJob.saveFlags = output.saveFlags;
+    gJob.automaticDepth = output.automaticDepth;
+}
+
+void StoreRunOutput(const RunSnapshot& run) {
+    gJob.outputFolder = run.outputFolder;
+    gJob.conversion = run.output.conversion;
+    gJob.outputFormatId = run.output.formatId;
+    gJob.requestedDepth = run.output.requestedDepth;
+    gJob.saveFlags = run.output.saveFlags;
+    gJob.automaticDepth = run.output.automaticDepth;
 }
 
 RunSnapshot TakeRunSnapshot() {
@@ -48,9 +66,7 @@ RunSnapshot TakeRunSnapshot() {
     run.frame = gSettings.frame;
     run.watermark = gSettings.watermark;
     run.advanced = gSettings.advanced;
-    run.output = {gJob.conversion, gJob.outputFormatId, gJob.requestedDepth, gJob.saveFlags,
-                  gJob.automaticDepth};
-    ApplyTextureOptions(run.output, gSettings.output);
+    run.output = OutputParametersOfJob();
     run.outputFolder = gJob.outputFolder;
     run.inputs = InputSet();
     const bool debug = gJob.inputGiven && gJob.runMode == "DEBUG";
@@ -74,6 +90,13 @@ void StoreFileContext(const FileContext& file) {
     gJob.imageHeight = file.imageHeight;
     gJob.randomNumber = file.randomNumber;
     gJob.sequenceNumber = file.sequenceNumber;
+}
+
+RunRequest JobRunRequest() {
+    RunRequest request;
+    request.snapshot = TakeRunSnapshot();
+    request.start = FileContextFromJob();
+    return request;
 }
 
 } // namespace millconv
