@@ -176,6 +176,15 @@ std::string ToLowerText(std::string_view text) {
 
 std::string ToTitleText(std::string_view text) { return MapText(text, Upper, Lower); }
 
+std::string TrimSpaces(std::string_view text) {
+    size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
 bool IsInList(const std::vector<std::string>& list, std::string_view text) {
     return std::find(list.begin(), list.end(), text) != list.end();
 }

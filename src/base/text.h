@@ -67,6 +67,9 @@ std::string ToLowerText(std::string_view text);
 // First character upper case, the rest lower case.
 std::string ToTitleText(std::string_view text);
 
+// Removes leading and trailing blanks (spaces only).
+std::string TrimSpaces(std::string_view text);
+
 // Exact, case-sensitive search.
 bool IsInList(const std::vector<std::string>& list, std::string_view text);
 

@@ -11,7 +11,6 @@
 #include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "platform/files.h"
 #include "platform/terminal.h"

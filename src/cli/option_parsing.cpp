@@ -69,15 +69,6 @@ std::string ValueTooLongError(std::string_view option) {
            std::to_string(kMaxValueLength) + " bytes";
 }
 
-std::string TrimSpaces(std::string_view text) {
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
 std::string StripQuotes(std::string_view text) {
     size_t first = text.find_first_not_of('"');
     if (first == std::string_view::npos) {

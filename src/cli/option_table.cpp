@@ -6,7 +6,6 @@
 #include <iterator>
 
 #include "base/text.h"
-#include "cli/option_parsing.h"
 #include "settings/output_formats.h"
 #include "settings/settings_table.h"
 #include "settings/table_join.h"

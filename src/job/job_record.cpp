@@ -1,10 +1,10 @@
-// The job record, its reset and the requests built from it.
+// The job record, its input set, its reset and the requests built from it.
 #include "job/job_record.h"
 
+#include "base/text.h"
 #include "engine/naming.h"
 #include "engine/output_parameters.h"
 #include "engine/report.h"
-#include "job/input_set.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "settings/settings.h"
@@ -12,6 +12,25 @@
 namespace millconv {
 
 JobState gJob;
+
+namespace {
+
+InputSetMap gInputSet;
+
+} // namespace
+
+InputSetMap& InputSet() { return gInputSet; }
+
+void ClearInputSet() { gInputSet.clear(); }
+
+bool AddInputFile(const std::string& path) {
+    if (FileSize(path) == 0 || !IsInList(AcceptedExtensions(), ToLowerText(ExtensionOf(path)))) {
+        return false;
+    }
+    gInputSet.clear();
+    gInputSet[path] = InputEntry{1, RelativeSubfolder(path, gJob.baseFolder)};
+    return true;
+}
 
 void ResetJobState() {
     gJob.programFolder = ProgramFolder();
@@ -75,9 +94,9 @@ RunSnapshot TakeRunSnapshot() {
 }
 
 FileContext FileContextFromJob() {
-    return {gJob.currentInput, gJob.relativeSubfolder, gJob.outputPath,   gJob.sourceDepth,
-            gJob.requestedDepth, gJob.imageWidth,      gJob.imageHeight, gJob.randomNumber,
-            gJob.sequenceNumber};
+    return {gJob.currentInput, gJob.relativeSubfolder, gJob.outputPath,
+            gJob.sourceDepth,  gJob.requestedDepth,    gJob.imageWidth,
+            gJob.imageHeight,  gJob.randomNumber,      gJob.sequenceNumber};
 }
 
 void StoreFileContext(const FileContext& file) {

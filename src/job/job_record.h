@@ -1,5 +1,5 @@
-// The job record: what the front ends hold of the current conversion job, and the run request
-// they build from it.
+// The job record: what the front ends hold of the current conversion job (with its input set),
+// and the run request they build from it.
 #pragma once
 
 #include "engine/conversion_run.h"
@@ -36,6 +36,16 @@ struct JobState {
 };
 
 extern JobState gJob;
+
+// The input set of the job: the files the front end has accepted for its next run. // Keyed by full
+// path. The console adds one file, the window the file of its input field; a run takes a copy.
+InputSetMap& InputSet();
+void ClearInputSet();
+
+// Accepts a non-empty file (a missing one passes) whose lower-cased extension is an accepted
+// input extension, and makes it the only entry of the input set, with its subfolder below the
+// job's base folder.
+bool AddInputFile(const std::string& path);
 
 // Resets the job for a new run: program folder, counters, output fields, the input set and the
 // accepted input extensions. Run mode and image size are kept.

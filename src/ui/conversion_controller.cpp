@@ -3,7 +3,6 @@
 
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"

@@ -1,7 +1,6 @@
 // Choosing the input file and the output folder in the window, and the recent folder list.
 #include "ui/selection.h"
 
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"

@@ -1,7 +1,6 @@
 // Start-up, product identity and the job record.
 #include "app/app_info.h"
 #include "engine/naming.h"
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"

@@ -3,7 +3,7 @@
 
 #include "base/text.h"
 #include "engine/conversion_run.h"
-#include "job/input_set.h"
+#include "job/job_record.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 

@@ -3,12 +3,14 @@
 #include "engine_test_support.h"
 
 #include "engine/conversion_run.h"
-#include "job/input_set.h"
+#include "engine/pipeline.h"
+#include "job/job_record.h"
 
 #include <atomic>
 #include <fstream>
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace millconv::test {
 namespace {
@@ -186,6 +188,103 @@ TEST_F(RunTest, TwoRunsSideBySideKeepTheirOwnCounts) {
     EXPECT_EQ(there.lastFile.sequenceNumber, 2);
     EXPECT_EQ(here.lastFile.sequenceNumber, 51);
     EXPECT_EQ(started.ReadProgress().convertedCount, 1);
+}
+
+// A console-style run (on its caller's thread, two workers) and a window-style run (its own
+// thread, paused and resumed) at once, each followed by a reader of its own progress.
+TEST_F(RunTest, AConsoleRunAndAWindowRunSideBySideEachPolled) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths.push_back(AddPng("s" + std::to_string(i) + ".png", 20 + i, 9));
+    }
+    TempFolder windowOut;
+    RunRequest console = JobRunRequest();
+    console.jobs = 2;
+    gSettings.advanced.filenameMask = "%n%-%filename%.%ext%";
+    gJob.outputFolder = windowOut.Path();
+    RunRequest window = JobRunRequest();
+    window.start.sequenceNumber = 30;
+    window.startPaused = true;
+
+    std::atomic<bool> done{false};
+    const auto follow = [&done](const ConversionRun& run, std::atomic<int>& badReads) {
+        int32_t last = 0;
+        while (!done) {
+            const ProgressSnapshot progress = run.ReadProgress();
+            if (progress.currentIndex < last || progress.currentIndex > 6) {
+                ++badReads;
+            }
+            last = progress.currentIndex;
+        }
+    };
+    ConversionRun windowRun(std::move(window));
+    ConversionRun consoleRun(std::move(console));
+    std::atomic<int> windowBad{0};
+    std::atomic<int> consoleBad{0};
+    std::thread windowReader([&] { follow(windowRun, windowBad); });
+    std::thread consoleReader([&] { follow(consoleRun, consoleBad); });
+    ASSERT_TRUE(windowRun.Start());
+    const RunOutcome consoleOutcome = consoleRun.Run();
+    windowRun.Resume();
+    const RunOutcome windowOutcome = windowRun.Join();
+    done = true;
+    windowReader.join();
+    consoleReader.join();
+
+    EXPECT_EQ(consoleOutcome.converted, 6);
+    EXPECT_EQ(windowOutcome.converted, 6);
+    EXPECT_EQ(consoleBad.load(), 0);
+    EXPECT_EQ(windowBad.load(), 0);
+    std::vector<std::string> plain;
+    std::vector<std::string> numbered;
+    for (int i = 0; i < 6; ++i) {
+        plain.push_back("s" + std::to_string(i) + ".tga");
+        numbered.push_back("000" + std::to_string(30 + i) + "-s" + std::to_string(i) + ".tga");
+    }
+    EXPECT_EQ(FolderEntries(folder_.Path()), plain);
+    EXPECT_EQ(FolderEntries(windowOut.Path()), numbered);
+    EXPECT_EQ(windowOutcome.lastFile.currentInput, paths.back());
+    EXPECT_EQ(windowOutcome.lastFile.sequenceNumber, 36);
+}
+
+TEST_F(RunTest, ConvertToBitmapGivesWhatARunWouldSaveAndWritesNothing) {
+    const std::string path = AddPng("p.png", 31, 17, 32);
+    gSettings.transform.doImageFlipHorizontal = 1;
+    gSettings.advanced.filenameMask = "%n%-%filename%.%ext%";
+    gJob.sequenceNumber = 4;
+    const RunSnapshot run = TakeRunSnapshot();
+    const std::optional<ConvertedBitmap> converted =
+        ConvertToBitmap(run, path, FileContextFromJob());
+    ASSERT_TRUE(converted);
+    EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
+    EXPECT_EQ(gJob.sequenceNumber, 4);
+    EXPECT_EQ(converted->output.formatId, run.output.formatId);
+    EXPECT_EQ(converted->output.requestedDepth, 32); // chosen for this half-transparent file
+    EXPECT_EQ(converted->file.imageWidth, 31);
+    EXPECT_EQ(converted->file.sourceDepth, 32);
+
+    // The same pixels as the file a run writes from the same settings.
+    ASSERT_EQ(RunAll(), 1);
+    const Bitmap written = LoadTga(folder_ / "00004-p.tga");
+    ASSERT_TRUE(written);
+    ASSERT_EQ(FreeImage_GetWidth(written.get()), FreeImage_GetWidth(converted->bitmap.get()));
+    for (const auto& [x, y] : {std::pair{0u, 0u}, {30u, 16u}, {7u, 11u}}) {
+        const RGBQUAD a = PixelOf(written.get(), x, y);
+        const RGBQUAD b = PixelOf(converted->bitmap.get(), x, y);
+        EXPECT_EQ(std::tie(a.rgbRed, a.rgbGreen, a.rgbBlue),
+                  std::tie(b.rgbRed, b.rgbGreen, b.rgbBlue))
+            << x << "," << y;
+    }
+}
+
+TEST_F(RunTest, ConvertToBitmapStopsAtACancelOrAnUnreadableInput) {
+    const std::string path = AddPng("p.png", 12, 12);
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(ConvertToBitmap(TakeRunSnapshot(), path, FileContextFromJob(), &cancel));
+    const std::string broken = input_ / "broken.png";
+    std::ofstream(broken) << "not a png";
+    EXPECT_FALSE(ConvertToBitmap(TakeRunSnapshot(), broken));
+    EXPECT_TRUE(FolderEntries(folder_.Path()).empty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Every text parser fed with random bytes: under the sanitizers a stray read or write fails
 // the run, and each parser must give its documented result for what it cannot use.
+#include "base/text.h"
 #include "cli/option_parsing.h"
 #include "engine/naming.h"
 #include "engine/watermark.h"

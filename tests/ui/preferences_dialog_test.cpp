@@ -14,7 +14,6 @@
 
 #include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "settings/settings_file.h"
 #include "ui/preferences/pages.h"

@@ -5,7 +5,6 @@
 #include "engine/conversion_run.h"
 #include "engine/draw_module.h"
 #include "engine/output_parameters.h"
-#include "job/input_set.h"
 #include "job/job_record.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"

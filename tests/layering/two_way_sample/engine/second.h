@@ -1,0 +1,2 @@
+// One way only would be allowed: this header includes nothing of its folder.
+#pragma once
