@@ -26,7 +26,6 @@ inline constexpr size_t kMaxValueLength = 64 * 1024;
 // The error text (without "Error: ") for a value of option over kMaxValueLength.
 std::string ValueTooLongError(std::string_view option);
 
-
 // Removes every leading and trailing double quote.
 std::string StripQuotes(std::string_view text);
 
