@@ -114,11 +114,27 @@ class ProgressLine {
 } // namespace
 
 BatchRequest BatchRequestOf(const ParseOutcome& outcome) {
-    BatchRequest request{outcome.inputs, outcome.jobs};
+    BatchRequest request{outcome.inputs, outcome.jobs, outcome.watch, std::nullopt};
     for (const std::string& operand : outcome.operands) {
         request.inputs.push_back(StripQuotes(OptionValue(operand)));
     }
+    if (outcome.shardGiven) {
+        request.shard = ParseShard(outcome.shard);
+    }
     return request;
+}
+
+std::string ShardError(const ParseOutcome& outcome) {
+    if (!outcome.shardGiven) {
+        return {};
+    }
+    if (!(outcome.batch || outcome.watch) || !ParseShard(outcome.shard)) {
+        return "Invalid shard";
+    }
+    if (NeedsInputOrder(TakeRunSnapshot())) {
+        return "Invalid shard: %n% numbers would repeat across shards";
+    }
+    return {};
 }
 
 int RunBatchConversion(bool quiet, const BatchRequest& request) {
@@ -138,6 +154,9 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     status(CatalogueText("General", "Importing"));
     RunSnapshot run = TakeRunSnapshot();
     run.inputs = CollectBatchInputs(request.inputs);
+    if (request.shard) {
+        KeepShard(run.inputs, *request.shard);
+    }
     const auto added = static_cast<int32_t>(run.inputs.size());
     status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(added)));
     if (added == 0) {

@@ -66,6 +66,11 @@ class Parser {
             HandleMaxPixels();
         } else if (word == "--BATCH") {
             outcome_.batch = true;
+        } else if (word == "--WATCH") {
+            outcome_.watch = true;
+        } else if (word == "--SHARD") {
+            outcome_.shardGiven = true;
+            outcome_.shard = ValueAt(index_);
         } else if (word == "--JOBS") {
             TakeValue(outcome_.jobs);
         } else if (word == "-D" || word == "--DEBUG") {
@@ -330,15 +335,17 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
     for (const std::string& unknown : outcome.unknownOptions) {
         PrintErrorLine("millconv: unknown option ignored: " + unknown);
     }
-    if (!outcome.error.empty()) {
+    const std::string error = outcome.error.empty() ? ShardError(outcome) : outcome.error;
+    if (!error.empty()) {
         SetConsoleTitle(AppTitle());
-        PrintLine("Error: " + outcome.error);
+        PrintLine("Error: " + error);
         if (outcome.pause) {
             WaitForKey();
         }
         return 1;
     }
-    if (!gJob.inputGiven && !outcome.batch) {
+    const bool manyInputs = outcome.batch || outcome.watch;
+    if (!gJob.inputGiven && !manyInputs) {
         // The window mode sets every setting again from config.ini.
         return std::nullopt;
     }
@@ -349,7 +356,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         PrintLine(kMakerWebAddress);
         PrintLine(" ");
     }
-    const int status = outcome.batch ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
+    const int status = manyInputs ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
                                      : RunConsoleConversion(outcome.quiet);
     if (outcome.pause) {
         PrintLine("Press any key to exit.");
