@@ -117,6 +117,41 @@ TEST_F(ShardRunTest, ThreeShardsConvertEveryFileOnceEachItsOwnFiles) {
     EXPECT_EQ(std::set<std::string>(written.begin(), written.end()).size(), 31u);
 }
 
+// The GNU parallel recipe with four local "machines": the shards run side by side on one tree
+// into one output folder, each with the recipe's own command line.
+TEST_F(ShardRunTest, ShardsRunningSideBySideConvertTheTreeExactlyOnce) {
+    std::set<std::string> expected;
+    for (unsigned i = 0; i < 41; ++i) {
+        const std::string name = (i % 2 == 0 ? "x/" : "x/y/") + std::to_string(i) + ".png";
+        ASSERT_TRUE(WriteTestPng(tree_ / name, i));
+        expected.insert(TgaName(name));
+    }
+    constexpr int kShards = 4;
+    std::vector<std::pair<pid_t, std::string>> machines;
+    for (int k = 1; k <= kShards; ++k) {
+        const std::string log = loose_ / ("shard" + std::to_string(k));
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::vector<std::string> recipe = {
+            "--batch", "--shard=" + std::to_string(k) + "/" + std::to_string(kShards), tree_.Path(),
+            "-o", home_ / "out"};
+        fs::create_directories(home_ / "out");
+        machines.emplace_back(
+            StartChild(MillconvPath(), recipe, IsolatedEnvironment(home_), {}, fd, fd), log);
+        close(fd);
+    }
+    int found = 0;
+    for (const auto& [pid, log] : machines) {
+        EXPECT_EQ(WaitForChild(pid), 0);
+        const std::string out = ReadAll(log);
+        const std::string count = "new files added: ";
+        const size_t at = out.find(count);
+        ASSERT_NE(at, std::string::npos) << out;
+        found += std::stoi(out.substr(at + count.size()));
+    }
+    EXPECT_EQ(found, 41); // no file taken up by two shards
+    EXPECT_EQ(FilesBelow(home_ / "out"), expected);
+}
+
 TEST_F(ShardRunTest, InvalidShardsFailAndWriteNothing) {
     ASSERT_TRUE(WriteTestPng(tree_ / "one.png", 1));
     const std::vector<std::vector<std::string>> forms = {
