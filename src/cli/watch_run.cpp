@@ -68,7 +68,10 @@ class Watcher {
         const BatchTally start = ConvertBatchInputs(quiet_, request_, workers_, signals.Flag());
         attempted_ = start.attempted;
         converted_ = start.converted;
-        Status("Watching for new files (Ctrl+C to stop)");
+        start_.sequenceNumber += start.converted;
+        if (!signals.Requested()) {
+            Status("Watching for new files (Ctrl+C to stop)");
+        }
         while (!signals.Requested()) {
             InputSetMap arrived;
             for (const FolderEvent& event : watch_.Wait(signals.WakeDescriptor())) {

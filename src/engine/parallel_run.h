@@ -12,16 +12,16 @@ namespace millconv {
 
 // Why a file of a batch run was not written.
 enum class FileFailure {
-    Unreadable,    // not an image the loader reads
+    Unreadable,   // not an image the loader reads
     ReplacesInput, // the output name is the input itself
-    NotWritten,    // an image step or the save failed
+    NotWritten,   // an image step or the save failed
 };
 
 struct FileFailureReport {
     std::string input;
     std::string outputPath; // empty when the file failed before it was named
     FileFailure failure = FileFailure::NotWritten;
-    std::string detail;  // the image library's last message for the file, if any
+    std::string detail; // the image library's last message for the file, if any
     std::string problem; // the engine's own line naming the file and the reason, if it gave one
 };
 

@@ -115,11 +115,11 @@ void FolderWatch::Translate(const inotify_event& event, std::vector<FolderEvent>
     }
 }
 
-std::vector<FolderEvent> FolderWatch::Wait(int wakeDescriptor) {
+std::vector<FolderEvent> FolderWatch::Wait(int wakeDescriptor, int timeoutMs) {
     std::vector<FolderEvent> events;
     std::array<pollfd, 2> waits{{{fd_, POLLIN, 0}, {wakeDescriptor, POLLIN, 0}}};
     const nfds_t count = wakeDescriptor >= 0 ? 2 : 1;
-    if (::poll(waits.data(), count, -1) <= 0 || (waits[1].revents & POLLIN) != 0) {
+    if (::poll(waits.data(), count, timeoutMs) <= 0 || (waits[1].revents & POLLIN) != 0) {
         return events; // interrupted or woken: the caller looks at why
     }
     // Read until the queue is empty, so one wake-up takes a whole burst.

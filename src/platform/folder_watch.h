@@ -36,9 +36,10 @@ class FolderWatch {
     // folder below it that cannot be watched adds a line naming it and the reason to problems.
     bool AddTree(const std::string& path, std::vector<std::string>& problems);
 
-    // Waits until events are ready or wakeDescriptor becomes readable and returns the events
-    // read (empty after a wake). Events on the same path keep their order.
-    std::vector<FolderEvent> Wait(int wakeDescriptor);
+    // Waits until events are ready, wakeDescriptor (when not -1) becomes readable or
+    // timeoutMs passes (-1: no limit) and returns the events read (none after a wake or the
+    // limit). Events on the same path keep their order.
+    std::vector<FolderEvent> Wait(int wakeDescriptor, int timeoutMs = -1);
 
     size_t WatchCount() const { return folders_.size(); }
 

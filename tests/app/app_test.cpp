@@ -1,7 +1,7 @@
 // Start-up, product identity and the job record.
 #include "app/app_info.h"
-#include "engine/batch.h"
 #include "engine/job_record.h"
+#include "engine/batch.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"
 #include "support/test_png.h"
@@ -64,7 +64,7 @@ TEST(JobStateTest, RandomNumbersCoverTheirRange) {
 }
 
 class ExecutableTest : public ::testing::Test {
-  protected:
+protected:
     test::TempFolder home;
 };
 

@@ -44,9 +44,9 @@ long StatusKilobytes(pid_t pid, const std::string& field) {
 
 class WatchRunTest : public ::testing::Test {
   protected:
-    std::unique_ptr<BackgroundProgram> StartWatcher() {
-        const std::vector<std::string> arguments = {"--watch",  "--jobs=2", "-i",
-                                                    in_.Path(), "-o",       out_.Path()};
+    std::unique_ptr<BackgroundProgram> StartWatcher(const std::string& mask = "%filename%.%ext%") {
+        const std::vector<std::string> arguments = {
+            "--watch", "--jobs=2", "-i", in_.Path(), "-o", out_.Path(), "--filename-mask=" + mask};
         auto watcher = std::make_unique<BackgroundProgram>(MillconvPath(), arguments,
                                                            IsolatedEnvironment(home_), logs_);
         EXPECT_TRUE(WaitUntil([&] { return watcher->Out().find(kWatching) != std::string::npos; }))
@@ -173,6 +173,21 @@ TEST_F(WatchRunTest, PeakMemoryStaysFlatWhileFilesArrive) {
     }
     const long peak = StatusKilobytes(watcher->Pid(), "VmHWM");
     EXPECT_LT(peak, warmPeak * 11 / 10) << warmPeak << " kB, then " << peak << " kB";
+    EXPECT_EQ(watcher->Stop(SIGTERM).status, 0);
+}
+
+TEST_F(WatchRunTest, NumberedNamesGoOnFromArrivalToArrival) {
+    ASSERT_TRUE(WriteTestPng(in_ / "a.png", 1));
+    ASSERT_TRUE(WriteTestPng(in_ / "b.png", 2));
+    auto watcher = StartWatcher("%n%-%filename%.%ext%");
+    for (const std::string name : {"c", "d"}) {
+        ASSERT_TRUE(WriteTestPng(stage_ / (name + ".png"), 3));
+        fs::rename(stage_ / (name + ".png"), in_ / (name + ".png"));
+        const std::string expected = name == "c" ? "00003-c.tga" : "00004-d.tga";
+        EXPECT_TRUE(WaitUntil([&] { return fs::exists(out_ / expected); })) << expected;
+    }
+    EXPECT_TRUE(fs::exists(out_ / "00001-a.tga"));
+    EXPECT_TRUE(fs::exists(out_ / "00002-b.tga"));
     EXPECT_EQ(watcher->Stop(SIGTERM).status, 0);
 }
 
