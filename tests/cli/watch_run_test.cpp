@@ -18,6 +18,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kPeakMemoryMeaningful = false; // the sanitizer's quarantine holds freed blocks
+#else
+constexpr bool kPeakMemoryMeaningful = true;
+#endif
+
 constexpr const char* kWatching = "Watching for new files (Ctrl+C to stop)\n";
 
 // The last line of a text, without its line end.
@@ -172,7 +178,9 @@ TEST_F(WatchRunTest, PeakMemoryStaysFlatWhileFilesArrive) {
         }
     }
     const long peak = StatusKilobytes(watcher->Pid(), "VmHWM");
-    EXPECT_LT(peak, warmPeak * 11 / 10) << warmPeak << " kB, then " << peak << " kB";
+    if (kPeakMemoryMeaningful) {
+        EXPECT_LT(peak, warmPeak * 11 / 10) << warmPeak << " kB, then " << peak << " kB";
+    }
     EXPECT_EQ(watcher->Stop(SIGTERM).status, 0);
 }
 
