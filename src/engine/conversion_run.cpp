@@ -285,6 +285,9 @@ void ConversionRun::Work() {
         std::lock_guard lock(mutex_);
         if (ok) {
             ++converted_;
+            if (observer.converted) {
+                observer.converted(path, file.outputPath);
+            }
         } else if (observer.failed) {
             FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage,
                                      std::move(problem)};
