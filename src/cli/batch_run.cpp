@@ -52,31 +52,6 @@ class StopSignals {
     struct sigaction previousTerm_ {};
 };
 
-std::string FailureText(const FileFailureReport& report) {
-    if (!report.problem.empty()) {
-        return report.problem;
-    }
-    std::string line = "millconv: " + report.input + ": ";
-    switch (report.failure) {
-    case FileFailure::Unreadable:
-        line += "not a readable image";
-        break;
-    case FileFailure::ReplacesInput:
-        line += "the output name is the input file itself";
-        break;
-    case FileFailure::NotWritten:
-        line += "could not be converted and written";
-        if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
-        }
-        break;
-    }
-    if (!report.detail.empty()) {
-        line += " (" + report.detail + ")";
-    }
-    return line;
-}
-
 // The single updating "(i/n) name" line on stderr of a run watched on a terminal.
 class ProgressLine {
   public:
@@ -154,7 +129,7 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     };
     observer.failed = [&progress](const FileFailureReport& report) {
         progress.Clear();
-        PrintErrorLine(FailureText(report));
+        PrintErrorLine(FailureLine(report));
     };
     ParallelRunResult result;
     {

@@ -2,8 +2,10 @@
 #include "engine/png_probe.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -40,7 +42,10 @@ std::string ChunkName(const unsigned char* type) {
 
 std::string PngProbeProblem(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
+    if (!file) {
+        return std::strerror(errno); // "Permission denied", "No such file or directory"
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
         return {};
     }
     const int64_t fileSize = std::ftell(file.get());

@@ -14,6 +14,7 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace millconv::ui {
 
@@ -27,6 +28,15 @@ constexpr int kFallbackCharWidth = 7;
 
 QString Text(const char* section, const char* key) {
     return QString::fromStdString(CatalogueText(section, key));
+}
+
+QString WindowFailureText(std::string_view line) {
+    // The console's "millconv: " tag says nothing inside millconv's own window.
+    constexpr std::string_view kTag = "millconv: ";
+    if (line.starts_with(kTag)) {
+        line.remove_prefix(kTag.size());
+    }
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 } // namespace
@@ -134,9 +144,12 @@ void ProgressDialog::ShowEnd() {
     ended_ = true;
     pollTimer_.stop();
     int converted = 0;
+    std::string failure;
     if (workerStarted_) {
         JoinConversionWorker();
-        converted = ReadProgress().convertedCount;
+        const ProgressSnapshot progress = ReadProgress();
+        converted = progress.convertedCount;
+        failure = progress.failure;
     }
     if (stopped_) {
         const QString stoppedText = Text("Msg", "Conversion is not complete");
@@ -145,7 +158,10 @@ void ProgressDialog::ShowEnd() {
         textLine_->setText(stoppedText);
     } else {
         const QString complete = Text("Msg", "Conversion complete");
-        ShowStatusText(controls_, complete);
+        // A file that was not written: the status says why instead.
+        ShowStatusText(controls_, converted < total_ && !failure.empty()
+                                      ? WindowFailureText(failure)
+                                      : complete);
         setWindowTitle(ProgressTitle(complete));
         textLine_->setText(QString::fromStdString(
             FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(converted),

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -30,10 +31,12 @@ struct RunResult {
 };
 
 // Runs a program with the given arguments, an environment built from the current one with
-// `environment` applied (an empty value removes the variable), stdin from /dev/null.
+// `environment` applied (an empty value removes the variable), stdin from /dev/null; as
+// another user when one is given and the test may switch (runs as root).
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                             const std::map<std::string, std::string>& environment = {},
-                            const std::string& workingFolder = {}) {
+                            const std::string& workingFolder = {},
+                            std::optional<uid_t> user = std::nullopt) {
     char outName[] = "/tmp/millconv-out-XXXXXX";
     char errName[] = "/tmp/millconv-err-XXXXXX";
     int outFd = mkstemp(outName);
@@ -48,6 +51,9 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
             }
         }
         if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+            _exit(126);
+        }
+        if (user && (setgid(*user) != 0 || setuid(*user) != 0)) {
             _exit(126);
         }
         int devNull = open("/dev/null", O_RDONLY);
@@ -88,5 +94,29 @@ inline std::map<std::string, std::string> IsolatedEnvironment(const std::string&
 inline std::map<std::string, std::string> IsolatedEnvironment(const TempFolder& folder) {
     return IsolatedEnvironment(folder.Path());
 }
+
+// Sets environment variables of this process for one scope (an empty value unsets one) and
+// puts the old values back.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(const std::map<std::string, std::string>& values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            saved_.emplace_back(name,
+                                old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 } // namespace millconv::test

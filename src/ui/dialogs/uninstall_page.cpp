@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 
@@ -11,6 +12,7 @@
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
+#include "ui/theme_images.h"
 #include "ui/window_mode.h"
 
 namespace millconv::ui {
@@ -31,6 +33,7 @@ void CentreOnScreen(QWidget* window) {
 
 UninstallPage::UninstallPage() {
     setWindowTitle(UiText("Uninstall", "Title"));
+    setWindowIcon(QIcon(ApplicationImage()));
     setFixedSize(300, 100);
 
     visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
@@ -67,6 +70,8 @@ int RunUninstallPage() {
             return 1;
         }
     }
+    // The built-in pictures only: no theme, since no settings name one on this path.
+    LoadBuiltInImages();
     UninstallPage page;
     page.exec();
     return 0;
