@@ -233,6 +233,7 @@ TEST(InstanceLockTest, SomethingElseAtTheLockNameMovesEveryStartToTheNextName) {
 
     // With no name left the start is refused and says why: never run unguarded.
     for (const char* name : {"T 2.1.lock", "T 2.2.lock", "T 2.3.lock"}) {
+        unlink((root / name).c_str());
         mkdir((root / name).c_str(), 0700);
     }
     InstanceLock none;

@@ -110,6 +110,7 @@ class ConversionTest : public QObject {
             QVERIFY(QFileInfo(Path("out/a.tga")).size() > 0);
             // Remembered where it is, not as typed.
             QCOMPARE(RecentFolder(0), Path("out/"));
+            QVERIFY(QFile::remove(Path("out/a.tga")));
 
             form.SelectFolderItem(QStringLiteral("../out"));
             ExpectRefused(form, Formatted("Invalid output folder", "../out/"), NotComplete());

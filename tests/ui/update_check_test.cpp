@@ -265,7 +265,7 @@ class UpdateCheckTest : public QObject {
             address.sin_family = AF_INET;
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             address.sin_port = htons(port);
-            connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof(address));
             fillers.push_back(filler);
         }
         std::vector<int> accepted;
