@@ -89,11 +89,14 @@ int RunApplication(int argc, char** argv) {
     ToolbarImageNumbers();
 
     InstanceLock instance;
-    if (!instance.Acquire(AppTitle())) {
+    const auto guard = [&instance]() -> std::optional<int> {
+        if (instance.Acquire(AppTitle())) {
+            return std::nullopt;
+        }
         return RefusedStart(instance);
-    }
+    };
 
-    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation)) {
+    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation, guard)) {
         return *status;
     }
     return RunWindowMode(argc, argv);
