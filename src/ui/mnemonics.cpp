@@ -9,6 +9,10 @@
 #include <QMenuBar>
 #include <QToolButton>
 
+#include <functional>
+#include <map>
+#include <set>
+
 namespace millconv::ui {
 
 namespace {
@@ -27,6 +31,18 @@ QList<qsizetype> CandidatePositions(const QString& text) {
         (startsWord ? initials : others).append(i);
     }
     return initials + others;
+}
+
+// The text with a literal "&" doubled and the mark before position (none when it is -1).
+QString MarkAt(const QString& text, qsizetype position) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (position < 0) {
+        return escaped;
+    }
+    // Every "&" before the position was doubled.
+    const qsizetype shift = text.left(position).count(QLatin1Char('&'));
+    return escaped.insert(position + shift, QLatin1Char('&'));
 }
 
 // The text a control shows for its mnemonic, or an empty one when it takes none.
@@ -52,21 +68,54 @@ void SetMarkedText(QWidget* widget, const QString& text) {
 
 } // namespace
 
-QString MnemonicSet::Mark(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    const QList<qsizetype> positions = CandidatePositions(text);
-    for (qsizetype position : positions) {
-        const QChar letter = text[position].toLower();
-        if (taken_.contains(letter)) {
-            continue;
-        }
-        taken_.append(letter);
-        // Every "&" before the position was doubled.
-        const qsizetype shift = text.left(position).count(QLatin1Char('&'));
-        return escaped.insert(position + shift, QLatin1Char('&'));
+QString MnemonicSet::Mark(const QString& text) { return MarkAll({text}).constFirst(); }
+
+QStringList MnemonicSet::MarkAll(const QStringList& texts) {
+    // Kuhn's augmenting paths: each text tries its candidates in order, displacing an earlier
+    // text only when that one can move to another free letter.
+    QList<QList<qsizetype>> candidates;
+    for (const QString& text : texts) {
+        candidates.append(CandidatePositions(text));
     }
-    return escaped;
+    QList<qsizetype> chosen(texts.size(), -1);
+    std::map<QChar, qsizetype> owner; // letter -> text index
+    const auto take = [&](qsizetype i, qsizetype position, QChar letter) {
+        owner[letter] = i;
+        chosen[i] = position;
+        return true;
+    };
+    std::function<bool(qsizetype, std::set<QChar>&)> place = [&](qsizetype i,
+                                                                 std::set<QChar>& visited) {
+        // A free letter first, so no text moves when it need not.
+        for (qsizetype position : candidates[i]) {
+            const QChar letter = texts[i][position].toLower();
+            if (!taken_.contains(letter) && !owner.contains(letter)) {
+                return take(i, position, letter);
+            }
+        }
+        for (qsizetype position : candidates[i]) {
+            const QChar letter = texts[i][position].toLower();
+            if (taken_.contains(letter) || !visited.insert(letter).second) {
+                continue;
+            }
+            if (place(owner.at(letter), visited)) {
+                return take(i, position, letter);
+            }
+        }
+        return false;
+    };
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        std::set<QChar> visited;
+        place(i, visited);
+    }
+    QStringList marked;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        marked << MarkAt(texts[i], chosen[i]);
+        if (chosen[i] >= 0) {
+            taken_.append(texts[i][chosen[i]].toLower());
+        }
+    }
+    return marked;
 }
 
 void MnemonicSet::Take(const QString& markedText) {
@@ -101,11 +150,17 @@ QString ShownText(const QString& markedText) {
 }
 
 void AddMnemonics(QMenu* menu) {
-    MnemonicSet taken;
+    QList<QAction*> items;
+    QStringList texts;
     for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) {
-            action->setText(taken.Mark(action->text()));
+            items << action;
+            texts << action->text();
         }
+    }
+    const QStringList marked = MnemonicSet().MarkAll(texts);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        items[i]->setText(marked[i]);
     }
 }
 
@@ -122,13 +177,23 @@ MnemonicSet AddMnemonics(QMenuBar* bar, const MnemonicSet& reserved) {
 
 void AddMnemonics(QWidget* root, MnemonicSet taken) {
     const QList<QWidget*> children = root->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> unmarked;
+    QStringList texts;
     for (QWidget* child : children) {
         const QString text = MarkableText(child);
-        if (!text.isEmpty() && MnemonicOf(text).isNull()) {
-            SetMarkedText(child, taken.Mark(text));
-        } else if (!text.isEmpty()) {
+        if (text.isEmpty()) {
+            continue;
+        }
+        if (MnemonicOf(text).isNull()) {
+            unmarked << child;
+            texts << text;
+        } else {
             taken.Take(text);
         }
+    }
+    const QStringList marked = taken.MarkAll(texts);
+    for (qsizetype i = 0; i < unmarked.size(); ++i) {
+        SetMarkedText(unmarked[i], marked[i]);
     }
     for (QWidget* child : children) {
         if (!child->isWindow()) {

@@ -19,6 +19,11 @@ class MnemonicSet {
     // a literal "&" is doubled. Without a free letter or digit the text gets no mnemonic.
     QString Mark(const QString& text);
 
+    // Marks texts shown together: as many as the free letters allow get a mnemonic (a letter
+    // another text prefers yields when that one can take a different one), each as near to
+    // the front of its preferences as that leaves.
+    QStringList MarkAll(const QStringList& texts);
+
     // Records the mnemonic an already marked text carries.
     void Take(const QString& markedText);
 

@@ -22,8 +22,9 @@ namespace {
 constexpr QSize kClientSize(360, 240);
 constexpr QRect kBannerPlace(0, 0, 360, 40);
 constexpr QRect kFramePlace(0, 40, 360, 150);
-constexpr QRect kTitlePlace(20, 50, 320, kLabelHeight);
-constexpr QRect kNoticePlace(20, 70, 320, kLabelHeight);
+// The two centred lines use the frame's whole inner width: the notice is wider than 320.
+constexpr QRect kTitlePlace(2, 50, 356, kLabelHeight);
+constexpr QRect kNoticePlace(2, 70, 356, kLabelHeight);
 constexpr QRect kWebLabelPlace(80, 100, 60, kLabelHeight);
 constexpr QRect kHomepagePlace(140, 100, 215, kLabelHeight);
 constexpr QRect kMailLabelPlace(80, 120, 50, kLabelHeight);
