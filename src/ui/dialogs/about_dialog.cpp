@@ -68,6 +68,8 @@ AboutDialog::AboutDialog(QWidget* mainWindow) : QDialog(mainWindow) {
     auto* banner = new QLabel(this);
     Place(banner, kBannerPlace);
     banner->setPixmap(BannerImage());
+    // The banner spans the window at every font size.
+    banner->setScaledContents(true);
 
     auto* frame = new QFrame(this);
     Place(frame, kFramePlace);
