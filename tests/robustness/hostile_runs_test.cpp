@@ -6,6 +6,7 @@
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -141,8 +142,8 @@ const std::string kSignature = "\x89PNG\r\n\x1a\n";
 
 // A PNG that declares width x height pixels but carries only a few bytes of data.
 std::string DeclaredImage(uint32_t width, uint32_t height, char depth, char colourType) {
-    const std::string header = BigEndian(width) + BigEndian(height) + depth + colourType +
-                               std::string(3, '\0');
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + depth + colourType + std::string(3, '\0');
     const std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
     return kSignature + Chunk("IHDR", header) + Chunk("IDAT", data) + Chunk("IEND", "");
 }
@@ -182,8 +183,9 @@ class HostileRun : public ::testing::Test {
 };
 
 TEST_F(HostileRun, NamesStayInsideTheOutputFolder) {
-    for (const std::string& mask : {std::string("../../escaped.%ext%"),
-                                    std::string("sub/../../escaped.%ext%"), File("escaped.%ext%")}) {
+    for (const std::string& mask :
+         {std::string("../../escaped.%ext%"), std::string("sub/../../escaped.%ext%"),
+          File("escaped.%ext%")}) {
         const LimitedRun run = Convert(input_, {"-d", "--filename-mask=" + mask});
         EXPECT_EQ(run.result.status, 1) << mask;
         EXPECT_TRUE(Contains(run.result.out, "Conversion stopped")) << mask;
@@ -247,6 +249,69 @@ TEST_F(HostileRun, DeclaredSizesAreRefusedBeforeDecoding) {
     EXPECT_TRUE(OutputNames().empty());
 }
 
+// An RGB PNG of width x height black pixels whose zlib stream goes on with extraMiB more
+// MiB of zeros after the image, in IDAT chunks short enough for any loader to take.
+std::string InflationBomb(uint32_t width, uint32_t height, char depth, uint32_t extraMiB,
+                          const std::string& ancillary = {}) {
+    const uint32_t rowBytes = 1 + width * 3 * uint32_t(depth / 8);
+    const uint32_t imageBytes = height * rowBytes;
+    std::string stream("\x78\xda", 2);
+    // The image as one stored block, then copies of a block of 1 MiB of zeros.
+    stream +=
+        {'\0', char(imageBytes), char(imageBytes >> 8), char(~imageBytes), char(~imageBytes >> 8)};
+    stream += std::string(imageBytes, '\0');
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string zeros(1 << 20, '\0');
+    std::string block(1 << 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(zeros.data());
+    z.avail_in = uInt(zeros.size());
+    z.next_out = reinterpret_cast<Bytef*>(block.data());
+    z.avail_out = uInt(block.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    block.resize(block.size() - z.avail_out);
+    deflateEnd(&z);
+    for (uint32_t i = 0; i < extraMiB; ++i) {
+        stream += block;
+    }
+    stream += std::string("\x03\x00", 2); // an empty last block
+    const uint64_t total = imageBytes + (uint64_t(extraMiB) << 20);
+    stream += BigEndian(uint32_t(total % 65521) << 16 | 1); // Adler-32 of zeros
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + depth + '\2' + std::string(3, '\0');
+    std::string file = kSignature + Chunk("IHDR", header) + ancillary;
+    for (size_t at = 0; at < stream.size(); at += 800) {
+        file += Chunk("IDAT", stream.substr(at, 800));
+    }
+    return file + Chunk("IEND", "");
+}
+
+TEST_F(HostileRun, PixelDataIsBoundedByTheImage) {
+    // A declared size within the budget whose data could not fill a thousandth of it is refused
+    // from the chunk lengths; data going on for 10 GiB past a 16 x 16 image is never inflated.
+    struct Case {
+        std::string name;
+        std::string bytes;
+        int status;
+        std::string error; // on stderr
+    };
+    const std::vector<Case> cases = {
+        {"thin.png", DeclaredImage(16384, 16384, 16, 6), 1, "compressed bytes can hold"},
+        {"bomb.png", InflationBomb(16, 16, 8, 10240), 0, ""},
+        {"bomb-gamma.png", InflationBomb(16, 16, 16, 10240, Chunk("gAMA", BigEndian(100000))), 0,
+         ""},
+    };
+    for (const Case& test : cases) {
+        WriteBytes(File(test.name), test.bytes);
+        const LimitedRun run = Convert(File(test.name), {}, CapMemory);
+        EXPECT_EQ(run.result.status, test.status) << test.name << run.result.err;
+        EXPECT_TRUE(Contains(run.result.err, test.error)) << run.result.err;
+        EXPECT_LT(run.seconds, kSanitized ? 5.0 : 0.5) << test.name;
+        EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024) << test.name;
+    }
+    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"bomb-gamma.tga", "bomb.tga"}));
+}
+
 TEST_F(HostileRun, MaxPixelsSetsTheBudget) {
     // The 5 x 3 input has 15 pixels.
     LimitedRun run = Convert(input_, {"--max-pixels=14"});
@@ -266,8 +331,8 @@ TEST_F(HostileRun, ChunksLongerThanTheFileAreRefused) {
     const std::string good = test::ReadWholeFile(input_);
     // A text chunk right after the header claiming 2 GiB.
     const size_t afterHeader = kSignature.size() + 25;
-    std::string lying = good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) +
-                        good.substr(afterHeader);
+    std::string lying =
+        good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) + good.substr(afterHeader);
     WriteBytes(File("lying.png"), lying);
     LimitedRun run = Convert(File("lying.png"), {}, CapMemory);
     EXPECT_EQ(run.result.status, 1);
@@ -380,8 +445,8 @@ class InstanceRun : public ::testing::Test {
 };
 
 TEST_F(InstanceRun, FallbackLockLivesInAPrivateFolder) {
-    const LimitedRun run = RunMillconv(home_, {"-v"}, {},
-                                       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
+    const LimitedRun run =
+        RunMillconv(home_, {"-v"}, {}, {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
     EXPECT_EQ(run.result.status, 0);
     struct stat info {};
     ASSERT_EQ(lstat((temp_ / ("millconv-" + std::to_string(getuid()))).c_str(), &info), 0);
