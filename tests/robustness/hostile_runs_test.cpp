@@ -142,8 +142,8 @@ const std::string kSignature = "\x89PNG\r\n\x1a\n";
 
 // A PNG that declares width x height pixels but carries only a few bytes of data.
 std::string DeclaredImage(uint32_t width, uint32_t height, char depth, char colourType) {
-    const std::string header =
-        BigEndian(width) + BigEndian(height) + depth + colourType + std::string(3, '\0');
+    const std::string header = BigEndian(width) + BigEndian(height) + depth + colourType +
+                               std::string(3, '\0');
     const std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
     return kSignature + Chunk("IHDR", header) + Chunk("IDAT", data) + Chunk("IEND", "");
 }
@@ -183,9 +183,8 @@ class HostileRun : public ::testing::Test {
 };
 
 TEST_F(HostileRun, NamesStayInsideTheOutputFolder) {
-    for (const std::string& mask :
-         {std::string("../../escaped.%ext%"), std::string("sub/../../escaped.%ext%"),
-          File("escaped.%ext%")}) {
+    for (const std::string& mask : {std::string("../../escaped.%ext%"),
+                                    std::string("sub/../../escaped.%ext%"), File("escaped.%ext%")}) {
         const LimitedRun run = Convert(input_, {"-d", "--filename-mask=" + mask});
         EXPECT_EQ(run.result.status, 1) << mask;
         EXPECT_TRUE(Contains(run.result.out, "Conversion stopped")) << mask;
@@ -331,8 +330,8 @@ TEST_F(HostileRun, ChunksLongerThanTheFileAreRefused) {
     const std::string good = test::ReadWholeFile(input_);
     // A text chunk right after the header claiming 2 GiB.
     const size_t afterHeader = kSignature.size() + 25;
-    std::string lying =
-        good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) + good.substr(afterHeader);
+    std::string lying = good.substr(0, afterHeader) + Chunk("tEXt", "", 0x7FFFFFFF) +
+                        good.substr(afterHeader);
     WriteBytes(File("lying.png"), lying);
     LimitedRun run = Convert(File("lying.png"), {}, CapMemory);
     EXPECT_EQ(run.result.status, 1);
@@ -445,8 +444,8 @@ class InstanceRun : public ::testing::Test {
 };
 
 TEST_F(InstanceRun, FallbackLockLivesInAPrivateFolder) {
-    const LimitedRun run =
-        RunMillconv(home_, {"-v"}, {}, {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
+    const LimitedRun run = RunMillconv(home_, {"-v"}, {},
+                                       {{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", temp_.Path()}});
     EXPECT_EQ(run.result.status, 0);
     struct stat info {};
     ASSERT_EQ(lstat((temp_ / ("millconv-" + std::to_string(getuid()))).c_str(), &info), 0);
