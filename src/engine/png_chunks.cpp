@@ -168,11 +168,11 @@ bool ReadPngFile(const std::string& path, PngFile& file) {
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok) {
-        file.size = size_t(info.st_size);
-        file.bytes = std::make_unique_for_overwrite<unsigned char[]>(file.size);
+        file.bytes = LargeBuffer(size_t(info.st_size));
+        ok = file.bytes.data() != nullptr;
         size_t done = 0;
-        while (ok && done < file.size) {
-            const ssize_t got = ::read(fd, file.bytes.get() + done, file.size - done);
+        while (ok && done < file.bytes.size()) {
+            const ssize_t got = ::read(fd, file.bytes.data() + done, file.bytes.size() - done);
             ok = got > 0 || (got < 0 && errno == EINTR);
             done += got > 0 ? size_t(got) : 0;
         }

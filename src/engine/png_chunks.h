@@ -2,11 +2,12 @@
 // against the file before anything is read from it.
 #pragma once
 
+#include "engine/large_buffer.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,15 +22,11 @@ inline constexpr std::array<unsigned char, 8> kPngSignature = {0x89, 'P',  'N', 
 // A chunk's length, type and CRC around its data.
 inline constexpr size_t kPngChunkFrame = 12;
 
-// A whole file read into memory, left uninitialised past what was read.
+// A whole file read into memory.
 struct PngFile {
-    std::unique_ptr<unsigned char[]> bytes;
-    size_t size = 0;
-    PngBytes View() const { return {bytes.get(), size}; }
-    void Release() {
-        bytes.reset();
-        size = 0;
-    }
+    LargeBuffer bytes;
+    PngBytes View() const { return {bytes.data(), bytes.size()}; }
+    void Release() { bytes = LargeBuffer(); }
 };
 
 // Reads the file at path whole; false when it cannot be opened or read.

@@ -47,7 +47,7 @@ PngBytes JoinIdat(PngFile& file, const PngLayout& layout) {
     if (layout.idat.empty()) {
         return {};
     }
-    unsigned char* base = file.bytes.get() + (layout.idat.front().data() - file.bytes.get());
+    unsigned char* base = file.bytes.data() + (layout.idat.front().data() - file.bytes.data());
     size_t joined = layout.idat.front().size();
     for (size_t i = 1; i < layout.idat.size(); ++i) {
         std::memmove(base + joined, layout.idat[i].data(), layout.idat[i].size());
@@ -159,9 +159,12 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     }
     const uint64_t imageSize = layout.header.FilteredSize();
     const PngBytes stream = JoinIdat(file, layout);
-    auto filtered = std::make_unique_for_overwrite<unsigned char[]>(imageSize + kInflateRoom);
+    LargeBuffer filtered(imageSize + kInflateRoom);
+    if (filtered.data() == nullptr) {
+        return LibraryLoad(path);
+    }
     bool windowKept = false;
-    const Inflated inflated = InflateIdat(stream, filtered.get(), imageSize, windowKept);
+    const Inflated inflated = InflateIdat(stream, filtered.data(), imageSize, windowKept);
     // The compressed data is done with before the bitmap is made: the two never coexist.
     file.Release();
     if (inflated == Inflated::Failed) {
@@ -169,7 +172,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     }
     if (layout.verdict == PngVerdict::Exact && windowKept) {
         // The bitmap or, on a bad filter byte, the loader's own refusal.
-        Bitmap bitmap = BuildPngBitmap(layout, filtered.get());
+        Bitmap bitmap = BuildPngBitmap(layout, filtered.data());
         if (bitmap) {
             route = PngRoute::Fast;
             return bitmap;
@@ -178,7 +181,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     }
     if (inflated == Inflated::Continues && layout.sound) {
         route = PngRoute::BoundedLibrary;
-        return BoundedLibraryLoad(path, layout, filtered.get(), imageSize);
+        return BoundedLibraryLoad(path, layout, filtered.data(), imageSize);
     }
     return LibraryLoad(path);
 }
