@@ -2,12 +2,12 @@
 #include "engine/png_chunks.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include <libdeflate.h>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,25 +160,34 @@ bool ReadMetadataChunk(const PngChunk& chunk, PngLayout& layout, unsigned& seen)
 
 } // namespace
 
-bool ReadPngFile(const std::string& path, PngFile& file) {
+bool PngFile::Open(const std::string& path) {
+    Release();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) {
-        file.bytes = LargeBuffer(size_t(info.st_size));
-        ok = file.bytes.data() != nullptr;
-        size_t done = 0;
-        while (ok && done < file.bytes.size()) {
-            const ssize_t got = ::read(fd, file.bytes.data() + done, file.bytes.size() - done);
-            ok = got > 0 || (got < 0 && errno == EINTR);
-            done += got > 0 ? size_t(got) : 0;
+    if (ok && info.st_size > 0) {
+        void* mapping = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        ok = mapping != MAP_FAILED;
+        if (ok) {
+            mapping_ = mapping;
+            data_ = static_cast<const unsigned char*>(mapping);
+            size_ = size_t(info.st_size);
         }
     }
     ::close(fd);
     return ok;
+}
+
+void PngFile::Release() {
+    if (mapping_ != nullptr) {
+        ::munmap(mapping_, size_);
+    }
+    data_ = nullptr;
+    size_ = 0;
+    mapping_ = nullptr;
 }
 
 uint32_t PngUint32(const unsigned char* bytes) {
@@ -303,7 +312,10 @@ PngLayout ReadPngLayout(PngBytes file) {
     unsigned seen = 0;
     uint64_t idatLimit = 0;
     const PngWalk walk = WalkPngChunks(file, [&](const PngChunk& chunk) {
-        const bool whole = chunk.CrcMatches() && TypeLettersValid(chunk.type);
+        // A chunk too long for the loader is never read: a huge file costs no memory for it.
+        const bool tooLong =
+            chunk.data.size() > (chunk.type == "IDAT" ? idatLimit : kMaxOtherChunk);
+        const bool whole = !tooLong && chunk.CrcMatches() && TypeLettersValid(chunk.type);
         exact = exact && whole;
         if (first) {
             first = false;
@@ -314,13 +326,10 @@ PngLayout ReadPngLayout(PngBytes file) {
         }
         const bool idat = chunk.type == "IDAT";
         if (idat) {
-            exact = exact && chunk.data.size() <= idatLimit;
-            if (!idatRunDone) {
-                layout.sound = layout.sound && whole && chunk.data.size() <= idatLimit;
-            }
             if (idatRunDone) {
                 exact = false; // the loader ignores a second run or fails on it
             } else {
+                layout.sound = layout.sound && whole;
                 if (!inIdatRun) {
                     layout.idatBegin = chunk.offset;
                 }
@@ -331,13 +340,11 @@ PngLayout ReadPngLayout(PngBytes file) {
             }
             return true;
         }
-        exact = exact && chunk.data.size() <= kMaxOtherChunk;
         if (inIdatRun) {
             inIdatRun = false;
             idatRunDone = true;
         }
         if (chunk.type == "IEND") {
-            layout.reachedEnd = true;
             exact = exact && chunk.data.empty() && idatRunDone;
         } else if (chunk.type == "IHDR") {
             exact = false;

@@ -2,8 +2,6 @@
 // against the file before anything is read from it.
 #pragma once
 
-#include "engine/large_buffer.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,15 +20,25 @@ inline constexpr std::array<unsigned char, 8> kPngSignature = {0x89, 'P',  'N', 
 // A chunk's length, type and CRC around its data.
 inline constexpr size_t kPngChunkFrame = 12;
 
-// A whole file read into memory.
-struct PngFile {
-    LargeBuffer bytes;
-    PngBytes View() const { return {bytes.data(), bytes.size()}; }
-    void Release() { bytes = LargeBuffer(); }
-};
+// A whole file mapped read-only: only the pages looked at are read, so a huge file whose chunk
+// list is refused costs no more memory than a small one.
+class PngFile {
+  public:
+    PngFile() = default;
+    ~PngFile() { Release(); }
+    PngFile(const PngFile&) = delete;
+    PngFile& operator=(const PngFile&) = delete;
 
-// Reads the file at path whole; false when it cannot be opened or read.
-bool ReadPngFile(const std::string& path, PngFile& file);
+    // Maps the file at path; false when it cannot be opened or mapped.
+    bool Open(const std::string& path);
+    PngBytes View() const { return {data_, size_}; }
+    void Release();
+
+  private:
+    const unsigned char* data_ = nullptr;
+    size_t size_ = 0;
+    void* mapping_ = nullptr;
+};
 
 uint32_t PngUint32(const unsigned char* bytes);
 uint16_t PngUint16(const unsigned char* bytes);
@@ -95,7 +103,6 @@ struct PngLayout {
     uint64_t idatBytes = 0;
     size_t idatBegin = 0; // file offsets of that run's first chunk and of the chunk after it
     size_t idatEnd = 0;
-    bool reachedEnd = false; // an IEND chunk closes the file
     // The header is valid and every chunk of the IDAT run has its CRC and a length the
     // library's loader accepts: a copy with only that run re-encoded fails where the file does.
     bool sound = false;

@@ -77,7 +77,7 @@ bool PngFitsLimits(PngBytes file, const std::string& path) {
 
 bool PngFitsLimits(const std::string& path) {
     PngFile file;
-    return !ReadPngFile(path, file) || PngFitsLimits(file.View(), path);
+    return !file.Open(path) || PngFitsLimits(file.View(), path);
 }
 
 } // namespace millconv

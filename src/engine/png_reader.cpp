@@ -1,8 +1,9 @@
-// The PNG load step: the file read once, checked, inflated whole with libdeflate and written
+// The PNG load step: the file mapped once, checked, inflated whole with libdeflate and written
 // straight into the bitmap; files the fast decoder does not reproduce go to FreeImage's loader,
 // never with more pixel data than the image holds.
 #include "engine/png_reader.h"
 
+#include "engine/large_buffer.h"
 #include "engine/png_chunks.h"
 #include "engine/png_pixels.h"
 #include "engine/png_probe.h"
@@ -42,18 +43,22 @@ Bitmap LibraryLoad(const std::string& path) {
     return Bitmap(FreeImage_Load(FIF_PNG, path.c_str(), PNG_DEFAULT));
 }
 
-// Moves the data of the IDAT run together in place, behind the first chunk's data.
-PngBytes JoinIdat(PngFile& file, const PngLayout& layout) {
-    if (layout.idat.empty()) {
+// The data of the IDAT run as one stream: the chunk's own bytes when there is one chunk, else
+// a copy into joined.
+PngBytes JoinIdat(const PngLayout& layout, LargeBuffer& joined) {
+    if (layout.idat.size() == 1) {
+        return layout.idat.front();
+    }
+    joined = LargeBuffer(layout.idatBytes);
+    if (joined.data() == nullptr) {
         return {};
     }
-    unsigned char* base = file.bytes.data() + (layout.idat.front().data() - file.bytes.data());
-    size_t joined = layout.idat.front().size();
-    for (size_t i = 1; i < layout.idat.size(); ++i) {
-        std::memmove(base + joined, layout.idat[i].data(), layout.idat[i].size());
-        joined += layout.idat[i].size();
+    size_t at = 0;
+    for (const PngBytes& part : layout.idat) {
+        std::memcpy(joined.data() + at, part.data(), part.size());
+        at += part.size();
     }
-    return {base, joined};
+    return {joined.data(), at};
 }
 
 // Inflates the zlib stream into out (the image's size plus the room). The loader's inflater
@@ -127,14 +132,9 @@ std::vector<unsigned char> BoundedCopy(PngBytes file, const PngLayout& layout,
 
 // The library's loader on a copy of the file whose pixel data ends with the image. The copy is
 // made only for a file whose chunks are all sound, so the loader fails where it failed before.
-Bitmap BoundedLibraryLoad(const std::string& path, const PngLayout& layout,
-                          const unsigned char* image, size_t imageSize) {
-    PngFile file;
-    if (!ReadPngFile(path, file)) {
-        return {};
-    }
-    std::vector<unsigned char> copy = BoundedCopy(file.View(), layout, image, imageSize);
-    file.Release();
+Bitmap BoundedLibraryLoad(PngBytes file, const PngLayout& layout, const unsigned char* image,
+                          size_t imageSize) {
+    std::vector<unsigned char> copy = BoundedCopy(file, layout, image, imageSize);
     FIMEMORY* memory = FreeImage_OpenMemory(copy.data(), DWORD(copy.size()));
     Bitmap bitmap(FreeImage_LoadFromMemory(FIF_PNG, memory, PNG_DEFAULT));
     FreeImage_CloseMemory(memory);
@@ -143,7 +143,7 @@ Bitmap BoundedLibraryLoad(const std::string& path, const PngLayout& layout,
 
 Bitmap Load(const std::string& path, PngRoute& route) {
     PngFile file;
-    if (!ReadPngFile(path, file)) {
+    if (!file.Open(path)) {
         return LibraryLoad(path); // fails as it always did, with the library's own message
     }
     if (!PngFitsLimits(file.View(), path)) {
@@ -154,23 +154,22 @@ Bitmap Load(const std::string& path, PngRoute& route) {
         return LibraryLoad(path);
     }
     const PngLayout layout = ReadPngLayout(file.View());
-    if (layout.idat.empty()) {
-        return LibraryLoad(path);
-    }
+    LargeBuffer joined;
+    const PngBytes stream = JoinIdat(layout, joined);
     const uint64_t imageSize = layout.header.FilteredSize();
-    const PngBytes stream = JoinIdat(file, layout);
-    LargeBuffer filtered(imageSize + kInflateRoom);
-    if (filtered.data() == nullptr) {
+    LargeBuffer filtered(stream.empty() ? 0 : imageSize + kInflateRoom);
+    if (stream.empty() || filtered.data() == nullptr) {
         return LibraryLoad(path);
     }
     bool windowKept = false;
     const Inflated inflated = InflateIdat(stream, filtered.data(), imageSize, windowKept);
     // The compressed data is done with before the bitmap is made: the two never coexist.
-    file.Release();
+    joined = LargeBuffer();
     if (inflated == Inflated::Failed) {
         return LibraryLoad(path);
     }
     if (layout.verdict == PngVerdict::Exact && windowKept) {
+        file.Release();
         // The bitmap or, on a bad filter byte, the loader's own refusal.
         Bitmap bitmap = BuildPngBitmap(layout, filtered.data());
         if (bitmap) {
@@ -181,7 +180,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     }
     if (inflated == Inflated::Continues && layout.sound) {
         route = PngRoute::BoundedLibrary;
-        return BoundedLibraryLoad(path, layout, filtered.data(), imageSize);
+        return BoundedLibraryLoad(file.View(), layout, filtered.data(), imageSize);
     }
     return LibraryLoad(path);
 }

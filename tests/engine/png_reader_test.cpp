@@ -335,7 +335,7 @@ std::vector<std::string> OneFilePerKind() {
     for (const std::string& path : CorpusPngs()) {
         PngFile file;
         PngRoute route = PngRoute::Refused;
-        if (!ReadPngFile(path, file) || !LoadPng(path, &route) || route != PngRoute::Fast) {
+        if (!file.Open(path) || !LoadPng(path, &route) || route != PngRoute::Fast) {
             continue;
         }
         const PngLayout layout = ReadPngLayout(file.View());
