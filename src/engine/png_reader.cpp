@@ -29,9 +29,11 @@ struct DecompressorFree {
 };
 
 enum class Inflated {
-    Failed,    // damaged or short: the loader refuses it or finds what it finds
-    Complete,  // the data ends within the room after the image
-    Continues, // more data follows the image's end: the loader would inflate all of it
+    Failed,   // damaged or short: the loader refuses it or finds what it finds
+    Complete, // the data ends within the room after the image
+    // More data follows the image's end: the loader would inflate all of it, and fail when it
+    // does not end well, so it is given the image's data alone.
+    Continues,
 };
 
 bool FastPathEnabled() {
@@ -168,7 +170,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     if (inflated == Inflated::Failed) {
         return LibraryLoad(path);
     }
-    if (layout.verdict == PngVerdict::Exact && windowKept) {
+    if (layout.verdict == PngVerdict::Exact && windowKept && inflated == Inflated::Complete) {
         file.Release();
         // The bitmap or, on a bad filter byte, the loader's own refusal.
         Bitmap bitmap = BuildPngBitmap(layout, filtered.data());
