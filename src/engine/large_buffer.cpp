@@ -12,11 +12,14 @@ namespace millconv {
 namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
+// Below this a buffer takes small pages: rounding up to whole huge pages would cost more
+// memory than the faults saved are worth.
+constexpr size_t kHugePagesFrom = size_t(16) << 20;
 
 } // namespace
 
 LargeBuffer::LargeBuffer(size_t size) : size_(size) {
-    if (size < kHugePage) {
+    if (size < kHugePagesFrom) {
         data_ = static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size));
         return;
     }

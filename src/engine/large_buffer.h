@@ -5,8 +5,8 @@
 
 namespace millconv {
 
-// An uninitialised buffer of a fixed size. Large ones are mapped on their own and marked for
-// huge pages where the system offers them: filling one then costs a page fault per 2 MiB instead
+// An uninitialised buffer of a fixed size. Large ones (16 MiB and more) are mapped on their own
+// and marked for huge pages where the system offers them: filling one then costs a page fault per 2 MiB instead
 // of one per 4 KiB, which on a virtual machine is most of what a large image costs to decode.
 class LargeBuffer {
   public:
