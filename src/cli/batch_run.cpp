@@ -57,31 +57,6 @@ class ProgressLine {
 
 } // namespace
 
-std::string FailureText(const FileFailureReport& report) {
-    if (!report.problem.empty()) {
-        return report.problem;
-    }
-    std::string line = "millconv: " + report.input + ": ";
-    switch (report.failure) {
-    case FileFailure::Unreadable:
-        line += "not a readable image";
-        break;
-    case FileFailure::ReplacesInput:
-        line += "the output name is the input file itself";
-        break;
-    case FileFailure::NotWritten:
-        line += "could not be converted and written";
-        if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
-        }
-        break;
-    }
-    if (!report.detail.empty()) {
-        line += " (" + report.detail + ")";
-    }
-    return line;
-}
-
 BatchRequest BatchRequestOf(const ParseOutcome& outcome) {
     BatchRequest request{outcome.inputs, outcome.jobs, outcome.watch, std::nullopt};
     for (const std::string& operand : outcome.operands) {
@@ -147,7 +122,7 @@ BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t w
     };
     observer.failed = [&progress](const FileFailureReport& report) {
         progress.Clear();
-        PrintErrorLine(FailureText(report));
+        PrintErrorLine(FailureLine(report));
     };
     const ParallelRunResult result =
         RunInParallel(run, FileContextFromJob(), workers, observer, &stop);

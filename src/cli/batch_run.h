@@ -12,7 +12,6 @@
 namespace millconv {
 
 struct ParseOutcome;
-struct FileFailureReport;
 
 struct BatchRequest {
     std::vector<std::string> inputs; // -i values, then the parameters that are no options
@@ -31,9 +30,6 @@ std::string ShardError(const ParseOutcome& outcome);
 // Worker count of a request: its --jobs value, else one per online processor; 0 after printing
 // the error line of an invalid value.
 int32_t BatchWorkers(const BatchRequest& request);
-
-// The one stderr line that names a failed file and why it failed.
-std::string FailureText(const FileFailureReport& report);
 
 struct BatchTally {
     int32_t found = 0;     // inputs imported

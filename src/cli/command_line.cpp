@@ -320,6 +320,15 @@ std::vector<std::string> UsageLines(const std::string& programName) {
         "  -d, --debug               Print debug information to stdout",
         "  -p, --pause               Pause at exit",
         "  -v, --version             Display version information and exit",
+        " ",
+        "Batch and texture options:",
+        " ",
+        "  --batch                   Convert every input file and folder given",
+        "  --jobs=N                  With --batch: convert N files at a time",
+        "  --no-subfolders           With --batch: no subfolders below the output folder",
+        "  --tga-alpha=flatten|keep  Flatten transparency onto white or keep it (32 bpp)",
+        "  --tga-origin=bottom-left|top-left  Write TGA rows bottom first or top first",
+        "  --max-pixels=N            Refuse images of more than N pixels",
     };
 }
 

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "engine/job_record.h"
 #include "engine/naming.h"
+#include "engine/parallel_run.h"
 #include "engine/pipeline.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
@@ -47,25 +48,6 @@ void FinishWorker() {
 std::shared_ptr<ConversionRun> CurrentRun() {
     std::lock_guard lock(gRunMutex);
     return gRun;
-}
-
-
-// FreeImage says why a file failed (a bad checksum, a truncated stream) only through this
-// process-wide hook; it reaches the reporter of the run on the calling thread, so a debugging
-// console run shows it among its problems while other threads stay silent.
-thread_local EngineReporter tRunReporter = nullptr;
-
-void DLL_CALLCONV ForwardFreeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
-    if (tRunReporter == nullptr) {
-        return;
-    }
-    std::string line = "FreeImage: ";
-    if (const char* name = FreeImage_GetFormatFromFIF(format)) {
-        line += name;
-        line += ": ";
-    }
-    line += message != nullptr ? message : "";
-    tRunReporter(ReportKind::Problem, line);
 }
 
 } // namespace
@@ -138,8 +120,6 @@ void ConversionRun::Stop() {
 
 void ConversionRun::Convert() {
     const EngineReporter reporter = snapshot_.reporter;
-    tRunReporter = reporter;
-    FreeImage_SetOutputMessage(reporter != nullptr ? ForwardFreeImageMessage : nullptr);
     const auto detail = [reporter](const std::string& line) {
         if (reporter != nullptr) {
             reporter(ReportKind::Detail, line);
@@ -160,7 +140,8 @@ void ConversionRun::Convert() {
         file_.currentInput = path;
         file_.relativeSubfolder = entry.relativeSubfolder;
         detail("Processing: " + path);
-        const bool ok = ConvertFile(snapshot_, file_);
+        FileFailureReport report;
+        const bool ok = ConvertFileReporting(snapshot_, file_, report);
         detail("Saving As: " + file_.outputPath);
         detail(ok ? "OK" : "Not OK");
         if (ok) {
@@ -168,9 +149,12 @@ void ConversionRun::Convert() {
             file_.randomNumber = DrawRandomNumber();
             ++file_.sequenceNumber;
             ApplyFileTimestamp(snapshot_.advanced, path, file_.outputPath);
+        } else {
+            std::lock_guard lock(mutex_);
+            progress_.failure = FailureLine(report);
         }
     }
-    tRunReporter = nullptr;
+    FreeImage_SetOutputMessage(nullptr);
     std::lock_guard lock(mutex_);
     progress_.convertedCount = converted;
 }

@@ -35,6 +35,7 @@ struct ProgressSnapshot {
     std::string currentFile;
     int32_t convertedCount = 0; // set when the run ends
     bool running = false;       // cleared by a stop request
+    std::string failure;        // why the last file that failed was not written (one line)
 };
 
 // The gate a run waits at before each file while it is closed.

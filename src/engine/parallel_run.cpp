@@ -52,7 +52,6 @@ class Workers {
 
     // The loop of one worker: the next file in path order until none is left.
     void Work() {
-        tReporter = run_.reporter;
         FileContext file = start_;
         while (true) {
             size_t index = 0;
@@ -95,27 +94,12 @@ class Workers {
         file.relativeSubfolder = entry.second.relativeSubfolder;
         file.outputPath.clear();
         file.sourceDepth = 0;
-        tLastMessage.clear();
         MakeSubfolder(file.relativeSubfolder);
         Detail("Processing: " + path);
-        bool ok = false;
-        std::vector<std::string> problems;
-        {
-            ProblemCapture capture;
-            ok = ConvertFile(run_, file);
-            problems = capture.Take();
-        }
+        FileFailureReport report;
+        const bool ok = ConvertFileReporting(run_, file, report);
         Detail("Saving As: " + file.outputPath);
         Detail(ok ? "OK" : "Not OK");
-        // The last problem of a failed file becomes its failure line; any others pass on.
-        std::string problem;
-        if (!ok && !problems.empty()) {
-            problem = std::move(problems.back());
-            problems.pop_back();
-        }
-        for (const std::string& line : problems) {
-            Report(ReportKind::Problem, line);
-        }
         if (ok) {
             ++converted_;
             file.randomNumber = DrawRandomNumber();
@@ -126,14 +110,6 @@ class Workers {
                 observer_.converted(path, file.outputPath);
             }
             return;
-        }
-        FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage,
-                                 std::move(problem)};
-        if (file.sourceDepth == 0) {
-            report.failure = FileFailure::Unreadable;
-            report.outputPath.clear();
-        } else if (!file.outputPath.empty() && SameFile(file.outputPath, path)) {
-            report.failure = FileFailure::ReplacesInput;
         }
         std::lock_guard lock(mutex_);
         if (observer_.failed) {
@@ -163,6 +139,60 @@ class Workers {
 
 } // namespace
 
+bool ConvertFileReporting(const RunSnapshot& run, FileContext& file, FileFailureReport& report) {
+    tReporter = run.reporter;
+    tLastMessage.clear();
+    FreeImage_SetOutputMessage(KeepFreeImageMessage);
+    bool ok = false;
+    std::vector<std::string> problems;
+    {
+        ProblemCapture capture;
+        ok = ConvertFile(run, file);
+        problems = capture.Take();
+    }
+    // The last problem of a failed file becomes its failure line; any others pass on.
+    report = {file.currentInput, file.outputPath, FileFailure::NotWritten, tLastMessage, {}};
+    if (!ok && !problems.empty()) {
+        report.problem = std::move(problems.back());
+        problems.pop_back();
+    }
+    for (const std::string& line : problems) {
+        Report(ReportKind::Problem, line);
+    }
+    if (file.sourceDepth == 0) {
+        report.failure = FileFailure::Unreadable;
+        report.outputPath.clear();
+    } else if (!file.outputPath.empty() && SameFile(file.outputPath, file.currentInput)) {
+        report.failure = FileFailure::ReplacesInput;
+    }
+    return ok;
+}
+
+std::string FailureLine(const FileFailureReport& report) {
+    if (!report.problem.empty()) {
+        return report.problem;
+    }
+    std::string line = "millconv: " + report.input + ": ";
+    switch (report.failure) {
+    case FileFailure::Unreadable:
+        line += "not a readable image";
+        break;
+    case FileFailure::ReplacesInput:
+        line += "the output name is the input file itself";
+        break;
+    case FileFailure::NotWritten:
+        line += "could not be converted and written";
+        if (!report.outputPath.empty()) {
+            line += " to " + report.outputPath;
+        }
+        break;
+    }
+    if (!report.detail.empty()) {
+        line += " (" + report.detail + ")";
+    }
+    return line;
+}
+
 bool NeedsInputOrder(const RunSnapshot& run) {
     const auto numbers = [](const std::string& text) {
         return FindIgnoringCase(text, "%n%", 0) != std::string::npos;
@@ -182,7 +212,6 @@ ParallelRunResult RunInParallel(const RunSnapshot& run, const FileContext& start
     Workers shared(run, start, observer, stopRequest);
     const auto total = static_cast<int32_t>(run.inputs.size());
     const int32_t count = std::clamp(NeedsInputOrder(run) ? 1 : workers, 1, std::max(total, 1));
-    FreeImage_SetOutputMessage(KeepFreeImageMessage);
     std::vector<std::thread> threads;
     for (int32_t i = 1; i < count; ++i) {
         try {

@@ -25,6 +25,15 @@ struct FileFailureReport {
     std::string problem; // the engine's own line naming the file and the reason, if it gave one
 };
 
+// Converts file.currentInput (its subfolder set) with the run, keeping the image library's
+// messages for the file. True when it was written; otherwise report says why. Problems other
+// than the reason pass on to the engine reporter. Safe on any thread.
+bool ConvertFileReporting(const RunSnapshot& run, FileContext& file, FileFailureReport& report);
+
+// One line naming the failed file and the reason: the engine's own line when it gave one,
+// else one made from what is known ("millconv: <input>: not a readable image (<detail>)").
+std::string FailureLine(const FileFailureReport& report);
+
 // What a parallel run tells its starter; called one at a time, from any worker.
 struct ParallelRunObserver {
     // A file is taken up: its 1-based place in path order, the total, its path.

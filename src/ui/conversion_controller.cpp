@@ -15,6 +15,7 @@
 #include "ui/selection.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QStatusBar>
 
@@ -78,10 +79,15 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
         Refuse(controls, MsgText("Empty output folder"));
         return false;
     }
-    if (!folder.ends_with('/')) {
+    // A relative folder lies below the current folder, as for the console; one that climbs
+    // out with ".." is refused there and here.
+    const bool climbsOut = folder.starts_with("..");
+    if (!climbsOut) {
+        folder = AbsoluteFolder(folder);
+    } else if (!folder.ends_with('/')) {
         folder += '/';
     }
-    if (!FolderExists(folder)) {
+    if (climbsOut || !FolderExists(folder)) {
         Refuse(controls, MsgText("Invalid output folder", folder));
         return false;
     }
@@ -98,21 +104,21 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
 }
 
 // Checks 9 and 10: the watermark's font loads (and stays loaded for the run), or its picture
-// is one the loader reads.
-bool CheckWatermark(QWidget* parent) {
+// is one the loader reads. A failure leaves the status as every other failed check does.
+bool CheckWatermark(const WindowControls& controls) {
     const Settings::Watermark& watermark = gSettings.watermark;
     if (watermark.doWatermark == 1 && !LoadWatermarkFont()) {
-        ShowWarning(parent, MsgText("Invalid watermark font", watermark.font));
+        Refuse(controls, MsgText("Invalid watermark font", watermark.font));
         return false;
     }
     if (watermark.doWatermark == 2) {
         const WatermarkImageCheck check = CheckWatermarkImage();
         if (check == WatermarkImageCheck::EmptyPath) {
-            ShowWarning(parent, MsgText("Empty watermark image"));
+            Refuse(controls, MsgText("Empty watermark image"));
             return false;
         }
         if (check == WatermarkImageCheck::Unusable) {
-            ShowWarning(parent, MsgText("Invalid watermark image", watermark.image));
+            Refuse(controls, MsgText("Invalid watermark image", watermark.image));
             return false;
         }
     }
@@ -123,6 +129,14 @@ bool CheckWatermark(QWidget* parent) {
 
 void StartWindowConversion(const WindowControls& controls) {
     const WatermarkFontRelease fontRelease;
+    if (controls.inputField != nullptr) {
+        // A typed file is taken as a drop would take it: with no output folder chosen yet,
+        // its own folder becomes the output folder.
+        const QFileInfo typed(controls.inputField->text().trimmed());
+        if (typed.isFile()) {
+            AcceptInputFile(controls, typed.absoluteFilePath());
+        }
+    }
     FillInputSet(controls.inputField != nullptr ? controls.inputField->text().trimmed()
                                                 : QString());
     std::string folder = controls.outputFolderBox != nullptr
@@ -131,7 +145,7 @@ void StartWindowConversion(const WindowControls& controls) {
     const std::string extension = SelectedOutputExtension(controls.outputFormatBox);
 
     ShowStatusText(controls, UiText("General", "Preparing"));
-    if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls.window)) {
+    if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls)) {
         return;
     }
 

@@ -16,6 +16,7 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace millconv::ui {
 
@@ -29,6 +30,15 @@ constexpr QRect kOkPlace(QPoint(110, 75), kButtonSize);
 
 constexpr int kPollMilliseconds = 15;
 constexpr int kFallbackCharWidth = 7;
+
+QString WindowFailureText(std::string_view line) {
+    // The console's "millconv: " tag says nothing inside millconv's own window.
+    constexpr std::string_view kTag = "millconv: ";
+    if (line.starts_with(kTag)) {
+        line.remove_prefix(kTag.size());
+    }
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}
 
 } // namespace
 
@@ -136,9 +146,12 @@ void ProgressDialog::ShowEnd() {
     ended_ = true;
     pollTimer_.stop();
     int converted = 0;
+    std::string failure;
     if (workerStarted_) {
         JoinConversionWorker();
-        converted = ReadProgress().convertedCount;
+        const ProgressSnapshot progress = ReadProgress();
+        converted = progress.convertedCount;
+        failure = progress.failure;
     }
     if (stopped_) {
         const QString stoppedText = UiText("Msg", "Conversion is not complete");
@@ -147,7 +160,10 @@ void ProgressDialog::ShowEnd() {
         textLine_->setText(stoppedText);
     } else {
         const QString complete = UiText("Msg", "Conversion complete");
-        ShowStatusText(controls_, complete);
+        // A file that was not written: the status says why instead.
+        ShowStatusText(controls_, converted < total_ && !failure.empty()
+                                      ? WindowFailureText(failure)
+                                      : complete);
         setWindowTitle(ProgressTitle(complete));
         textLine_->setText(
             UiText("Msg", "Files converted", std::to_string(converted), std::to_string(total_)));

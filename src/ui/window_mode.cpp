@@ -9,9 +9,11 @@
 #include <QTimer>
 
 #include "base/product.h"
+#include "platform/hand_over.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
 #include "ui/dialogs/help_commands.h"
+#include "ui/hand_over_server.h"
 #include "ui/main_window.h"
 #include "ui/theme_images.h"
 
@@ -85,6 +87,9 @@ int RunWindowMode(int argc, char** argv) {
         // The window stores its placement when it closes (see MainWindow::closeEvent).
         MainWindow window;
         ShowWindow(window, inputFile);
+        // Files opened with the program from now on come to this window.
+        HandOverServer handOver(window);
+        handOver.Listen(QString::fromStdString(HandOverSocketPath(AppTitle())));
         if (VariableSet(kExitAfterShowVariable)) {
             QTimer::singleShot(0, &window, &QWidget::close);
         } else {

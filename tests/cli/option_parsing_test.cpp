@@ -1,6 +1,7 @@
 // Option words, values, numbers, keyword tables and the parse loop's effect on the records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -93,6 +94,23 @@ TEST(OptionNumbers, Decimals) {
     EXPECT_TRUE(std::isinf(ReadDecimal("-infinity")) && ReadDecimal("-Infinity") < 0);
     EXPECT_TRUE(std::isnan(ReadDecimal("nan")));
     EXPECT_TRUE(std::isinf(ReadDecimal("1e300"))); // beyond the float range, not undefined
+}
+
+TEST(UsageText, FitsATerminalAndNamesTheBatchOptionsLast) {
+    const std::vector<std::string> lines = UsageLines("millconv");
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), 79u) << line;
+    }
+    const auto block = std::find(lines.begin(), lines.end(), "Batch and texture options:");
+    ASSERT_NE(block, lines.end());
+    // Every option of the block is one the parser knows.
+    for (auto line = block + 1; line != lines.end(); ++line) {
+        if (line->starts_with("  --")) {
+            const std::string option = line->substr(2, line->find_first_of("= ", 2) - 2);
+            EXPECT_TRUE(ParseParameters({"-i", "a.png", option + "=1"}).unknownOptions.empty())
+                << option;
+        }
+    }
 }
 
 TEST(KeywordTables, LookupInBothDirections) {

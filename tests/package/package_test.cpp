@@ -199,6 +199,8 @@ TEST(DebianPackageTest, FieldsAndDependencies) {
                                 "libpango-1.0-0", "fonts-liberation", "fonts-dejavu-core"}) {
         EXPECT_NE(line.find(package), std::string::npos) << package << line;
     }
+    // Links and the manual open through xdg-open.
+    EXPECT_NE(info.find(" Recommends: xdg-utils\n"), std::string::npos) << info;
     // No maintainer scripts.
     for (const char* script : {"preinst", "postinst", "prerm", "postrm"}) {
         EXPECT_EQ(info.find(std::string(" ") + script + "\n"), std::string::npos) << script;

@@ -1,7 +1,9 @@
 // Console runs with hostile inputs and conditions: escaping names, huge and lying images, file
 // size limits, killed writers, planted locks and oversized values must all end in a clear
 // failure, never in a wrong file, a crash or a leftover.
+#include "base/product.h"
 #include "engine/bitmap.h"
+#include "platform/instance_lock.h"
 #include "support/process.h"
 
 #include <FreeImage.h>
@@ -465,6 +467,16 @@ TEST_F(InstanceRun, PlantedLocksDoNotBlockRuns) {
     fs::remove(locks.front());
     fs::create_directory(locks.front());
     EXPECT_EQ(versionRun(), 0);
+    {
+        // Every start moves past the same obstacle to the same lock, which still excludes.
+        const test::ScopedEnvironment inProcess(environment);
+        InstanceLock running;
+        ASSERT_TRUE(running.Acquire(AppTitle()));
+        EXPECT_EQ(versionRun(), 75);
+    }
+    fs::remove_all(runtime_.Path());
+    fs::create_directory(runtime_.Path());
+    chmod(runtime_.Path().c_str(), 0700);
     fs::remove(locks.front());
     if (getuid() == 0) {
         std::ofstream(locks.front()).close();

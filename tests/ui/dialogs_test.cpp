@@ -253,8 +253,14 @@ class DialogsTest : public QObject {
 
     void UninstallCloseBoxEndsWithoutOpening() {
         test::FakeOpener opener;
-        WhenModalShows([](QWidget* modal) { modal->close(); });
+        bool hasIcon = false;
+        WhenModalShows([&hasIcon](QWidget* modal) {
+            // The page carries the program's icon, as every window of millconv does.
+            hasIcon = !modal->windowIcon().isNull();
+            modal->close();
+        });
         QCOMPARE(ui::RunUninstallPage(), 0);
+        QVERIFY(hasIcon);
         test::ExpectOpenedExactly(opener, {});
     }
 

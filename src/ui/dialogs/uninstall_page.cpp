@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 
@@ -14,6 +15,7 @@
 #include "ui/form_metrics.h"
 #include "ui/mnemonics.h"
 #include "ui/qt_start.h"
+#include "ui/theme_images.h"
 
 namespace millconv::ui {
 
@@ -38,6 +40,7 @@ void CentreOnScreen(QWidget* window) {
 
 UninstallPage::UninstallPage() {
     setWindowTitle(UiText("Uninstall", "Title"));
+    setWindowIcon(QIcon(ApplicationImage()));
     setFixedSize(Scaled(kClientSize));
 
     visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
@@ -75,6 +78,8 @@ int RunUninstallPage() {
             return 1;
         }
     }
+    // The built-in pictures only: no theme, since no settings name one on this path.
+    LoadBuiltInImages();
     UninstallPage page;
     page.exec();
     return 0;

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -116,6 +117,9 @@ void BindColorList(SettingBinder& binder, const Row& row, SettingKey setting,
     });
 }
 
+// The family of the installed font the font system gives for a font.
+QString InstalledFamily(const QFont& font) { return QFontInfo(font).family(); }
+
 void BindFontList(SettingBinder& binder, const Row& fontRow, const Row& sizeRow,
                   const Row& styleRow) {
     auto* list = static_cast<QComboBox*>(fontRow.control);
@@ -144,13 +148,15 @@ void BindFontList(SettingBinder& binder, const Row& fontRow, const Row& sizeRow,
     auto* style = static_cast<QComboBox*>(styleRow.control);
     auto* button = static_cast<QPushButton*>(fontRow.extra);
     QObject::connect(button, &QPushButton::clicked, list, [&binder, list, size, style] {
-        QFont initial(list->currentText());
+        // The picker shows and stores the installed family a name resolves to (Arial may be
+        // Liberation Sans), never a name the conversion's font check would refuse.
+        QFont initial(InstalledFamily(QFont(list->currentText())));
         initial.setPointSize(std::max(size->text().toInt(), 1));
         const auto chosen = CurrentPrompter().PickFont(list->window(), initial);
         if (!chosen) {
             return;
         }
-        const QString name = chosen->family();
+        const QString name = InstalledFamily(*chosen);
         if (!SplitList(binder.String(kFontsSetting)).contains(name)) {
             binder.AppendAtOnce(kFontsSetting, name.toStdString());
         }
