@@ -2,6 +2,7 @@
 #include "engine/png_chunks.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <libdeflate.h>
@@ -167,6 +168,7 @@ bool PngFile::Open(const std::string& path) {
         return false;
     }
     struct stat info {};
+    errno = 0;
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (ok && info.st_size > 0) {
         void* mapping = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
@@ -177,7 +179,9 @@ bool PngFile::Open(const std::string& path) {
             size_ = size_t(info.st_size);
         }
     }
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return ok;
 }
 

@@ -7,9 +7,11 @@
 #include "engine/png_chunks.h"
 #include "engine/png_pixels.h"
 #include "engine/png_probe.h"
+#include "engine/report.h"
 
 #include <libdeflate.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -146,7 +148,12 @@ Bitmap BoundedLibraryLoad(PngBytes file, const PngLayout& layout, const unsigned
 Bitmap Load(const std::string& path, PngRoute& route) {
     PngFile file;
     if (!file.Open(path)) {
-        return LibraryLoad(path); // fails as it always did, with the library's own message
+        // The system's reason ("Permission denied") says more than the library's silence.
+        const int error = errno;
+        if (error != 0) {
+            Report(ReportKind::Problem, "millconv: " + path + ": " + std::strerror(error));
+        }
+        return LibraryLoad(path);
     }
     if (!PngFitsLimits(file.View(), path)) {
         route = PngRoute::Refused;
