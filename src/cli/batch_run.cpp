@@ -1,6 +1,7 @@
 // The console's batch run: many inputs, whole folders, several workers.
 #include "cli/batch_run.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -56,7 +57,7 @@ std::string FailureText(const FileFailureReport& report) {
     if (!report.problem.empty()) {
         return report.problem;
     }
-    std::string line = "millconv: " + report.input + ": ";
+    std::string line = "millconv: " + QuotedName(report.input) + ": ";
     switch (report.failure) {
     case FileFailure::Unreadable:
         line += "not a readable image";
@@ -67,7 +68,7 @@ std::string FailureText(const FileFailureReport& report) {
     case FileFailure::NotWritten:
         line += "could not be converted and written";
         if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
+            line += " to " + QuotedName(report.outputPath);
         }
         break;
     }
@@ -89,7 +90,7 @@ class ProgressLine {
         const size_t slash = input.rfind('/');
         const std::string name(slash == std::string_view::npos ? input : input.substr(slash + 1));
         Write("\r\033[K(" + std::to_string(index) + "/" + std::to_string(total) + ") " +
-              ShortenMiddle(name, 60));
+              ShortenMiddle(QuotedName(name), 60));
         open_ = true;
     }
 
@@ -122,13 +123,15 @@ BatchRequest BatchRequestOf(const ParseOutcome& outcome) {
 }
 
 int RunBatchConversion(bool quiet, const BatchRequest& request) {
+    // More workers than processors only add memory and contention: a larger value is capped.
     int32_t workers = OnlineProcessorCount();
     if (!request.jobs.empty()) {
-        workers = ReadInteger(request.jobs);
-        if (workers < 1) {
+        const std::optional<uint64_t> jobs = ReadCount(request.jobs, INT32_MAX);
+        if (!jobs) {
             PrintLine("Error: Invalid jobs value");
             return 1;
         }
+        workers = std::min(workers, static_cast<int32_t>(*jobs));
     }
     const auto status = [quiet](std::string_view line) {
         if (!quiet) {
@@ -137,7 +140,11 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     };
     status(CatalogueText("General", "Importing"));
     RunSnapshot run = TakeRunSnapshot();
-    run.inputs = CollectBatchInputs(request.inputs);
+    std::vector<std::string> unreadable;
+    run.inputs = CollectBatchInputs(request.inputs, &unreadable);
+    for (const std::string& line : unreadable) {
+        PrintErrorLine(line);
+    }
     const auto added = static_cast<int32_t>(run.inputs.size());
     status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(added)));
     if (added == 0) {
@@ -149,16 +156,25 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     status(CatalogueText("General", "Converting"));
     ProgressLine progress(!quiet && ::isatty(STDOUT_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0);
     ParallelRunObserver observer;
-    observer.started = [&progress](int32_t index, int32_t total, const std::string& input) {
-        progress.Show(index, total, input);
+    // Nobody reads a run whose output cannot be written: it ends after the current files.
+    const auto stopWhenUnheard = [] {
+        if (ConsoleOutputFailed()) {
+            gStopRequested = true;
+        }
     };
-    observer.failed = [&progress](const FileFailureReport& report) {
+    observer.started = [&](int32_t index, int32_t total, const std::string& input) {
+        progress.Show(index, total, input);
+        stopWhenUnheard();
+    };
+    observer.failed = [&](const FileFailureReport& report) {
         progress.Clear();
         PrintErrorLine(FailureText(report));
+        stopWhenUnheard();
     };
     ParallelRunResult result;
     {
         StopSignals signals;
+        stopWhenUnheard();
         result = RunInParallel(run, FileContextFromJob(), workers, observer, &gStopRequested);
     }
     progress.Clear();
@@ -169,7 +185,8 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     }
     status(FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(result.converted),
                          std::to_string(result.total)));
-    return !result.stopped && result.converted == result.total ? 0 : 1;
+    const bool complete = !result.stopped && result.converted == result.total;
+    return complete && unreadable.empty() && !ConsoleOutputFailed() ? 0 : 1;
 }
 
 } // namespace millconv

@@ -159,9 +159,9 @@ void ConversionRun::Convert() {
         }
         file_.currentInput = path;
         file_.relativeSubfolder = entry.relativeSubfolder;
-        detail("Processing: " + path);
+        detail("Processing: " + QuotedName(path));
         const bool ok = ConvertFile(snapshot_, file_);
-        detail("Saving As: " + file_.outputPath);
+        detail("Saving As: " + QuotedName(file_.outputPath));
         detail(ok ? "OK" : "Not OK");
         if (ok) {
             ++converted;

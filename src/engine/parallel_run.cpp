@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "engine/batch.h"
 #include "engine/job_record.h"
+#include "engine/output_guard.h"
 #include "engine/pipeline.h"
 #include "engine/report.h"
 #include "platform/files.h"
@@ -97,7 +98,7 @@ class Workers {
         file.sourceDepth = 0;
         tLastMessage.clear();
         MakeSubfolder(file.relativeSubfolder);
-        Detail("Processing: " + path);
+        Detail("Processing: " + QuotedName(path));
         bool ok = false;
         std::vector<std::string> problems;
         {
@@ -105,7 +106,7 @@ class Workers {
             ok = ConvertFile(run_, file);
             problems = capture.Take();
         }
-        Detail("Saving As: " + file.outputPath);
+        Detail("Saving As: " + QuotedName(file.outputPath));
         Detail(ok ? "OK" : "Not OK");
         // The last problem of a failed file becomes its failure line; any others pass on.
         std::string problem;
@@ -142,8 +143,7 @@ class Workers {
         if (run_.advanced.keepSubfolders == 0 || subfolder.empty()) {
             return;
         }
-        std::error_code error;
-        std::filesystem::create_directories(run_.outputFolder + subfolder, error);
+        OutputFolderProblem(run_.outputFolder, run_.outputFolder + subfolder, true);
     }
 
     const RunSnapshot& run_;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/text.h"
 #include "engine/report.h"
 #include "engine/size_limits.h"
 
@@ -90,7 +91,7 @@ bool PngFitsLimits(const std::string& path) {
     if (problem.empty()) {
         return true;
     }
-    Report(ReportKind::Problem, "millconv: " + path + ": " + problem);
+    Report(ReportKind::Problem, "millconv: " + QuotedName(path) + ": " + problem);
     return false;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/naming.h"
 #include "engine/hex_color.h"
 #include "engine/report.h"
+#include "engine/watermark_picture.h"
 #include "base/text.h"
 #include "platform/files.h"
 
@@ -33,26 +34,6 @@ DrawColor ColorWithAlpha(const std::string& text, int32_t alpha) {
 
 bool IsLineBreakAt(std::string_view text, std::size_t pos) {
     return EqualsIgnoringCase(text.substr(pos, kLineBreak.size()), kLineBreak);
-}
-
-// Picture files go through FreeImage, which reads every format the picker offers.
-Bitmap LoadPicture(const std::string& path, int flags) {
-    if (path.empty() || FileSize(path) < 1) {
-        return {};
-    }
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    if (format == FIF_UNKNOWN) {
-        format = FreeImage_GetFIFFromFilename(path.c_str());
-    }
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
-        return {};
-    }
-    Bitmap picture(FreeImage_Load(format, path.c_str(), flags));
-    if (picture &&
-        (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0)) {
-        picture.reset();
-    }
-    return picture;
 }
 
 // Greyscale for pictures: the grey of the source laid over the target by the source alpha,
@@ -254,8 +235,14 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     return block;
 }
 
-Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
-    Bitmap picture = LoadPicture(wm.image, 0);
+Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm, std::string& problem) {
+    const std::string name = "millconv: the watermark picture " + QuotedName(wm.image);
+    problem = name + " could not be drawn";
+    if (const std::string limit = WatermarkPictureProblem(wm.image); !limit.empty()) {
+        problem = name + ": " + limit;
+        return {};
+    }
+    Bitmap picture = LoadWatermarkPicture(wm.image, 0);
     if (!picture) {
         return {};
     }
@@ -290,7 +277,23 @@ Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
         }
         painter->PaintImage(*source, 0, 0, ByteValue(wm.imageOpacity));
     }
-    return BitmapFromDrawImage(*composition);
+    Bitmap mark = BitmapFromDrawImage(*composition);
+    if (mark) {
+        problem.clear();
+    }
+    return mark;
+}
+
+// A drawn mark turned by its rotation setting; empty when the turn fails.
+Bitmap Rotated(Bitmap mark, int32_t angle) {
+    if (mark && angle > 0 && angle < 360) {
+        Bitmap turned(FreeImage_Rotate(mark.get(), double(angle), nullptr));
+        if (!turned) {
+            return {};
+        }
+        mark = std::move(turned);
+    }
+    return mark;
 }
 
 struct Placement {
@@ -356,7 +359,7 @@ bool FitMark(Bitmap& mark, const MarkArea& area, int64_t ox, int64_t oy) {
 } // namespace
 
 Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
-                      std::string_view text) {
+                      std::string_view text, WatermarkPictureCache* pictures) {
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
@@ -375,9 +378,14 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
         return {};
     }
     std::string problem;
-    Bitmap mark = isText ? RenderTextBlock(*drawing, wm, text, problem) : RenderPicture(*drawing, wm);
-    if (!mark && !isText) {
-        problem = "millconv: the watermark picture " + wm.image + " could not be drawn";
+    Bitmap mark;
+    if (isText) {
+        mark = Rotated(RenderTextBlock(*drawing, wm, text, problem), wm.textRotation);
+    } else {
+        const auto make = [&](std::string& makeProblem) {
+            return Rotated(RenderPicture(*drawing, wm, makeProblem), wm.imageRotation);
+        };
+        mark = pictures != nullptr ? pictures->Get(make, problem) : make(problem);
     }
     if (!problem.empty()) {
         // A mark asked for but missing would pass for a finished picture: the file fails.
@@ -386,13 +394,6 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     }
     if (!mark) {
         return bitmap;
-    }
-    const int32_t angle = isText ? wm.textRotation : wm.imageRotation;
-    if (angle > 0 && angle < 360) {
-        mark.reset(FreeImage_Rotate(mark.get(), double(angle), nullptr));
-        if (!mark) {
-            return bitmap;
-        }
     }
     const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
     const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
@@ -445,7 +446,7 @@ WatermarkImageCheck CheckWatermarkImage() {
         return WatermarkImageCheck::EmptyPath;
     }
     // The header is enough to know the loader takes the file.
-    return LoadPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
+    return LoadWatermarkPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
                                                 : WatermarkImageCheck::Unusable;
 }
 
