@@ -11,6 +11,7 @@
 #include "engine/naming.h"
 #include "engine/hex_color.h"
 #include "engine/report.h"
+#include "engine/size_limits.h"
 #include "engine/watermark_picture.h"
 #include "base/text.h"
 #include "platform/files.h"
@@ -52,6 +53,12 @@ DrawColor GreyFilter(DrawColor source, DrawColor target) {
     };
     return {mix(target.red), mix(target.green), mix(target.blue), uint8_t(outAlpha)};
 }
+
+// The most of a mark that can be seen, in pixels.
+struct MarkSize {
+    int64_t width = INT64_MAX;
+    int64_t height = INT64_MAX;
+};
 
 // Sizes and positions are worked out in 64 bits: paddings, leadings and offsets are any int32
 // values, and their sums must not overflow.
@@ -118,7 +125,7 @@ bool MeasureTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Wa
 
 // Without antialiasing: the text in plain glyphs on a filled box, both at their opacities.
 void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
-                        const TextBlockLayout& layout, int32_t boxWidth, DrawImage& textImage,
+                        const TextBlockLayout& layout, DrawImage& textImage,
                         DrawImage& composition) {
     const int64_t padding = wm.textPadding;
     const DrawColor textColor = ColorWithAlpha(wm.fontColor, wm.textOpacity);
@@ -127,12 +134,15 @@ void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::
         auto painter = drawing.StartDrawing(textImage);
         painter->SetFont(font);
         painter->SetMode(DrawMode::AllChannels);
-        painter->FloodFill(1, 1, backColor);
+        // The image is blank, so any seed fills all of it; (1, 1) unless it is a single row or
+        // column.
+        painter->FloodFill(std::min(1, textImage.Width() - 1), std::min(1, textImage.Height() - 1),
+                           backColor);
         if (layout.multiLine) {
             int64_t y = padding;
             for (const std::string& line : layout.lines) {
                 const int64_t lineWidth = painter->MeasureText(line).width;
-                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                const int64_t x = LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding);
                 painter->DrawPlainText(line, Coordinate(x), Coordinate(y), textColor, backColor);
                 y += layout.lineStep;
             }
@@ -148,10 +158,10 @@ void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::
 // With antialiasing: vector text and its box drawn opaque, then laid on the composition at
 // their opacities. False when the box image cannot be made.
 bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
-                         const TextBlockLayout& layout, int32_t boxWidth, int32_t boxHeight,
-                         DrawImage& textImage, DrawImage& composition) {
+                         const TextBlockLayout& layout, DrawImage& textImage,
+                         DrawImage& composition) {
     const int64_t padding = wm.textPadding;
-    auto background = drawing.CreateImage(boxWidth, boxHeight);
+    auto background = drawing.CreateImage(textImage.Width(), textImage.Height());
     if (!background) {
         return false;
     }
@@ -168,7 +178,7 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
             int64_t y = padding;
             for (const std::string& line : layout.lines) {
                 const int64_t lineWidth = std::llround(painter->VectorTextWidth(line));
-                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                const int64_t x = LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding);
                 painter->MoveTo(Coordinate(x), Coordinate(y));
                 painter->DrawVectorText(line);
                 y += layout.lineStep;
@@ -188,10 +198,12 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
 // workers of a batch run draw their texts one at a time, the rest of their steps side by side.
 std::mutex gTextMutex;
 
-// The text block as a bitmap; empty without a font or for a block with no area. A block that
-// cannot be drawn (larger than the drawing layer takes) is empty with problem set.
+// The text block as a bitmap, cut to its top-left visible.width x visible.height pixels (the
+// part that can meet the image: the rest would be cropped away unseen); empty without a font or
+// for a block with no area. A block that cannot be drawn (its drawn part larger than the
+// drawing layer takes or over the pixel budget, or no memory for it) is empty with problem set.
 Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text,
-                       std::string& problem) {
+                       const MarkSize& visible, std::string& problem) {
     WaitForTextWarmUp();
     std::lock_guard<std::mutex> lock(gTextMutex);
     if (!gWatermarkFont) {
@@ -209,30 +221,36 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     if (layout.boxWidth <= 0 || layout.boxHeight <= 0) {
         return {};
     }
-    problem = "millconv: the watermark text block of " + std::to_string(layout.boxWidth) + " x " +
-              std::to_string(layout.boxHeight) + " pixels cannot be drawn (at most " +
-              std::to_string(kMaxDrawSide) + " a side)";
-    if (layout.boxWidth > kMaxDrawSide || layout.boxHeight > kMaxDrawSide) {
+    const int64_t drawWidth = std::min(layout.boxWidth, visible.width);
+    const int64_t drawHeight = std::min(layout.boxHeight, visible.height);
+    const std::string block = "millconv: the watermark text block of " +
+                              std::to_string(drawWidth) + " x " + std::to_string(drawHeight) +
+                              " pixels";
+    problem = block + " cannot be drawn (at most " + std::to_string(kMaxDrawSide) + " a side)";
+    if (drawWidth > kMaxDrawSide || drawHeight > kMaxDrawSide) {
         return {};
     }
-    const int32_t boxWidth = Side(layout.boxWidth);
-    const int32_t boxHeight = Side(layout.boxHeight);
-    auto textImage = drawing.CreateImage(boxWidth, boxHeight);
-    auto composition = drawing.CreateImage(boxWidth, boxHeight);
+    if (const std::string limit = SizeLimitProblem(uint64_t(drawWidth), uint64_t(drawHeight));
+        !limit.empty()) {
+        problem = "millconv: the watermark text block: " + limit;
+        return {};
+    }
+    problem = block + " could not be allocated";
+    auto textImage = drawing.CreateImage(Side(drawWidth), Side(drawHeight));
+    auto composition = drawing.CreateImage(Side(drawWidth), Side(drawHeight));
     if (!textImage || !composition) {
         return {};
     }
     if (wm.textAntialiasing == 0) {
-        DrawPlainTextBlock(drawing, font, wm, layout, boxWidth, *textImage, *composition);
-    } else if (!DrawVectorTextBlock(drawing, font, wm, layout, boxWidth, boxHeight, *textImage,
-                                    *composition)) {
+        DrawPlainTextBlock(drawing, font, wm, layout, *textImage, *composition);
+    } else if (!DrawVectorTextBlock(drawing, font, wm, layout, *textImage, *composition)) {
         return {};
     }
-    Bitmap block = BitmapFromDrawImage(*composition);
-    if (block) {
+    Bitmap mark = BitmapFromDrawImage(*composition);
+    if (mark) {
         problem.clear();
     }
-    return block;
+    return mark;
 }
 
 Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm, std::string& problem) {
@@ -284,9 +302,11 @@ Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm, std::strin
     return mark;
 }
 
+bool IsTurned(int32_t angle) { return angle > 0 && angle < 360; }
+
 // A drawn mark turned by its rotation setting; empty when the turn fails.
 Bitmap Rotated(Bitmap mark, int32_t angle) {
-    if (mark && angle > 0 && angle < 360) {
+    if (mark && IsTurned(angle)) {
         Bitmap turned(FreeImage_Rotate(mark.get(), double(angle), nullptr));
         if (!turned) {
             return {};
@@ -377,10 +397,22 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (drawing == nullptr) {
         return {};
     }
+    const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
+    const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
+    const int64_t oy = isText ? wm.textYOffset : wm.imageYOffset;
     std::string problem;
     Bitmap mark;
     if (isText) {
-        mark = Rotated(RenderTextBlock(*drawing, wm, text, problem), wm.textRotation);
+        // An unturned block is cut to its top-left corner by FitMark below, so only that corner
+        // is drawn: a huge font on a small image costs what the image can show.
+        MarkSize visible;
+        if (!IsTurned(wm.textRotation)) {
+            visible = {area.width - ox, area.height - oy};
+            if (visible.width <= 0 || visible.height <= 0) {
+                return bitmap;
+            }
+        }
+        mark = Rotated(RenderTextBlock(*drawing, wm, text, visible, problem), wm.textRotation);
     } else {
         const auto make = [&](std::string& makeProblem) {
             return Rotated(RenderPicture(*drawing, wm, makeProblem), wm.imageRotation);
@@ -395,9 +427,6 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (!mark) {
         return bitmap;
     }
-    const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
-    const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
-    const int64_t oy = isText ? wm.textYOffset : wm.imageYOffset;
     if (!FitMark(mark, area, ox, oy)) {
         return bitmap;
     }
