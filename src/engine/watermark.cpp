@@ -200,8 +200,8 @@ std::mutex gTextMutex;
 
 // The text block as a bitmap, cut to its top-left visible.width x visible.height pixels (the
 // part that can meet the image: the rest would be cropped away unseen); empty without a font or
-// for a block with no area. A block that cannot be drawn (its drawn part larger than the
-// drawing layer takes or over the pixel budget, or no memory for it) is empty with problem set.
+// for a block with no area. A block that cannot be drawn (larger than the drawing layer takes,
+// its drawn part over the pixel budget, no memory for it) is empty with problem set.
 Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text,
                        const MarkSize& visible, std::string& problem) {
     WaitForTextWarmUp();
@@ -221,15 +221,16 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     if (layout.boxWidth <= 0 || layout.boxHeight <= 0) {
         return {};
     }
-    const int64_t drawWidth = std::min(layout.boxWidth, visible.width);
-    const int64_t drawHeight = std::min(layout.boxHeight, visible.height);
     const std::string block = "millconv: the watermark text block of " +
-                              std::to_string(drawWidth) + " x " + std::to_string(drawHeight) +
-                              " pixels";
+                              std::to_string(layout.boxWidth) + " x " +
+                              std::to_string(layout.boxHeight) + " pixels";
     problem = block + " cannot be drawn (at most " + std::to_string(kMaxDrawSide) + " a side)";
-    if (drawWidth > kMaxDrawSide || drawHeight > kMaxDrawSide) {
+    if (layout.boxWidth > kMaxDrawSide || layout.boxHeight > kMaxDrawSide) {
         return {};
     }
+    // Memory goes only to the part that is drawn, and that part is held to the pixel budget.
+    const int64_t drawWidth = std::min(layout.boxWidth, visible.width);
+    const int64_t drawHeight = std::min(layout.boxHeight, visible.height);
     if (const std::string limit = SizeLimitProblem(uint64_t(drawWidth), uint64_t(drawHeight));
         !limit.empty()) {
         problem = "millconv: the watermark text block: " + limit;
@@ -253,11 +254,15 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     return mark;
 }
 
+// The start of a problem line about the watermark picture.
+std::string PictureLine(const std::string& path) {
+    return "millconv: the watermark picture " + QuotedName(path);
+}
+
 Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm, std::string& problem) {
-    const std::string name = "millconv: the watermark picture " + QuotedName(wm.image);
-    problem = name + " could not be drawn";
+    problem = PictureLine(wm.image) + " could not be drawn";
     if (const std::string limit = WatermarkPictureProblem(wm.image); !limit.empty()) {
-        problem = name + ": " + limit;
+        problem = PictureLine(wm.image) + ": " + limit;
         return {};
     }
     Bitmap picture = LoadWatermarkPicture(wm.image, 0);
@@ -407,10 +412,7 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
         // is drawn: a huge font on a small image costs what the image can show.
         MarkSize visible;
         if (!IsTurned(wm.textRotation)) {
-            visible = {area.width - ox, area.height - oy};
-            if (visible.width <= 0 || visible.height <= 0) {
-                return bitmap;
-            }
+            visible = {std::max<int64_t>(area.width - ox, 1), std::max<int64_t>(area.height - oy, 1)};
         }
         mark = Rotated(RenderTextBlock(*drawing, wm, text, visible, problem), wm.textRotation);
     } else {
@@ -473,6 +475,10 @@ WatermarkImageCheck CheckWatermarkImage() {
     const std::string& path = gSettings.watermark.image;
     if (path.empty()) {
         return WatermarkImageCheck::EmptyPath;
+    }
+    if (const std::string limit = WatermarkPictureProblem(path); !limit.empty()) {
+        Report(ReportKind::Problem, PictureLine(path) + ": " + limit);
+        return WatermarkImageCheck::Unusable;
     }
     // The header is enough to know the loader takes the file.
     return LoadWatermarkPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
