@@ -53,7 +53,8 @@ int ReadFolder(const std::string& folder, FolderListing& listing) {
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN) {
             struct stat info {};
-            isFolder = ::lstat((folder + entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            isFolder =
+                ::lstat((folder + entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         }
         (isFolder ? listing.folders : listing.others).emplace_back(name);
     }

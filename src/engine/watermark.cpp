@@ -6,14 +6,14 @@
 #include <memory>
 #include <mutex>
 
+#include "base/text.h"
 #include "engine/alpha.h"
 #include "engine/draw_module.h"
-#include "engine/naming.h"
 #include "engine/hex_color.h"
+#include "engine/naming.h"
 #include "engine/report.h"
 #include "engine/size_limits.h"
 #include "engine/watermark_picture.h"
-#include "base/text.h"
 #include "platform/files.h"
 
 namespace millconv {
@@ -412,7 +412,8 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
         // is drawn: a huge font on a small image costs what the image can show.
         MarkSize visible;
         if (!IsTurned(wm.textRotation)) {
-            visible = {std::max<int64_t>(area.width - ox, 1), std::max<int64_t>(area.height - oy, 1)};
+            visible = {std::max<int64_t>(area.width - ox, 1),
+                       std::max<int64_t>(area.height - oy, 1)};
         }
         mark = Rotated(RenderTextBlock(*drawing, wm, text, visible, problem), wm.textRotation);
     } else {
@@ -482,7 +483,7 @@ WatermarkImageCheck CheckWatermarkImage() {
     }
     // The header is enough to know the loader takes the file.
     return LoadWatermarkPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
-                                                : WatermarkImageCheck::Unusable;
+                                                         : WatermarkImageCheck::Unusable;
 }
 
 std::string ExpandWatermarkText(const std::string& watermarkText, const FileContext& file,

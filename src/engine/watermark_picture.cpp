@@ -21,6 +21,11 @@ bool HasArea(const Bitmap& picture) {
     return FreeImage_GetWidth(picture.get()) != 0 && FreeImage_GetHeight(picture.get()) != 0;
 }
 
+bool WithinLimits(const Bitmap& picture) {
+    return SizeLimitProblem(FreeImage_GetWidth(picture.get()), FreeImage_GetHeight(picture.get()))
+        .empty();
+}
+
 } // namespace
 
 std::string WatermarkPictureProblem(const std::string& path) {
@@ -50,9 +55,8 @@ Bitmap LoadWatermarkPicture(const std::string& path, int flags) {
         return {};
     }
     Bitmap picture(FreeImage_Load(format, path.c_str(), flags));
-    if (picture && (!HasArea(picture) || !SizeLimitProblem(FreeImage_GetWidth(picture.get()),
-                                                           FreeImage_GetHeight(picture.get()))
-                                             .empty())) {
+    // Formats without a header-only load are held to the limits once decoded.
+    if (picture && (!HasArea(picture) || !WithinLimits(picture))) {
         picture.reset();
     }
     return picture;

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "draw_test_support.h"
 #include "engine/batch_inputs.h"
 #include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "engine/parallel_run.h"
 #include "engine/watermark_picture.h"
-#include "draw_test_support.h"
 #include "support/process.h"
 
 namespace millconv::test {

@@ -30,7 +30,9 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-size_t LineCount(const std::string& text) { return size_t(std::count(text.begin(), text.end(), '\n')); }
+size_t LineCount(const std::string& text) {
+    return size_t(std::count(text.begin(), text.end(), '\n'));
+}
 
 // A chain of folders all named `name`, `depth` levels below root, made and removed one level
 // at a time from inside, so that it may reach past the longest path the system takes.
@@ -154,7 +156,8 @@ TEST_F(BatchSafety, UnreadableFoldersAreNamedAndTheWalkGoesOn) {
         setrlimit(RLIMIT_NOFILE, &few);
     });
     EXPECT_EQ(run.result.status, 1);
-    EXPECT_TRUE(Contains(run.result.err, "millconv: " + missing + ": could not be read (No such file or directory)\n"))
+    EXPECT_TRUE(Contains(run.result.err, "millconv: " + missing +
+                                             ": could not be read (No such file or directory)\n"))
         << run.result.err;
     EXPECT_TRUE(Contains(run.result.err, longName + "/: could not be read (File name too long)\n"))
         << run.result.err;
@@ -241,8 +244,9 @@ TEST_F(BatchSafety, NothingIsWrittenThroughLinksBelowTheOutputFolder) {
         EXPECT_EQ(run.result.status, 1) << link.links.front();
         EXPECT_EQ(LineCount(run.result.err), link.links.size()) << run.result.err;
         for (const std::string& folder : link.links) {
-            EXPECT_TRUE(Contains(run.result.err, "the output folder " + out_ + folder +
-                                                     " is a symbolic link; nothing is written through it"))
+            EXPECT_TRUE(
+                Contains(run.result.err, "the output folder " + out_ + folder +
+                                             " is a symbolic link; nothing is written through it"))
                 << run.result.err;
         }
     }
@@ -252,7 +256,8 @@ TEST_F(BatchSafety, NothingIsWrittenThroughLinksBelowTheOutputFolder) {
     EXPECT_FALSE(fs::exists(work_ / "gone"));
     // A real folder on the way is fine, and so is an output folder that is itself a link.
     EXPECT_EQ(Batch({"-i", input, "--filename-mask=real/%filename%.%ext%"}).result.status, 0);
-    const LimitedRun viaLink = test::RunMillconv(home_, {"--batch", "-o", out_ + "sub", "-i", input});
+    const LimitedRun viaLink =
+        test::RunMillconv(home_, {"--batch", "-o", out_ + "sub", "-i", input});
     EXPECT_EQ(viaLink.result.status, 0) << viaLink.result.err;
     EXPECT_TRUE(fs::exists(elsewhere + "x.tga"));
     fs::remove(elsewhere + "x.tga");

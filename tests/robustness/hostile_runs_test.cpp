@@ -272,7 +272,8 @@ TEST_F(HostileRun, WatermarkPicturesPassTheInputLimits) {
     // A picture that decodes well is held to the pixel budget too: 64 x 64 is 4096 pixels.
     WritePng(SolidImage(64, 64, 0x90, 0x30, 0x50).get(), File("mark.png"));
     for (const auto& [budget, status] : {std::pair{"4095", 1}, std::pair{"4096", 0}}) {
-        run = Convert(input_, {"--wm-image=" + File("mark.png"), std::string("--max-pixels=") + budget});
+        run = Convert(input_,
+                      {"--wm-image=" + File("mark.png"), std::string("--max-pixels=") + budget});
         EXPECT_EQ(run.result.status, status) << budget << run.result.err;
     }
     EXPECT_EQ(OutputNames(), std::vector<std::string>{"a.tga"});

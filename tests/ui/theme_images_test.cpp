@@ -54,14 +54,16 @@ std::string BigEndian(uint32_t value) {
 
 std::string PngChunk(const std::string& type, const std::string& data) {
     const std::string body = type + data;
-    const auto crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    const auto crc =
+        uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
     return BigEndian(uint32_t(data.size())) + body + BigEndian(crc);
 }
 
 // A transparent RGBA PNG of that size. Without data it is a few hundred bytes that declare a
 // picture of any size; with data its rows are all there, a quarter of a GiB at 8000 x 8000.
 std::string ClearPng(uint32_t width, uint32_t height, bool withData) {
-    const std::string header = BigEndian(width) + BigEndian(height) + "\x08\x06" + std::string(3, '\0');
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + "\x08\x06" + std::string(3, '\0');
     std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
     if (withData) {
         z_stream stream{};
@@ -101,8 +103,8 @@ std::string StreamBomb(int gibibytes) {
     deflateEnd(&stream);
     const std::string name = "theme.cfg";
     std::string zip = std::string("PK\x03\x04", 4) + LittleEndian(20, 2) + LittleEndian(8, 2) +
-                      LittleEndian(8, 2) + std::string(16, '\0') + LittleEndian(uint32_t(name.size()), 2) +
-                      LittleEndian(0, 2) + name;
+                      LittleEndian(8, 2) + std::string(16, '\0') +
+                      LittleEndian(uint32_t(name.size()), 2) + LittleEndian(0, 2) + name;
     zip.reserve(zip.size() + segment.size() * 1024 * size_t(gibibytes) + 2);
     for (int i = 0; i < 1024 * gibibytes; ++i) {
         zip += segment;
@@ -282,8 +284,8 @@ class ThemeImagesTest : public QObject {
                      {"open_16.png", ClearPng(30000, 30000, false)},
                      {"open_48.png", ClearPng(8000, 8000, true)}});
         // A plain-looking theme outside the folder, which a name with a path part would reach.
-        Zip("../outside", {{"theme.cfg", "[Icons]\r\nAdd=open\r\n"},
-                           {"open_16.png", Png(kExact, 16, 16)}});
+        Zip("../outside",
+            {{"theme.cfg", "[Icons]\r\nAdd=open\r\n"}, {"open_16.png", Png(kExact, 16, 16)}});
         const QRgb builtIn = Centre(ui::MenuIcon("Add"));
         const QRgb builtInToolbar = Centre(ui::ToolbarIcon("Add"));
         const long peakBefore = PeakKiB();
