@@ -36,6 +36,7 @@ std::vector<std::string> ExpectedLayout() {
         "share/man/man1/millconv.1",
         "share/doc/millconv/millconv.html",
         "share/doc/millconv/copyright",
+        "share/doc/millconv/examples/millconv-watch.service",
         "share/applications/millconv.desktop",
         "share/icons/hicolor/scalable/apps/millconv.svg",
         "share/metainfo/millconv.metainfo.xml",
