@@ -31,6 +31,7 @@ struct LimitedRun {
     RunResult result;
     long peakKiB = 0;
     double seconds = 0;
+    double cpuSeconds = 0; // user and system time of the child: steady on a busy machine
 };
 
 // Runs millconv with a private environment; setup runs in the child just before exec, once
@@ -73,6 +74,8 @@ inline LimitedRun RunMillconv(const TempFolder& home, const std::vector<std::str
     wait4(child, &status, 0, &usage);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakKiB = usage.ru_maxrss;
+    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     close(outFd);
     close(errFd);
