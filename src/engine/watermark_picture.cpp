@@ -1,6 +1,7 @@
 // The watermark picture of a run: header checks, loading and the mark shared by its files.
 #include "engine/watermark_picture.h"
 
+#include "engine/png_chunks.h"
 #include "engine/png_probe.h"
 #include "engine/size_limits.h"
 #include "platform/files.h"
@@ -31,8 +32,11 @@ bool WithinLimits(const Bitmap& picture) {
 std::string WatermarkPictureProblem(const std::string& path) {
     const FREE_IMAGE_FORMAT format = PictureFormat(path);
     if (format == FIF_PNG) {
-        if (std::string problem = PngProbeProblem(path); !problem.empty()) {
-            return problem;
+        PngFile file;
+        if (file.Open(path)) {
+            if (std::string problem = PngProbeProblem(file.View()); !problem.empty()) {
+                return problem;
+            }
         }
     }
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(format)) {
