@@ -78,6 +78,9 @@ int RunApplication(int argc, char** argv) {
     // Over a file-size limit a write must fail and be cleaned up, not kill the process with a
     // temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of stdout or stderr that goes away must not kill a run mid-save: the failed
+    // write is noticed and the run ends after its current files.
+    std::signal(SIGPIPE, SIG_IGN);
     gInvocation = argc > 0 ? argv[0] : "millconv";
     gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
 

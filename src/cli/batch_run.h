@@ -35,6 +35,7 @@ struct BatchTally {
     int32_t found = 0;     // inputs imported
     int32_t attempted = 0; // conversions taken up
     int32_t converted = 0; // files written
+    int32_t unreadable = 0; // given paths and folders that could not be read, each named
     bool stopped = false;  // a stop request ended the run early
 };
 

@@ -26,6 +26,8 @@ namespace {
 
 constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
+// Eighteen digits: any budget a machine could hold, with room to spare.
+constexpr uint64_t kLargestMaxPixels = 999'999'999'999'999'999;
 
 // The maker notice and web address shown above a console run.
 
@@ -129,17 +131,12 @@ class Parser {
         if (!TakeValue(value)) {
             return;
         }
-        uint64_t pixels = 0;
-        bool valid = !value.empty() && value.size() <= 18;
-        for (const char c : value) {
-            valid = valid && c >= '0' && c <= '9';
-            pixels = valid ? pixels * 10 + uint64_t(c - '0') : 0;
-        }
-        if (!valid || pixels == 0) {
+        const std::optional<uint64_t> pixels = ReadCount(value, kLargestMaxPixels);
+        if (!pixels) {
             outcome_.error = "Invalid max-pixels value";
             return;
         }
-        SetPixelBudget(pixels);
+        SetPixelBudget(*pixels);
     }
 
     // Values of setting options come from the option's own "=": never the next parameter.

@@ -139,10 +139,10 @@ void ConversionRun::Convert() {
         }
         file_.currentInput = path;
         file_.relativeSubfolder = entry.relativeSubfolder;
-        detail("Processing: " + path);
+        detail("Processing: " + QuotedName(path));
         FileFailureReport report;
         const bool ok = ConvertFileReporting(snapshot_, file_, report);
-        detail("Saving As: " + file_.outputPath);
+        detail("Saving As: " + QuotedName(file_.outputPath));
         detail(ok ? "OK" : "Not OK");
         if (ok) {
             ++converted;

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "engine/batch.h"
 #include "engine/job_record.h"
+#include "engine/output_guard.h"
 #include "engine/pipeline.h"
 #include "engine/report.h"
 #include "platform/files.h"
@@ -95,10 +96,10 @@ class Workers {
         file.outputPath.clear();
         file.sourceDepth = 0;
         MakeSubfolder(file.relativeSubfolder);
-        Detail("Processing: " + path);
+        Detail("Processing: " + QuotedName(path));
         FileFailureReport report;
         const bool ok = ConvertFileReporting(run_, file, report);
-        Detail("Saving As: " + file.outputPath);
+        Detail("Saving As: " + QuotedName(file.outputPath));
         Detail(ok ? "OK" : "Not OK");
         if (ok) {
             ++converted_;
@@ -122,8 +123,7 @@ class Workers {
         if (run_.advanced.keepSubfolders == 0 || subfolder.empty()) {
             return;
         }
-        std::error_code error;
-        std::filesystem::create_directories(run_.outputFolder + subfolder, error);
+        OutputFolderProblem(run_.outputFolder, run_.outputFolder + subfolder, true);
     }
 
     const RunSnapshot& run_;
@@ -172,7 +172,7 @@ std::string FailureLine(const FileFailureReport& report) {
     if (!report.problem.empty()) {
         return report.problem;
     }
-    std::string line = "millconv: " + report.input + ": ";
+    std::string line = "millconv: " + QuotedName(report.input) + ": ";
     switch (report.failure) {
     case FileFailure::Unreadable:
         line += "not a readable image";
@@ -183,7 +183,7 @@ std::string FailureLine(const FileFailureReport& report) {
     case FileFailure::NotWritten:
         line += "could not be converted and written";
         if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
+            line += " to " + QuotedName(report.outputPath);
         }
         break;
     }

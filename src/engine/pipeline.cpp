@@ -7,6 +7,7 @@
 #include "engine/flip.h"
 #include "engine/frame.h"
 #include "engine/naming.h"
+#include "engine/output_guard.h"
 #include "engine/png_reader.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
@@ -109,7 +110,8 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
                                      ? ExpandWatermarkText(run.watermark.text, file,
                                                            run.output.conversion)
                                      : std::string();
-        bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text);
+        bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text,
+                                run.watermarkPicture.get());
     }
     bitmap = ApplyColorDepth(std::move(bitmap), file.requestedDepth, run.output.conversion);
 
@@ -119,7 +121,7 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     }
     // A naming template can name the input itself ("%filename%.png"): replacing the only
     // copy of the picture with the converted one would lose it, so that file fails instead.
-    if (!bitmap || SameFile(file.outputPath, file.currentInput)) {
+    if (!bitmap || SameFile(file.outputPath, file.currentInput) || !OutputMayBeWritten(run, file)) {
         return false;
     }
     return WriteOutputImage(bitmap, run.output, file.outputPath);

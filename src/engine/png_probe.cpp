@@ -2,6 +2,7 @@
 // data against the file.
 #include "engine/png_probe.h"
 
+#include "base/text.h"
 #include "engine/report.h"
 #include "engine/size_limits.h"
 
@@ -71,7 +72,7 @@ bool PngFitsLimits(PngBytes file, const std::string& path) {
     if (problem.empty()) {
         return true;
     }
-    Report(ReportKind::Problem, "millconv: " + path + ": " + problem);
+    Report(ReportKind::Problem, "millconv: " + QuotedName(path) + ": " + problem);
     return false;
 }
 

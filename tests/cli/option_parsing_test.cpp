@@ -75,6 +75,19 @@ TEST(OptionNumbers, IntegersInEveryNotation) {
     EXPECT_EQ(ReadInteger("99999999999999999999999"), ReadInteger("99999999999999999999999"));
 }
 
+TEST(OptionNumbers, CountsAreDigitsUpToTheirLargest) {
+    const std::pair<const char*, uint64_t> counts[] = {
+        {"1", 1},          {"07", 7},         {"2147483647", 2147483647},
+        {"2147483648", 0}, {"4294967297", 0}, {"0", 0},
+        {"", 0},           {"-3", 0},         {"+3", 0},
+        {"3x", 0},         {" 3", 0},         {"99999999999999999999999", 0}};
+    for (const auto& [text, expected] : counts) {
+        EXPECT_EQ(ReadCount(text, INT32_MAX).value_or(0), expected) << text;
+    }
+    EXPECT_EQ(ReadCount("9", 9).value_or(0), 9u);
+    EXPECT_FALSE(ReadCount("10", 9));
+}
+
 TEST(OptionNumbers, Decimals) {
     EXPECT_FLOAT_EQ(ReadDecimal("9.99"), 9.99f);
     EXPECT_FLOAT_EQ(ReadDecimal("-0.5"), -0.5f);

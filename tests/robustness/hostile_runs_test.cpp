@@ -4,7 +4,9 @@
 #include "base/product.h"
 #include "engine/bitmap.h"
 #include "platform/instance_lock.h"
+#include "support/limited_run.h"
 #include "support/process.h"
+#include "support/test_images.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
@@ -28,98 +30,15 @@ namespace fs = std::filesystem;
 using test::RunResult;
 using test::TempFolder;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-struct LimitedRun {
-    RunResult result;
-    long peakKiB = 0;
-    double seconds = 0;
-    double cpuSeconds = 0; // user and system time of the child: steady on a busy machine
-};
-
-// Runs millconv with a private environment; setup runs in the child before exec (limits).
-LimitedRun RunMillconv(const TempFolder& home, const std::vector<std::string>& arguments,
-                       const std::function<void()>& setup = {},
-                       std::map<std::string, std::string> environment = {}) {
-    for (const auto& [name, value] : test::IsolatedEnvironment(home)) {
-        environment.emplace(name, value);
-    }
-    char outName[] = "/tmp/millconv-out-XXXXXX";
-    char errName[] = "/tmp/millconv-err-XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    const std::string program = test::MillconvPath();
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        for (const auto& [name, value] : environment) {
-            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
-        }
-        if (setup) {
-            setup();
-        }
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
-        dup2(outFd, STDOUT_FILENO);
-        dup2(errFd, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    LimitedRun run;
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakKiB = usage.ru_maxrss;
-    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    close(outFd);
-    close(errFd);
-    run.result.out = test::ReadWholeFile(outName);
-    run.result.err = test::ReadWholeFile(errName);
-    unlink(outName);
-    unlink(errName);
-    return run;
-}
-
-// Without the sanitizers a runaway allocation must not take the machine down with the test.
-void CapMemory() {
-    if (!kSanitized) {
-        const rlimit cap{2UL << 30, 2UL << 30};
-        setrlimit(RLIMIT_AS, &cap);
-    }
-}
+using test::CapMemory;
+using test::kSanitized;
+using test::LimitedRun;
+using test::RunMillconv;
+using test::SolidImage;
+using test::WritePng;
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-// A bitmap whose pixels all have three different channels.
-Bitmap SolidImage(unsigned width, unsigned height, BYTE red, BYTE green, BYTE blue) {
-    Bitmap bitmap(FreeImage_Allocate(int(width), int(height), 24));
-    RGBQUAD colour{blue, green, red, 0};
-    FreeImage_FillBackground(bitmap.get(), &colour, 0);
-    return bitmap;
-}
-
-void WritePng(FIBITMAP* bitmap, const std::string& path) {
-    ASSERT_TRUE(FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_Z_BEST_SPEED));
 }
 
 uint32_t Crc32(const std::string& bytes) {
@@ -385,6 +304,40 @@ TEST_F(HostileRun, WatermarksThatCannotBeDrawnFailTheFile) {
     options = font;
     options.push_back("--wm-text=Wm");
     EXPECT_EQ(Convert(input_, options).result.status, 0);
+}
+
+TEST_F(HostileRun, TextIsDrawnOnlyWhereItMeetsTheImage) {
+    WritePng(SolidImage(10, 10, 0x10, 0x70, 0xC0).get(), File("small.png"));
+    // A block of 26367 x 31043 pixels, of which the image shows 10 x 10.
+    const LimitedRun run =
+        Convert(File("small.png"), {"--wm-font=DejaVu Sans", "--wm-font-size=20000", "--wm-text=W"},
+                CapMemory);
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    EXPECT_FALSE(Contains(run.result.err, "millconv:")) << run.result.err;
+    EXPECT_LT(run.seconds, kSanitized ? 20.0 : 5.0);
+    EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024);
+    EXPECT_TRUE(fs::exists(out_ + "/small.tga"));
+}
+
+TEST_F(HostileRun, WatermarkPicturesPassTheInputLimits) {
+    WriteBytes(File("huge.png"), DeclaredImage(20000, 20000, 8, 0));
+    LimitedRun run = Convert(input_, {"--wm-image=" + File("huge.png")}, CapMemory);
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Error: Invalid watermark image")) << run.result.out;
+    EXPECT_TRUE(Contains(run.result.err, "millconv: the watermark picture " + File("huge.png") +
+                                             ": image of 20000 x 20000 pixels is over the budget"))
+        << run.result.err;
+    EXPECT_LT(run.seconds, kSanitized ? 5.0 : 0.5);
+    EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024);
+
+    // A picture that decodes well is held to the pixel budget too: 64 x 64 is 4096 pixels.
+    WritePng(SolidImage(64, 64, 0x90, 0x30, 0x50).get(), File("mark.png"));
+    for (const auto& [budget, status] : {std::pair{"4095", 1}, std::pair{"4096", 0}}) {
+        run = Convert(input_,
+                      {"--wm-image=" + File("mark.png"), std::string("--max-pixels=") + budget});
+        EXPECT_EQ(run.result.status, status) << budget << run.result.err;
+    }
+    EXPECT_EQ(OutputNames(), std::vector<std::string>{"a.tga"});
 }
 
 TEST_F(HostileRun, OverlongValuesAreRefusedNamingTheOption) {
