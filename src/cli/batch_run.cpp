@@ -136,6 +136,8 @@ BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t w
     };
     observer.failed = [&](const FileFailureReport& report) {
         progress.Clear();
+        PrintErrorLine(FailureLine(report));
+        stopWhenUnheard();
     };
     stopWhenUnheard();
     const ParallelRunResult result =
