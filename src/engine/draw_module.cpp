@@ -84,7 +84,7 @@ void SetDrawModulePath(const std::string& path) {
 }
 
 void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample,
-                            bool antialiased) {
+                            bool antialiased, std::mutex& textLock) {
     Drawing* drawing = GetDrawing();
     WaitForTextWarmUp();
     if (drawing == nullptr || !font) {
@@ -94,7 +94,9 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     try {
         std::lock_guard<std::mutex> lock(gState.warmUpMutex);
         gState.warmUp =
-            std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased] {
+            std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased,
+                         &textLock] {
+                std::lock_guard<std::mutex> text(textLock);
                 drawing->WarmUpText(*font, sample, antialiased);
             });
     } catch (const std::system_error&) {

@@ -15,6 +15,7 @@
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/preview/preview_window.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
 
@@ -28,6 +29,7 @@ void ChooseInputFile(MainWindow& window) { SelectInputFile(window.Controls()); }
 void ChooseOutputFolder(MainWindow& window) { SelectOutputFolder(window.Controls()); }
 void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
 void Preferences(MainWindow& window) { window.OpenPreferences(); }
+void Preview(MainWindow& window) { ShowPreviewWindow(window); }
 
 void OutputFormatOptions(MainWindow& window) {
     gWindowJob.preferencesStartPage = 3; // the Output page
@@ -51,6 +53,7 @@ constexpr CommandDef kCommands[] = {
      &ChooseOutputFolder},
     {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
     {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
+    {kCommandPreview, Converter, false, "Preview", "F6", "Preview", &Preview},
     {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter",
      &FindConverter},
     {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
@@ -66,7 +69,7 @@ constexpr CommandDef kCommands[] = {
 constexpr int kMainToolbar[] = {
     kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
     kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
-    kCommandConvert,      kToolbarSeparator,       kCommandManual,
+    kCommandConvert,      kCommandPreview,         kToolbarSeparator,       kCommandManual,
     kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
 };
 

@@ -297,9 +297,12 @@ void MainWindow::ApplyPreferences() {
 }
 
 void MainWindow::OpenPreferences() {
-    RunPreferencesDialog(this);
+    const bool changed = RunPreferencesDialog(this);
     ApplyPreferences();
     activateWindow();
+    if (changed) {
+        emit SettingsApplied();
+    }
 }
 
 void MainWindow::SetStatusText(const QString& text) { statusBar()->showMessage(text); }

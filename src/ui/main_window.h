@@ -77,6 +77,9 @@ class MainWindow : public QMainWindow {
     // A drop handed this path to the input file check.
     void InputFileDropped(const QString& path);
 
+    // The preferences dialog closed with a changed record, now applied to the window.
+    void SettingsApplied();
+
   protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,0 +1,359 @@
+// The Preview window on real widgets: what Before and After show, live updates, placement,
+// nothing written, and a main window that stays responsive while a large picture renders.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+#include "engine/draw_module.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "ui/commands.h"
+#include "ui/main_window.h"
+#include "ui/preferences/preferences_dialog.h"
+#include "ui/preview/preview_canvas.h"
+#include "ui/preview/preview_info.h"
+#include "ui/preview/preview_window.h"
+#include "ui/support/preferences_form.h"
+#include "ui/support/private_home.h"
+#include "ui/support/scripted_prompter.h"
+#include "ui/support/widget_lookup.h"
+
+using namespace millconv;
+using namespace millconv::ui;
+
+namespace {
+
+// Quarter colours whose three channels all differ, so a swapped channel shows.
+const QColor kTopLeft(220, 40, 90);
+const QColor kTopRight(30, 180, 60);
+const QColor kBottomLeft(40, 70, 210);
+const QColor kBottomRight(250, 200, 20);
+
+bool WriteQuarters(const QString& path, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            image.setPixelColor(x, y, bottom ? (right ? kBottomRight : kBottomLeft)
+                                             : (right ? kTopRight : kTopLeft));
+        }
+    }
+    return image.save(path, "PNG");
+}
+
+bool Shows(const QImage& shown, const QColor& colour) {
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixelColor(x, y).rgb() == colour.rgb()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+QRgb PixelAt(const PreviewCanvas* canvas, int x, int y) { return canvas->Picture().pixel(x, y); }
+
+QString ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+  public:
+    static void initMain() { millconv::test::UsePrivateHome(); }
+
+  private:
+    QTemporaryDir tmp_;
+    std::unique_ptr<MainWindow> window_;
+
+    QString Path(const QString& name) const { return tmp_.path() + QLatin1Char('/') + name; }
+
+    // The main window with the input in its form and the preview opened by F6's command.
+    PreviewWindow* OpenPreview(const QString& input) {
+        window_ = std::make_unique<MainWindow>();
+        window_->InitialiseAndShow();
+        window_->Controls().inputField->setText(input);
+        RunCommand(*window_, kCommandPreview);
+        auto* preview = window_->findChild<PreviewWindow*>();
+        if (preview != nullptr) {
+            WaitUntilDone(preview);
+        }
+        return preview;
+    }
+
+    static void WaitUntilDone(PreviewWindow* preview) {
+        QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 30000);
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(tmp_.isValid());
+        SetDrawModulePath(MILLCONV_BINARY_DIR "millconv-draw.so");
+        QVERIFY(WriteQuarters(Path("quarters.png"), 64, 48));
+    }
+
+    void init() { millconv::ui::test::UsePrivateSettings(); }
+    void cleanup() { window_.reset(); }
+
+    void beforeAndAfterShowEveryQuarterAndRotationSwapsAfter() {
+        struct Case {
+            int rotation;
+            QSize after;
+        };
+        for (const Case& c : {Case{0, {64, 48}}, Case{90, {48, 64}}}) {
+            gSettings.transform.doImageRotation = c.rotation != 0 ? 1 : 0;
+            gSettings.transform.imageRotation = c.rotation;
+            PreviewWindow* preview = OpenPreview(Path("quarters.png"));
+            QVERIFY(preview != nullptr);
+            QCOMPARE(preview->BeforeCanvas()->Picture().size(), QSize(64, 48));
+            QCOMPARE(preview->AfterCanvas()->Picture().size(), c.after);
+            // What is painted on screen, not only what is held.
+            for (PreviewCanvas* canvas : {preview->BeforeCanvas(), preview->AfterCanvas()}) {
+                const QImage shown = canvas->grab().toImage();
+                for (const QColor& colour : {kTopLeft, kTopRight, kBottomLeft, kBottomRight}) {
+                    QVERIFY2(Shows(shown, colour),
+                             qPrintable(canvas->accessibleName() + " lacks " + colour.name()));
+                }
+            }
+            QVERIFY2(preview->InfoLabel()->text().startsWith(
+                         QStringLiteral("%1 \u00D7 %2, 24-bit, uncompressed, bottom-left \u2014 about ")
+                             .arg(c.after.width())
+                             .arg(c.after.height())),
+                     qPrintable(preview->InfoLabel()->text()));
+        }
+    }
+
+    void framedAfterHasTheFrameColourAndPreferencesOkUpdatesIt() {
+        gSettings.frame.doFrame = 1;
+        for (int32_t* side : {&gSettings.frame.solidLeft, &gSettings.frame.solidRight,
+                              &gSettings.frame.solidTop, &gSettings.frame.solidBottom}) {
+            *side = 3;
+        }
+        for (std::string* colour :
+             {&gSettings.frame.solidLeftColor, &gSettings.frame.solidRightColor,
+              &gSettings.frame.solidTopColor, &gSettings.frame.solidBottomColor}) {
+            *colour = "C8641E";
+        }
+        PreviewWindow* preview = OpenPreview(Path("quarters.png"));
+        QVERIFY(preview != nullptr);
+        const PreviewCanvas* after = preview->AfterCanvas();
+        const QRgb frame = qRgb(0xC8, 0x64, 0x1E);
+        QCOMPARE(PixelAt(after, 0, 0), frame);
+        QCOMPARE(PixelAt(after, 2, 24), frame);   // left side, inner row of the frame
+        QCOMPARE(PixelAt(after, 63, 47), frame);
+        QCOMPARE(PixelAt(after, 3, 3), kTopLeft.rgb()); // first pixel inside
+        QCOMPARE(PixelAt(preview->BeforeCanvas(), 0, 0), kTopLeft.rgb());
+
+        // The left colour changed in the dialog, then OK: After follows without another step.
+        ui::test::ScriptedPrompter prompter;
+        prompter.colors = {QColor(0x12, 0x9A, 0xE4)};
+        QSignalSpy updated(preview, &PreviewWindow::Updated);
+        bool clicked = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            auto* solid = dialog->findChild<QWidget*>(QStringLiteral("Frame-solid"));
+            auto* left = millconv::test::ControlFor<QPushButton>(solid, "Left Color:");
+            if (left != nullptr) {
+                left->click();
+                clicked = true;
+            }
+            dialog->OkButton()->click();
+        });
+        window_->OpenPreferences();
+        QVERIFY(clicked);
+        QVERIFY(updated.wait(30000));
+        WaitUntilDone(preview);
+        QCOMPARE(PixelAt(after, 1, 24), qRgb(0x12, 0x9A, 0xE4));
+        QCOMPARE(PixelAt(after, 63, 24), frame);
+    }
+
+    void failuresShowTheirTextInThePictureArea() {
+        struct Case {
+            std::function<void()> setUp;
+            QString input;
+            QString text;
+        };
+        const QString missing = Path("missing.png");
+        const QString picture = Path("no-such-mark.png");
+        const Case cases[] = {
+            {[] {}, missing, QStringLiteral("Unable to open the file: %1!").arg(missing)},
+            {[picture] {
+                 gSettings.watermark.doWatermark = 2;
+                 gSettings.watermark.image = picture.toStdString();
+             },
+             Path("quarters.png"),
+             QStringLiteral("Unable to load selected file as a watermark image: %1").arg(picture)},
+            {[] {
+                 gSettings.transform.doImageResize = 1;
+                 gSettings.transform.imageWidth = 0;
+             },
+             Path("quarters.png"), QStringLiteral("Invalid resize width value!")},
+        };
+        for (const Case& c : cases) {
+            millconv::ui::test::UsePrivateSettings();
+            c.setUp();
+            ui::test::ScriptedPrompter prompter;
+            PreviewWindow* preview = OpenPreview(c.input);
+            QVERIFY(preview != nullptr);
+            QVERIFY(preview->AfterCanvas()->Picture().isNull());
+            QVERIFY2(preview->AfterCanvas()->Message().startsWith(c.text),
+                     qPrintable(preview->AfterCanvas()->Message()));
+            QVERIFY(prompter.Calls().empty()); // no message box
+        }
+    }
+
+    void nothingIsWrittenButThePreviewsOwnPlacement() {
+        QTemporaryDir output;
+        QVERIFY(output.isValid());
+        const QString config = QString::fromStdString(gSettings.settingsFilePath);
+        QVERIFY(SaveSettings(gSettings));
+        const QString before = ReadAll(config);
+        QVERIFY(!before.contains(QStringLiteral("[Preview]")));
+        gSettings.file.recentOutFolders = output.path().toStdString();
+
+        PreviewWindow* preview = OpenPreview(Path("quarters.png"));
+        QVERIFY(preview != nullptr);
+        window_->Controls().outputFolderBox->setCurrentIndex(0);
+        QCOMPARE(window_->Controls().outputFolderBox->currentText(), output.path());
+        QTRY_VERIFY(preview->Busy());
+        WaitUntilDone(preview);
+
+        QVERIFY(millconv::test::EntriesBelow(output.path()).isEmpty());
+        QCOMPARE(millconv::test::EntriesBelow(tmp_.path()), QStringList{"quarters.png"});
+        QCOMPARE(ReadAll(config), before);
+        // Saved now, the file differs only by the preview's group at its end.
+        preview->resize(700, 450);
+        QVERIFY(SaveSettings(gSettings));
+        const QString after = ReadAll(config);
+        QVERIFY(after.startsWith(before));
+        const QString added = after.mid(before.size());
+        QVERIFY2(added.startsWith(QStringLiteral("[Preview]\r\n")), qPrintable(added));
+        QVERIFY2(added.contains(QStringLiteral("Width=700")), qPrintable(added));
+        QVERIFY2(added.contains(QStringLiteral("Height=450")), qPrintable(added));
+    }
+
+    void placementIsRestoredAndKeysWork() {
+        gSettings.previewWindow = {40, 50, 640, 410};
+        PreviewWindow* preview = OpenPreview(Path("quarters.png"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->size(), QSize(640, 410));
+        QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
+        QCOMPARE(preview->parentWidget(), window_.get());
+        QVERIFY(preview->isWindow());
+
+        QCOMPARE(preview->BeforeCanvas()->accessibleName(), QStringLiteral("Before"));
+        QCOMPARE(preview->AfterCanvas()->accessibleName(), QStringLiteral("After"));
+        for (QAbstractButton* button : preview->findChildren<QAbstractButton*>()) {
+            QVERIFY2(button->text().contains('&'), qPrintable(button->text()));
+        }
+
+        // Zoom: Ctrl++ from the fitted scale, 100 %, then fit again.
+        preview->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(preview));
+        const double fitted = preview->AfterCanvas()->EffectiveScale();
+        QTest::keyClick(preview, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(preview->AfterCanvas()->EffectiveScale(), fitted * 1.25);
+        QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(preview->AfterCanvas()->EffectiveScale(), fitted);
+        for (QPushButton* button : preview->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("100 &%")) {
+                button->click();
+            }
+        }
+        QCOMPARE(preview->AfterCanvas()->Zoom(), 1.0);
+
+        // One view at a time by the toggle.
+        for (QRadioButton* radio : preview->findChildren<QRadioButton*>()) {
+            if (radio->text() == QStringLiteral("&After")) {
+                radio->click();
+            }
+        }
+        QVERIFY(!preview->BeforeCanvas()->isVisible());
+        QVERIFY(preview->AfterCanvas()->isVisible());
+
+        // Escape closes; the command brings the same window back.
+        QTest::keyClick(preview, Qt::Key_Escape);
+        QVERIFY(!preview->isVisible());
+        RunCommand(*window_, kCommandPreview);
+        QVERIFY(preview->isVisible());
+        QCOMPARE(window_->findChildren<PreviewWindow*>().size(), 1);
+    }
+
+    void largeInputKeepsTheMainWindowResponsive() {
+        QVERIFY(WriteQuarters(Path("large.png"), 6000, 4000));
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longestGap = std::max(longestGap, now - last);
+            last = now;
+        });
+        window_ = std::make_unique<MainWindow>();
+        window_->InitialiseAndShow();
+        window_->Controls().inputField->setText(Path("large.png"));
+        clock.start();
+        ticker.start();
+        RunCommand(*window_, kCommandPreview);
+        auto* preview = window_->findChild<PreviewWindow*>();
+        QVERIFY(preview != nullptr);
+        QVERIFY(preview->Busy());
+        WaitUntilDone(preview);
+        QTest::qWait(50); // the first paints of the result
+        ticker.stop();
+        QCOMPARE(preview->AfterCanvas()->Picture().size(), QSize(6000, 4000));
+        QVERIFY2(longestGap <= 100, qPrintable(QString::number(longestGap) + " ms"));
+        QFile::remove(Path("large.png"));
+    }
+
+    void infoLineSizesReadAsPeopleSayThem() {
+        const std::pair<uint64_t, const char*> sizes[] = {
+            {0, "0 bytes"},         {999, "999 bytes"},      {1000, "1.0 kB"},
+            {14249, "14.2 kB"},     {999949, "999.9 kB"},    {999950, "1.0 MB"},
+            {1887437, "1.9 MB"},    {2500000000, "2.5 GB"},
+        };
+        for (const auto& [bytes, text] : sizes) {
+            QCOMPARE(ReadableSize(bytes), QString::fromLatin1(text));
+        }
+        PreviewRender render;
+        render.outputDepth = 32;
+        render.transparent = true;
+        render.estimatedBytes = 1887437;
+        OutputParameters output;
+        output.conversion = "tga";
+        output.saveFlags = 2; // RLE
+        output.topLeft = true;
+        QCOMPARE(OutputInfoLine(render, 1024, 768, output),
+                 QStringLiteral("1024 \u00D7 768, 32-bit, RLE, top-left, transparent \u2014 about 1.9 MB"));
+        output.conversion = "png";
+        render.transparent = false;
+        render.estimatedBytes = 0; // the writer refused the picture: no estimate
+        QCOMPARE(OutputInfoLine(render, 7, 5, output), QStringLiteral("7 \u00D7 5, 32-bit, PNG"));
+    }
+};
+
+QTEST_MAIN(PreviewTest)
+#include "preview_test.moc"
