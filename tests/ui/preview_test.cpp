@@ -226,11 +226,11 @@ class PreviewTest : public QObject {
     void nothingIsWrittenButThePreviewsOwnPlacement() {
         QTemporaryDir output;
         QVERIFY(output.isValid());
+        gSettings.file.recentOutFolders = output.path().toStdString();
         const QString config = QString::fromStdString(gSettings.settingsFilePath);
         QVERIFY(SaveSettings(gSettings));
         const QString before = ReadAll(config);
         QVERIFY(!before.contains(QStringLiteral("[Preview]")));
-        gSettings.file.recentOutFolders = output.path().toStdString();
 
         PreviewWindow* preview = OpenPreview(Path("quarters.png"));
         QVERIFY(preview != nullptr);
@@ -246,11 +246,11 @@ class PreviewTest : public QObject {
         preview->resize(700, 450);
         QVERIFY(SaveSettings(gSettings));
         const QString after = ReadAll(config);
-        QVERIFY(after.startsWith(before));
+        QVERIFY2(after.startsWith(before), qPrintable(after));
         const QString added = after.mid(before.size());
         QVERIFY2(added.startsWith(QStringLiteral("[Preview]\r\n")), qPrintable(added));
-        QVERIFY2(added.contains(QStringLiteral("Width=700")), qPrintable(added));
-        QVERIFY2(added.contains(QStringLiteral("Height=450")), qPrintable(added));
+        QVERIFY2(added.contains(QStringLiteral("Width = 700\r\n")), qPrintable(added));
+        QVERIFY2(added.contains(QStringLiteral("Height = 450\r\n")), qPrintable(added));
     }
 
     void placementIsRestoredAndKeysWork() {
