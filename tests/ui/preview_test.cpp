@@ -315,18 +315,40 @@ class PreviewTest : public QObject {
         window_ = std::make_unique<MainWindow>();
         window_->InitialiseAndShow();
         window_->Controls().inputField->setText(Path("large.png"));
-        clock.start();
-        ticker.start();
         RunCommand(*window_, kCommandPreview);
         auto* preview = window_->findChild<PreviewWindow*>();
         QVERIFY(preview != nullptr);
         QVERIFY(preview->Busy());
+        // From here the picture is being computed.
+        clock.start();
+        ticker.start();
         WaitUntilDone(preview);
         QTest::qWait(50); // the first paints of the result
         ticker.stop();
         QCOMPARE(preview->AfterCanvas()->Picture().size(), QSize(6000, 4000));
         QVERIFY2(longestGap <= 100, qPrintable(QString::number(longestGap) + " ms"));
         QFile::remove(Path("large.png"));
+    }
+
+    void firstPlacementKeepsTheMainWindowInView() {
+        struct Case {
+            QRect area;
+            QRect main;
+            QRect preview;
+        };
+        const Case cases[] = {
+            // Room below: the preferred size, centred under the main window.
+            {{0, 0, 1920, 1080}, {700, 100, 510, 290}, {524, 397, 860, 520}},
+            // A main window at the bottom: above it, as low as fits.
+            {{0, 0, 1280, 1024}, {385, 700, 510, 290}, {209, 173, 860, 520}},
+            // A band narrower than the preferred size still takes it, shrunk to the band.
+            {{0, 0, 1280, 720}, {0, 0, 510, 290}, {517, 0, 763, 520}},
+            // No band holds the smallest size: over the main window's middle.
+            {{0, 0, 1024, 768}, {257, 239, 510, 290}, {81, 123, 860, 520}},
+        };
+        for (const Case& c : cases) {
+            QCOMPARE(FirstPlacement(c.main, c.area), c.preview);
+        }
     }
 
     void infoLineSizesReadAsPeopleSayThem() {

@@ -65,6 +65,46 @@ QPushButton* AddButton(QHBoxLayout* row, const char* key, QWidget* parent) {
 
 } // namespace
 
+QRect FirstPlacement(const QRect& main, const QRect& area) {
+    constexpr int kGap = 8;
+    const QSize preferred(kDefaultWidth, kDefaultHeight);
+    if (area.isEmpty()) {
+        return {main.topLeft(), preferred};
+    }
+    // The free bands of the screen around the main window.
+    const QRect bands[] = {
+        QRect(QPoint(area.left(), main.bottom() + kGap), area.bottomRight()),
+        QRect(area.topLeft(), QPoint(area.right(), main.top() - kGap)),
+        QRect(QPoint(main.right() + kGap, area.top()), area.bottomRight()),
+        QRect(area.topLeft(), QPoint(main.left() - kGap, area.bottom())),
+    };
+    QRect best;
+    for (const QRect& band : bands) {
+        const QSize size = preferred.boundedTo(band.size());
+        if (size.width() < kSmallestWidth || size.height() < kSmallestHeight) {
+            continue;
+        }
+        if (best.isNull() || size.width() * size.height() > best.width() * best.height()) {
+            // Centred on the main window along the band, kept inside it.
+            const int x = std::clamp(main.center().x() - size.width() / 2, band.left(),
+                                     band.right() - size.width() + 1);
+            const int y = std::clamp(main.center().y() - size.height() / 2, band.top(),
+                                     band.bottom() - size.height() + 1);
+            best = QRect(QPoint(x, y), size);
+        }
+    }
+    if (!best.isNull()) {
+        return best;
+    }
+    // No room beside it: over the main window's middle, inside the screen.
+    const QSize size = preferred.boundedTo(area.size());
+    const int x = std::clamp(main.center().x() - size.width() / 2, area.left(),
+                             area.right() - size.width() + 1);
+    const int y = std::clamp(main.center().y() - size.height() / 2, area.top(),
+                             area.bottom() - size.height() + 1);
+    return {QPoint(x, y), size};
+}
+
 PreviewWindow::PreviewWindow(MainWindow& mainWindow)
     : QWidget(&mainWindow, Qt::Window), mainWindow_(mainWindow) {
     setWindowTitle(Text("Title"));
@@ -173,19 +213,14 @@ void PreviewWindow::PlaceFirstTime() {
         move(stored.x, stored.y);
         return;
     }
-    // The first time: below the main window when there is room, else over its middle.
-    resize(kDefaultWidth, kDefaultHeight);
+    // The first time: beside the main window where the screen has the most room for it, so
+    // the form stays in view while the pictures follow it.
     const QRect main = mainWindow_.frameGeometry();
-    QPoint at(main.center().x() - kDefaultWidth / 2, main.bottom() + 8);
-    if (const QScreen* screen = mainWindow_.screen(); screen != nullptr) {
-        const QRect area = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(),
-                                                          area.right() - kDefaultWidth)));
-        if (at.y() + kDefaultHeight > area.bottom()) {
-            at.setY(std::max(area.top(), main.center().y() - kDefaultHeight / 2));
-        }
-    }
-    move(at);
+    const QScreen* screen = mainWindow_.screen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    QRect chosen = FirstPlacement(main, area);
+    resize(chosen.size());
+    move(chosen.topLeft());
     StorePlacement();
 }
 

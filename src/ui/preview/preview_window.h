@@ -5,6 +5,7 @@
 #include "engine/run.h"
 #include "ui/preview/preview_worker.h"
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -77,6 +78,11 @@ class PreviewWindow : public QWidget {
     double zoom_ = 0.0; // 0 fits
     bool placed_ = false;
 };
+
+// Where the preview goes the first time: the largest free band of the screen area beside,
+// below or above the main window (frame geometry) that holds its smallest size, at most its
+// preferred size; over the main window's middle when none does.
+QRect FirstPlacement(const QRect& main, const QRect& area);
 
 // Command: opens the main window's preview (making it the first time) and brings it to front.
 void ShowPreviewWindow(MainWindow& mainWindow);

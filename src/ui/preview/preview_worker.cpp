@@ -3,6 +3,8 @@
 
 #include <QMetaObject>
 
+#include "platform/thread_priority.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -65,6 +67,7 @@ uint64_t PreviewWorker::Request(RunSnapshot run, FileContext file) {
 }
 
 void PreviewWorker::Loop() {
+    LowerCurrentThreadPriority();
     for (;;) {
         Job job;
         {
