@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -349,6 +351,59 @@ class PreviewTest : public QObject {
         for (const Case& c : cases) {
             QCOMPARE(FirstPlacement(c.main, c.area), c.preview);
         }
+    }
+
+    // The manual's picture of the preview. Written into the build tree on every run; with
+    // MILLCONV_UPDATE_MANUAL_PICTURES=1 also over docs/millconv-preview.png, which is committed.
+    void manualPictureShowsAFramedAndMarkedPreview() {
+        QImage scene(800, 600, QImage::Format_RGB32);
+        {
+            QPainter painter(&scene);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QLinearGradient sky(0, 0, 0, 600);
+            sky.setColorAt(0, QColor(70, 130, 210));
+            sky.setColorAt(1, QColor(200, 225, 245));
+            painter.fillRect(scene.rect(), sky);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(250, 210, 60));
+            painter.drawEllipse(QPointF(590, 150), 70, 70);
+            painter.setBrush(QColor(70, 150, 70));
+            painter.drawEllipse(QPointF(220, 690), 480, 260);
+            painter.setBrush(QColor(40, 110, 60));
+            painter.drawEllipse(QPointF(700, 720), 420, 240);
+        }
+        QVERIFY(scene.save(Path("hills.png"), "PNG"));
+        gSettings.frame.doFrame = 1;
+        for (int32_t* side : {&gSettings.frame.solidLeft, &gSettings.frame.solidRight,
+                              &gSettings.frame.solidTop, &gSettings.frame.solidBottom}) {
+            *side = 20;
+        }
+        for (std::string* colour :
+             {&gSettings.frame.solidLeftColor, &gSettings.frame.solidRightColor,
+              &gSettings.frame.solidTopColor, &gSettings.frame.solidBottomColor}) {
+            *colour = "F4ECD8";
+        }
+        gSettings.watermark.doWatermark = 1;
+        gSettings.watermark.text = "Pixelmill";
+        gSettings.watermark.fontSize = 28;
+        gSettings.watermark.textXOffset = 30;
+        gSettings.watermark.textYOffset = 30;
+        gSettings.watermark.fontColor = "FFFFFF";
+        gSettings.transform.doImageRotation = 1;
+        gSettings.transform.imageRotation = 90;
+        gSettings.output.tgaCompression = 1;
+        gSettings.previewWindow = {0, 0, 860, 460};
+        PreviewWindow* preview = OpenPreview(Path("hills.png"));
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->AfterCanvas()->Picture().size(), QSize(600, 800));
+        QVERIFY(preview->InfoLabel()->text().contains(QStringLiteral("RLE")));
+        const QImage shot = preview->grab().toImage();
+        QVERIFY(QDir().mkpath(MILLCONV_BINARY_DIR "manual-pictures"));
+        QVERIFY(shot.save(MILLCONV_BINARY_DIR "manual-pictures/millconv-preview.png"));
+        if (qEnvironmentVariableIntValue("MILLCONV_UPDATE_MANUAL_PICTURES") == 1) {
+            QVERIFY(shot.save(MILLCONV_SOURCE_DIR "docs/millconv-preview.png"));
+        }
+        QFile::remove(Path("hills.png"));
     }
 
     void infoLineSizesReadAsPeopleSayThem() {

@@ -218,8 +218,10 @@ void PreviewWindow::PlaceFirstTime() {
     const QRect main = mainWindow_.frameGeometry();
     const QScreen* screen = mainWindow_.screen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    QRect chosen = FirstPlacement(main, area);
-    resize(chosen.size());
+    const QRect chosen = FirstPlacement(main, area);
+    // The place counts the window manager's frame, which this window gets like the main one.
+    const QSize decoration = main.size() - mainWindow_.size();
+    resize(chosen.size() - decoration.expandedTo(QSize(0, 0)));
     move(chosen.topLeft());
     StorePlacement();
 }
