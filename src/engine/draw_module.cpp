@@ -93,9 +93,8 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     // A thread that cannot start only costs the time it would have saved.
     try {
         std::lock_guard<std::mutex> lock(gState.warmUpMutex);
-        gState.warmUp =
-            std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased,
-                         &textLock] {
+        gState.warmUp = std::thread(
+            [drawing, font = std::move(font), sample = std::move(sample), antialiased, &textLock] {
                 std::lock_guard<std::mutex> text(textLock);
                 drawing->WarmUpText(*font, sample, antialiased);
             });

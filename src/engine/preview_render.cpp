@@ -36,8 +36,8 @@ RgbaPicture ToRgba(FIBITMAP* source) {
         return picture;
     }
     Bitmap rgba = ApplyToneMapping(Bitmap(FreeImage_Clone(source)));
-    if (rgba && (FreeImage_GetImageType(rgba.get()) != FIT_BITMAP ||
-                 FreeImage_GetBPP(rgba.get()) != 32)) {
+    if (rgba &&
+        (FreeImage_GetImageType(rgba.get()) != FIT_BITMAP || FreeImage_GetBPP(rgba.get()) != 32)) {
         rgba = Bitmap(FreeImage_ConvertTo32Bits(rgba.get()));
     }
     if (!rgba) {

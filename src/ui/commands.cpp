@@ -67,10 +67,19 @@ constexpr CommandDef kCommands[] = {
 };
 
 constexpr int kMainToolbar[] = {
-    kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
-    kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
-    kCommandConvert,      kCommandPreview,         kToolbarSeparator,       kCommandManual,
-    kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
+    kCommandNew,
+    kCommandSelectInputFile,
+    kCommandSelectOutputFolder,
+    kToolbarSeparator,
+    kCommandPreferences,
+    kToolbarSeparator,
+    kCommandConvert,
+    kCommandPreview,
+    kToolbarSeparator,
+    kCommandManual,
+    kCommandSendFeedback,
+    kCommandVisitHomepage,
+    kCommandCheckForNewVersion,
 };
 
 struct MenuTitle {

@@ -155,8 +155,8 @@ TEST_F(PreviewRenderTest, FailuresSayWhyAndCancellingGivesNoPicture) {
     input_ = inputFolder_ / "huge.png";
     {
         static const unsigned char kHeader[] = {
-            0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-            0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 8, 2, 0, 0, 0, 0, 0, 0, 0};
+            0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0x00,
+            0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 8,    2, 0, 0, 0,  0,   0,   0,   0};
         std::FILE* file = std::fopen(input_.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         std::fwrite(kHeader, 1, sizeof kHeader, file);

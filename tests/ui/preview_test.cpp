@@ -49,8 +49,9 @@ bool WriteQuarters(const QString& path, int width, int height) {
         for (int x = 0; x < width; ++x) {
             const bool right = x >= width / 2;
             const bool bottom = y >= height / 2;
-            image.setPixelColor(x, y, bottom ? (right ? kBottomRight : kBottomLeft)
-                                             : (right ? kTopRight : kTopLeft));
+            image.setPixelColor(x, y,
+                                bottom ? (right ? kBottomRight : kBottomLeft)
+                                       : (right ? kTopRight : kTopLeft));
         }
     }
     return image.save(path, "PNG");
@@ -135,11 +136,12 @@ class PreviewTest : public QObject {
                              qPrintable(canvas->accessibleName() + " lacks " + colour.name()));
                 }
             }
-            QVERIFY2(preview->InfoLabel()->text().startsWith(
-                         QStringLiteral("%1 \u00D7 %2, 24-bit, uncompressed, bottom-left \u2014 about ")
-                             .arg(c.after.width())
-                             .arg(c.after.height())),
-                     qPrintable(preview->InfoLabel()->text()));
+            QVERIFY2(
+                preview->InfoLabel()->text().startsWith(
+                    QStringLiteral("%1 \u00D7 %2, 24-bit, uncompressed, bottom-left \u2014 about ")
+                        .arg(c.after.width())
+                        .arg(c.after.height())),
+                qPrintable(preview->InfoLabel()->text()));
         }
     }
 
@@ -159,7 +161,7 @@ class PreviewTest : public QObject {
         const PreviewCanvas* after = preview->AfterCanvas();
         const QRgb frame = qRgb(0xC8, 0x64, 0x1E);
         QCOMPARE(PixelAt(after, 0, 0), frame);
-        QCOMPARE(PixelAt(after, 2, 24), frame);   // left side, inner row of the frame
+        QCOMPARE(PixelAt(after, 2, 24), frame); // left side, inner row of the frame
         QCOMPARE(PixelAt(after, 63, 47), frame);
         QCOMPARE(PixelAt(after, 3, 3), kTopLeft.rgb()); // first pixel inside
         QCOMPARE(PixelAt(preview->BeforeCanvas(), 0, 0), kTopLeft.rgb());
@@ -408,9 +410,8 @@ class PreviewTest : public QObject {
 
     void infoLineSizesReadAsPeopleSayThem() {
         const std::pair<uint64_t, const char*> sizes[] = {
-            {0, "0 bytes"},         {999, "999 bytes"},      {1000, "1.0 kB"},
-            {14249, "14.2 kB"},     {999949, "999.9 kB"},    {999950, "1.0 MB"},
-            {1887437, "1.9 MB"},    {2500000000, "2.5 GB"},
+            {0, "0 bytes"},       {999, "999 bytes"}, {1000, "1.0 kB"},    {14249, "14.2 kB"},
+            {999949, "999.9 kB"}, {999950, "1.0 MB"}, {1887437, "1.9 MB"}, {2500000000, "2.5 GB"},
         };
         for (const auto& [bytes, text] : sizes) {
             QCOMPARE(ReadableSize(bytes), QString::fromLatin1(text));
@@ -424,7 +425,8 @@ class PreviewTest : public QObject {
         output.saveFlags = 2; // RLE
         output.topLeft = true;
         QCOMPARE(OutputInfoLine(render, 1024, 768, output),
-                 QStringLiteral("1024 \u00D7 768, 32-bit, RLE, top-left, transparent \u2014 about 1.9 MB"));
+                 QStringLiteral(
+                     "1024 \u00D7 768, 32-bit, RLE, top-left, transparent \u2014 about 1.9 MB"));
         output.conversion = "png";
         render.transparent = false;
         render.estimatedBytes = 0; // the writer refused the picture: no estimate

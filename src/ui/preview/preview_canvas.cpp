@@ -114,8 +114,8 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().window());
     if (picture_.empty()) {
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(rect().adjusted(8, 8, -8, -8),
-                         Qt::AlignCenter | Qt::TextWordWrap, message_);
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         message_);
         return;
     }
     const QRectF target = PictureRect();

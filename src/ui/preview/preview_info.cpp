@@ -47,9 +47,9 @@ QString OutputInfoLine(const PreviewRender& render, int width, int height,
     QString line = parts.join(QStringLiteral(", "));
     if (render.estimatedBytes > 0) {
         line += QStringLiteral(" \u2014 ") +
-                QString::fromStdString(FormatMessage(CatalogueText("Preview", "About Size"),
-                                                     ReadableSize(render.estimatedBytes)
-                                                         .toStdString()));
+                QString::fromStdString(
+                    FormatMessage(CatalogueText("Preview", "About Size"),
+                                  ReadableSize(render.estimatedBytes).toStdString()));
     }
     return line;
 }

@@ -179,8 +179,8 @@ void PreviewWindow::BuildControls() {
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     layout->addLayout(bottom);
 
-    for (const auto& [sequence, steps] : {std::pair{QKeySequence::ZoomIn, 1},
-                                          std::pair{QKeySequence::ZoomOut, -1}}) {
+    for (const auto& [sequence, steps] :
+         {std::pair{QKeySequence::ZoomIn, 1}, std::pair{QKeySequence::ZoomOut, -1}}) {
         auto* shortcut = new QShortcut(QKeySequence(sequence), this);
         connect(shortcut, &QShortcut::activated, this, [this, steps] { ZoomBy(steps); });
     }
@@ -306,10 +306,8 @@ void PreviewWindow::ShowOutcome(const std::shared_ptr<const PreviewOutcome>& out
     const PreviewRender& render = outcome->render;
     SetBusy(false);
     if (render.failure == PreviewFailure::Unreadable) {
-        QString text = MsgText("Unable to open file", mainWindow_.Controls()
-                                                          .inputField->text()
-                                                          .trimmed()
-                                                          .toStdString());
+        QString text = MsgText("Unable to open file",
+                               mainWindow_.Controls().inputField->text().trimmed().toStdString());
         for (const std::string& line : render.problems) {
             text += '\n' + QString::fromStdString(line);
         }

@@ -27,9 +27,8 @@ PicturePyramid BuildPyramid(const RgbaPicture& picture) {
     levels.push_back(view.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     while (std::min(levels.back().width(), levels.back().height()) / 2 >= kSmallestLevelSide) {
         const QImage& last = levels.back();
-        levels.push_back(
-            last.scaled(last.width() / 2, last.height() / 2, Qt::IgnoreAspectRatio,
-                        Qt::SmoothTransformation));
+        levels.push_back(last.scaled(last.width() / 2, last.height() / 2, Qt::IgnoreAspectRatio,
+                                     Qt::SmoothTransformation));
     }
     return levels;
 }
@@ -98,7 +97,8 @@ void PreviewWorker::Loop() {
         }
         // Queued to the window's thread; dropped with this object if it goes first.
         QMetaObject::invokeMethod(
-            this, [this, outcome = std::shared_ptr<const PreviewOutcome>(std::move(outcome))] {
+            this,
+            [this, outcome = std::shared_ptr<const PreviewOutcome>(std::move(outcome))] {
                 Deliver(outcome);
             },
             Qt::QueuedConnection);
