@@ -131,7 +131,8 @@ class ManualTest : public QObject {
 
     void NamesEveryMenuCommand() {
         const char* keys[] = {"New",           "Select Input File",     "Select Output Folder",
-                              "Exit",          "Convert",               "Custom Converter",
+                              "Exit",          "Convert",               "Preview",
+                              "Custom Converter",
                               "Preferences",   "Manual",                "Send Feedback",
                               "Visit Homepage", "Check For New Version", "About"};
         for (const char* key : keys) {

@@ -68,6 +68,20 @@ bool Shows(const QImage& shown, const QColor& colour) {
     return false;
 }
 
+// A solid frame of that width and colour ("RRGGBB") on every side.
+void UseFrame(int32_t width, const char* colour) {
+    gSettings.frame.doFrame = 1;
+    for (int32_t* side : {&gSettings.frame.solidLeft, &gSettings.frame.solidRight,
+                          &gSettings.frame.solidTop, &gSettings.frame.solidBottom}) {
+        *side = width;
+    }
+    for (std::string* sideColour :
+         {&gSettings.frame.solidLeftColor, &gSettings.frame.solidRightColor,
+          &gSettings.frame.solidTopColor, &gSettings.frame.solidBottomColor}) {
+        *sideColour = colour;
+    }
+}
+
 QRgb PixelAt(const PreviewCanvas* canvas, int x, int y) { return canvas->Picture().pixel(x, y); }
 
 QString ReadAll(const QString& path) {
@@ -146,16 +160,7 @@ class PreviewTest : public QObject {
     }
 
     void framedAfterHasTheFrameColourAndPreferencesOkUpdatesIt() {
-        gSettings.frame.doFrame = 1;
-        for (int32_t* side : {&gSettings.frame.solidLeft, &gSettings.frame.solidRight,
-                              &gSettings.frame.solidTop, &gSettings.frame.solidBottom}) {
-            *side = 3;
-        }
-        for (std::string* colour :
-             {&gSettings.frame.solidLeftColor, &gSettings.frame.solidRightColor,
-              &gSettings.frame.solidTopColor, &gSettings.frame.solidBottomColor}) {
-            *colour = "C8641E";
-        }
+        UseFrame(3, "C8641E");
         PreviewWindow* preview = OpenPreview(Path("quarters.png"));
         QVERIFY(preview != nullptr);
         const PreviewCanvas* after = preview->AfterCanvas();
@@ -375,16 +380,7 @@ class PreviewTest : public QObject {
             painter.drawEllipse(QPointF(700, 720), 420, 240);
         }
         QVERIFY(scene.save(Path("hills.png"), "PNG"));
-        gSettings.frame.doFrame = 1;
-        for (int32_t* side : {&gSettings.frame.solidLeft, &gSettings.frame.solidRight,
-                              &gSettings.frame.solidTop, &gSettings.frame.solidBottom}) {
-            *side = 20;
-        }
-        for (std::string* colour :
-             {&gSettings.frame.solidLeftColor, &gSettings.frame.solidRightColor,
-              &gSettings.frame.solidTopColor, &gSettings.frame.solidBottomColor}) {
-            *colour = "F4ECD8";
-        }
+        UseFrame(20, "F4ECD8");
         gSettings.watermark.doWatermark = 1;
         gSettings.watermark.text = "Pixelmill";
         gSettings.watermark.fontSize = 28;

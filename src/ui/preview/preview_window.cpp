@@ -78,6 +78,15 @@ QRect FirstPlacement(const QRect& main, const QRect& area) {
         QRect(QPoint(main.right() + kGap, area.top()), area.bottomRight()),
         QRect(area.topLeft(), QPoint(main.left() - kGap, area.bottom())),
     };
+    // As near the main window's centre as the box allows, at most the preferred size.
+    const auto centredIn = [&](const QRect& box) {
+        const QSize size = preferred.boundedTo(box.size());
+        const int x = std::clamp(main.center().x() - size.width() / 2, box.left(),
+                                 box.right() - size.width() + 1);
+        const int y = std::clamp(main.center().y() - size.height() / 2, box.top(),
+                                 box.bottom() - size.height() + 1);
+        return QRect(QPoint(x, y), size);
+    };
     QRect best;
     for (const QRect& band : bands) {
         const QSize size = preferred.boundedTo(band.size());
@@ -85,24 +94,11 @@ QRect FirstPlacement(const QRect& main, const QRect& area) {
             continue;
         }
         if (best.isNull() || size.width() * size.height() > best.width() * best.height()) {
-            // Centred on the main window along the band, kept inside it.
-            const int x = std::clamp(main.center().x() - size.width() / 2, band.left(),
-                                     band.right() - size.width() + 1);
-            const int y = std::clamp(main.center().y() - size.height() / 2, band.top(),
-                                     band.bottom() - size.height() + 1);
-            best = QRect(QPoint(x, y), size);
+            best = centredIn(band);
         }
     }
-    if (!best.isNull()) {
-        return best;
-    }
     // No room beside it: over the main window's middle, inside the screen.
-    const QSize size = preferred.boundedTo(area.size());
-    const int x = std::clamp(main.center().x() - size.width() / 2, area.left(),
-                             area.right() - size.width() + 1);
-    const int y = std::clamp(main.center().y() - size.height() / 2, area.top(),
-                             area.bottom() - size.height() + 1);
-    return {QPoint(x, y), size};
+    return best.isNull() ? centredIn(area) : best;
 }
 
 PreviewWindow::PreviewWindow(MainWindow& mainWindow)
