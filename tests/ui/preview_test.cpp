@@ -117,7 +117,7 @@ class PreviewTest : public QObject {
     }
 
     static void WaitUntilDone(PreviewWindow* preview) {
-        QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy(), 180000);
     }
 
   private slots:

@@ -156,15 +156,22 @@ void PreviewWindow::BuildControls() {
     bar->addWidget(busyBar_);
     layout->addLayout(bar);
 
+    // Each picture under a caption, so side by side says which is which.
     auto* pictures = new QHBoxLayout;
-    before_ = new PreviewCanvas(Text("Before Name"), this);
-    after_ = new PreviewCanvas(Text("After Name"), this);
-    pictures->addWidget(before_);
-    pictures->addWidget(after_);
-    layout->addLayout(pictures, 1);
-    for (PreviewCanvas* canvas : {before_, after_}) {
-        connect(canvas, &PreviewCanvas::ZoomStepsRequested, this, &PreviewWindow::ZoomBy);
+    for (PreviewCanvas** canvas : {&before_, &after_}) {
+        const QString name = Text(canvas == &before_ ? "Before Name" : "After Name");
+        auto* column = new QWidget(this);
+        auto* stack = new QVBoxLayout(column);
+        stack->setContentsMargins(0, 0, 0, 0);
+        auto* caption = new QLabel(name, column);
+        *canvas = new PreviewCanvas(name, column);
+        caption->setBuddy(*canvas);
+        stack->addWidget(caption);
+        stack->addWidget(*canvas, 1);
+        pictures->addWidget(column);
+        connect(*canvas, &PreviewCanvas::ZoomStepsRequested, this, &PreviewWindow::ZoomBy);
     }
+    layout->addLayout(pictures, 1);
 
     auto* bottom = new QHBoxLayout;
     info_ = new QLabel(this);
@@ -336,8 +343,8 @@ void PreviewWindow::SetBusy(bool busy) {
 }
 
 void PreviewWindow::ApplyViewMode(int mode) {
-    before_->setVisible(mode != kAfterOnly);
-    after_->setVisible(mode != kBeforeOnly);
+    before_->parentWidget()->setVisible(mode != kAfterOnly);
+    after_->parentWidget()->setVisible(mode != kBeforeOnly);
 }
 
 void PreviewWindow::SetZoom(double zoom) {
