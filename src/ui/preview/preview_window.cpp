@@ -291,6 +291,7 @@ void PreviewWindow::Refresh() {
     file.currentInput = input.toStdString();
     file.relativeSubfolder.clear();
     requestedOutput_ = run.output;
+    requestedInput_ = file.currentInput;
     worker_->Request(std::move(run), std::move(file));
     SetBusy(true);
 }
@@ -298,6 +299,7 @@ void PreviewWindow::Refresh() {
 bool PreviewWindow::Busy() const { return worker_->Busy() || refreshTimer_->isActive(); }
 
 void PreviewWindow::ShowFailure(const QString& text) {
+    worker_->Cancel(); // an older render must not cover the reason
     before_->SetMessage({});
     after_->SetMessage(text);
     info_->clear();
@@ -309,8 +311,7 @@ void PreviewWindow::ShowOutcome(const std::shared_ptr<const PreviewOutcome>& out
     const PreviewRender& render = outcome->render;
     SetBusy(false);
     if (render.failure == PreviewFailure::Unreadable) {
-        QString text = MsgText("Unable to open file",
-                               mainWindow_.Controls().inputField->text().trimmed().toStdString());
+        QString text = MsgText("Unable to open file", requestedInput_);
         for (const std::string& line : render.problems) {
             text += '\n' + QString::fromStdString(line);
         }

@@ -74,6 +74,7 @@ class PreviewWindow : public QWidget {
     QProgressBar* busyBar_ = nullptr;
     QButtonGroup* viewModes_ = nullptr;
     OutputParameters requestedOutput_; // of the request the worker is on
+    std::string requestedInput_;
     std::string loadedFontKey_;
     double zoom_ = 0.0; // 0 fits
     bool placed_ = false;

@@ -65,6 +65,16 @@ uint64_t PreviewWorker::Request(RunSnapshot run, FileContext file) {
     return serial;
 }
 
+void PreviewWorker::Cancel() {
+    ++lastSerial_; // an outcome already on its way no longer matches
+    busy_ = false;
+    std::lock_guard lock(mutex_);
+    pending_.reset();
+    if (running_) {
+        running_->store(true);
+    }
+}
+
 void PreviewWorker::Loop() {
     LowerCurrentThreadPriority();
     for (;;) {

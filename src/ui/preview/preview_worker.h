@@ -48,6 +48,10 @@ class PreviewWorker : public QObject {
     // the one being rendered is cancelled. Returns the request's serial number.
     uint64_t Request(RunSnapshot run, FileContext file);
 
+    // Drops the waiting request and cancels the one being rendered: nothing more is delivered
+    // until the next request.
+    void Cancel();
+
     // True from a request until its outcome (or a newer one's) has been delivered.
     bool Busy() const { return busy_; }
 
