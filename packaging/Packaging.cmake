@@ -23,6 +23,7 @@ endif()
 install(FILES packaging/millconv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/millconv.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES packaging/copyright DESTINATION ${MILLCONV_DOC_INSTALL_DIR})
+install(FILES packaging/millconv-watch.service DESTINATION ${MILLCONV_DOC_INSTALL_DIR}/examples)
 
 # cpack -G DEB in a build folder makes millconv_2.9.0_amd64.deb.
 set(CPACK_PACKAGE_NAME millconv)

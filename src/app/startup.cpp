@@ -53,17 +53,20 @@ int RunApplication(int argc, char** argv) {
     ToolbarImageNumbers();
 
     InstanceLock instance;
-    if (!instance.Acquire(AppTitle())) {
+    const auto guard = [&instance]() -> std::optional<int> {
+        if (instance.Acquire(AppTitle())) {
+            return std::nullopt;
+        }
         // A window start stays silent; a scripted run must learn why nothing happened.
         if (!gParameters.empty()) {
-            PrintErrorLine("millconv: another instance of " + AppTitle() +
-                           " is running (lock " + InstanceLock::LockPath(AppTitle()) + ")");
+            PrintErrorLine("millconv: another instance of " + AppTitle() + " is running (lock " +
+                           InstanceLock::LockPath(AppTitle()) + ")");
             return EX_TEMPFAIL; // "try again later", told apart from a failed conversion
         }
         return 0;
-    }
+    };
 
-    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation)) {
+    if (std::optional<int> status = RunCommandLine(gParameters, gInvocation, guard)) {
         return *status;
     }
     return RunWindowMode(argc, argv);

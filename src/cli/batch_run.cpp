@@ -1,8 +1,6 @@
 // The console's batch run: many inputs, whole folders, several workers.
 #include "cli/batch_run.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string_view>
 
@@ -11,6 +9,7 @@
 #include "base/text.h"
 #include "cli/command_line_parse.h"
 #include "cli/option_parsing.h"
+#include "cli/stop_signals.h"
 #include "engine/batch.h"
 #include "engine/batch_inputs.h"
 #include "engine/job_record.h"
@@ -21,61 +20,6 @@
 namespace millconv {
 
 namespace {
-
-// Set by Ctrl+C or a termination request: the workers finish the files they are on, and the
-// run reports itself stopped instead of leaving half a tree without a word.
-std::atomic<bool> gStopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void RequestStop(int) { gStopRequested.store(true); }
-
-// Installs the stop handlers for the length of a run and puts the previous ones back.
-class StopSignals {
-  public:
-    StopSignals() {
-        gStopRequested = false;
-        struct sigaction action {};
-        action.sa_handler = RequestStop;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInt_);
-        sigaction(SIGTERM, &action, &previousTerm_);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &previousInt_, nullptr);
-        sigaction(SIGTERM, &previousTerm_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
-};
-
-std::string FailureText(const FileFailureReport& report) {
-    if (!report.problem.empty()) {
-        return report.problem;
-    }
-    std::string line = "millconv: " + report.input + ": ";
-    switch (report.failure) {
-    case FileFailure::Unreadable:
-        line += "not a readable image";
-        break;
-    case FileFailure::ReplacesInput:
-        line += "the output name is the input file itself";
-        break;
-    case FileFailure::NotWritten:
-        line += "could not be converted and written";
-        if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
-        }
-        break;
-    }
-    if (!report.detail.empty()) {
-        line += " (" + report.detail + ")";
-    }
-    return line;
-}
 
 // The single updating "(i/n) name" line on stderr of a run watched on a terminal.
 class ProgressLine {
@@ -113,23 +57,69 @@ class ProgressLine {
 
 } // namespace
 
+std::string FailureText(const FileFailureReport& report) {
+    if (!report.problem.empty()) {
+        return report.problem;
+    }
+    std::string line = "millconv: " + report.input + ": ";
+    switch (report.failure) {
+    case FileFailure::Unreadable:
+        line += "not a readable image";
+        break;
+    case FileFailure::ReplacesInput:
+        line += "the output name is the input file itself";
+        break;
+    case FileFailure::NotWritten:
+        line += "could not be converted and written";
+        if (!report.outputPath.empty()) {
+            line += " to " + report.outputPath;
+        }
+        break;
+    }
+    if (!report.detail.empty()) {
+        line += " (" + report.detail + ")";
+    }
+    return line;
+}
+
 BatchRequest BatchRequestOf(const ParseOutcome& outcome) {
-    BatchRequest request{outcome.inputs, outcome.jobs};
+    BatchRequest request{outcome.inputs, outcome.jobs, outcome.watch, std::nullopt};
     for (const std::string& operand : outcome.operands) {
         request.inputs.push_back(StripQuotes(OptionValue(operand)));
+    }
+    if (outcome.shardGiven) {
+        request.shard = ParseShard(outcome.shard);
     }
     return request;
 }
 
-int RunBatchConversion(bool quiet, const BatchRequest& request) {
-    int32_t workers = OnlineProcessorCount();
-    if (!request.jobs.empty()) {
-        workers = ReadInteger(request.jobs);
-        if (workers < 1) {
-            PrintLine("Error: Invalid jobs value");
-            return 1;
-        }
+std::string ShardError(const ParseOutcome& outcome) {
+    if (!outcome.shardGiven) {
+        return {};
     }
+    if (!(outcome.batch || outcome.watch) || !ParseShard(outcome.shard)) {
+        return "Invalid shard";
+    }
+    if (NeedsInputOrder(TakeRunSnapshot())) {
+        return "Invalid shard: %n% numbers would repeat across shards";
+    }
+    return {};
+}
+
+int32_t BatchWorkers(const BatchRequest& request) {
+    if (request.jobs.empty()) {
+        return OnlineProcessorCount();
+    }
+    const int32_t workers = ReadInteger(request.jobs);
+    if (workers < 1) {
+        PrintLine("Error: Invalid jobs value");
+        return 0;
+    }
+    return workers;
+}
+
+BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t workers,
+                              const std::atomic<bool>& stop) {
     const auto status = [quiet](std::string_view line) {
         if (!quiet) {
             PrintLine(line);
@@ -138,30 +128,32 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     status(CatalogueText("General", "Importing"));
     RunSnapshot run = TakeRunSnapshot();
     run.inputs = CollectBatchInputs(request.inputs);
-    const auto added = static_cast<int32_t>(run.inputs.size());
-    status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(added)));
-    if (added == 0) {
-        PrintLine(CatalogueText("Msg", "Conversion is not complete"));
-        PrintLine(CatalogueText("Msg", "Empty input files"));
-        return 1;
+    if (request.shard) {
+        KeepShard(run.inputs, *request.shard);
+    }
+    BatchTally tally;
+    tally.found = static_cast<int32_t>(run.inputs.size());
+    status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(tally.found)));
+    if (tally.found == 0) {
+        return tally;
     }
 
     status(CatalogueText("General", "Converting"));
     ProgressLine progress(!quiet && ::isatty(STDOUT_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0);
     ParallelRunObserver observer;
-    observer.started = [&progress](int32_t index, int32_t total, const std::string& input) {
+    observer.started = [&progress, &tally](int32_t index, int32_t total, const std::string& input) {
+        ++tally.attempted;
         progress.Show(index, total, input);
     };
     observer.failed = [&progress](const FileFailureReport& report) {
         progress.Clear();
         PrintErrorLine(FailureText(report));
     };
-    ParallelRunResult result;
-    {
-        StopSignals signals;
-        result = RunInParallel(run, FileContextFromJob(), workers, observer, &gStopRequested);
-    }
+    const ParallelRunResult result =
+        RunInParallel(run, FileContextFromJob(), workers, observer, &stop);
     progress.Clear();
+    tally.converted = result.converted;
+    tally.stopped = result.stopped;
     if (result.stopped) {
         PrintLine(CatalogueText("Msg", "Conversion is not complete"));
     } else {
@@ -169,7 +161,22 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
     }
     status(FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(result.converted),
                          std::to_string(result.total)));
-    return !result.stopped && result.converted == result.total ? 0 : 1;
+    return tally;
+}
+
+int RunBatchConversion(bool quiet, const BatchRequest& request) {
+    const int32_t workers = BatchWorkers(request);
+    if (workers == 0) {
+        return 1;
+    }
+    StopSignals signals;
+    const BatchTally tally = ConvertBatchInputs(quiet, request, workers, signals.Flag());
+    if (tally.found == 0) {
+        PrintLine(CatalogueText("Msg", "Conversion is not complete"));
+        PrintLine(CatalogueText("Msg", "Empty input files"));
+        return 1;
+    }
+    return !tally.stopped && tally.converted == tally.found ? 0 : 1;
 }
 
 } // namespace millconv

@@ -1,6 +1,8 @@
 // Command-line front end: first-parameter commands, the parse loop and its outcome.
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 
 #include "base/product.h"
@@ -66,6 +68,11 @@ class Parser {
             HandleMaxPixels();
         } else if (word == "--BATCH") {
             outcome_.batch = true;
+        } else if (word == "--WATCH") {
+            outcome_.watch = true;
+        } else if (word == "--SHARD") {
+            outcome_.shardGiven = true;
+            outcome_.shard = ValueAt(index_);
         } else if (word == "--JOBS") {
             TakeValue(outcome_.jobs);
         } else if (word == "-D" || word == "--DEBUG") {
@@ -222,8 +229,16 @@ int RunUiCommand(const std::string& word, const std::vector<std::string>& parame
 // The commands that stand alone as the first parameter: window-module commands, version and
 // help. Nothing when the first parameter is none of them.
 std::optional<int> RunFirstParameterCommand(const std::vector<std::string>& parameters,
-                                            std::string_view invocation) {
+                                            std::string_view invocation,
+                                            const InstanceGuard& guard) {
     const std::string first = OptionName(parameters.front());
+    constexpr std::string_view kCommands[] = {"-U", "-T", "-V", "--VERSION", "-H", "-?", "--HELP"};
+    if (std::find(std::begin(kCommands), std::end(kCommands), first) == std::end(kCommands)) {
+        return std::nullopt;
+    }
+    if (std::optional<int> refused = guard ? guard() : std::nullopt) {
+        return refused;
+    }
     if (first == "-U" || first == "-T") {
         return RunUiCommand(first, parameters);
     }
@@ -309,11 +324,11 @@ std::vector<std::string> UsageLines(const std::string& programName) {
 }
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
-                                  std::string_view invocation) {
+                                  std::string_view invocation, const InstanceGuard& guard) {
     // The engine reports through the console from here on, in the window mode too.
     SetEngineReporter(PrintReport);
     if (parameters.empty()) {
-        return std::nullopt;
+        return guard ? guard() : std::nullopt;
     }
     BuildInputCatalogue();
     BuildOutputCatalogue();
@@ -322,23 +337,28 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
     SetPixelBudget(kDefaultPixelBudget);
     BuildMessageCatalogue();
 
-    if (std::optional<int> status = RunFirstParameterCommand(parameters, invocation)) {
+    if (std::optional<int> status = RunFirstParameterCommand(parameters, invocation, guard)) {
         return status;
     }
 
     const ParseOutcome outcome = ParseParameters(parameters);
+    const bool manyInputs = outcome.batch || outcome.watch;
+    if (std::optional<int> refused = !manyInputs && guard ? guard() : std::nullopt) {
+        return refused;
+    }
     for (const std::string& unknown : outcome.unknownOptions) {
         PrintErrorLine("millconv: unknown option ignored: " + unknown);
     }
-    if (!outcome.error.empty()) {
+    const std::string error = outcome.error.empty() ? ShardError(outcome) : outcome.error;
+    if (!error.empty()) {
         SetConsoleTitle(AppTitle());
-        PrintLine("Error: " + outcome.error);
+        PrintLine("Error: " + error);
         if (outcome.pause) {
             WaitForKey();
         }
         return 1;
     }
-    if (!gJob.inputGiven && !outcome.batch) {
+    if (!gJob.inputGiven && !manyInputs) {
         // The window mode sets every setting again from config.ini.
         return std::nullopt;
     }
@@ -349,8 +369,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
         PrintLine(kMakerWebAddress);
         PrintLine(" ");
     }
-    const int status = outcome.batch ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
-                                     : RunConsoleConversion(outcome.quiet);
+    const int status = manyInputs ? RunConsoleConversion(outcome.quiet, BatchRequestOf(outcome))
+                                  : RunConsoleConversion(outcome.quiet);
     if (outcome.pause) {
         PrintLine("Press any key to exit.");
         WaitForKey();

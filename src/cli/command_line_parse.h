@@ -12,6 +12,9 @@ struct ParseOutcome {
     bool pause = false;
     std::vector<std::string> unknownOptions; // option words that matched nothing, as given
     bool batch = false;                      // --batch: every -i value and operand is an input
+    bool watch = false;                      // --watch: the inputs are watched for new files
+    bool shardGiven = false;                 // --shard appeared
+    std::string shard;                       // --shard value as given
     std::string jobs;                        // --jobs value as given; empty: not given
     std::vector<std::string> inputs;         // -i values in order (the last is in the job record)
     std::vector<std::string> operands;       // parameters that are no options

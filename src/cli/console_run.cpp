@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "cli/batch_run.h"
 #include "cli/debug_echo.h"
+#include "cli/watch_run.h"
 #include "engine/batch.h"
 #include "engine/job_record.h"
 #include "engine/output_parameters.h"
@@ -222,7 +223,8 @@ int ConsoleRun::Run() {
     }
     PrepareOutputParameters();
     if (batch_ != nullptr) {
-        return RunBatchConversion(quiet_, *batch_);
+        return batch_->watch ? RunWatchConversion(quiet_, *batch_)
+                             : RunBatchConversion(quiet_, *batch_);
     }
 
     Status(CatalogueText("General", "Importing"));

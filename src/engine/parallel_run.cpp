@@ -121,6 +121,10 @@ class Workers {
             file.randomNumber = DrawRandomNumber();
             ++file.sequenceNumber;
             ApplyFileTimestamp(run_.advanced, path, file.outputPath);
+            if (observer_.converted) {
+                std::lock_guard lock(mutex_);
+                observer_.converted(path, file.outputPath);
+            }
             return;
         }
         FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage,

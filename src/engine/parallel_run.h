@@ -30,6 +30,8 @@ struct ParallelRunObserver {
     // A file is taken up: its 1-based place in path order, the total, its path.
     std::function<void(int32_t index, int32_t total, const std::string& input)> started;
     std::function<void(const FileFailureReport& report)> failed;
+    // A file was written: its input and output paths.
+    std::function<void(const std::string& input, const std::string& output)> converted;
 };
 
 struct ParallelRunResult {

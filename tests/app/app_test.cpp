@@ -4,6 +4,7 @@
 #include "engine/batch.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"
+#include "support/test_png.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,28 @@ TEST_F(ExecutableTest, SecondInstanceIsRefused) {
     EXPECT_EQ(silent.status, 0);
     EXPECT_TRUE(silent.out.empty());
     EXPECT_TRUE(silent.err.empty());
+    running.Release();
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST_F(ExecutableTest, BatchRunsNeitherTakeNorRespectTheLock) {
+    auto environment = test::IsolatedEnvironment(home);
+    setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);
+    ASSERT_TRUE(test::WriteTestPng(home / "in/pic.png", 3));
+    std::filesystem::create_directory(home / "out");
+    InstanceLock running;
+    ASSERT_TRUE(running.Acquire(AppTitle()));
+
+    const test::RunResult plain = test::RunProgram(
+        test::MillconvPath(), {"-q", "-i", home / "in/pic.png", "-o", home / "out"}, environment);
+    EXPECT_EQ(plain.status, 75);
+    EXPECT_FALSE(std::filesystem::exists(home / "out/pic.tga"));
+
+    const test::RunResult batch = test::RunProgram(
+        test::MillconvPath(), {"--batch", "-q", home / "in", "-o", home / "out"}, environment);
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_TRUE(std::filesystem::exists(home / "out/pic.tga"));
+    EXPECT_FALSE(std::filesystem::exists(home / ".config/Pixelmill/millconv/config.ini"));
     running.Release();
     unsetenv("XDG_RUNTIME_DIR");
 }

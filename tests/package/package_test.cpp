@@ -37,6 +37,7 @@ std::vector<std::string> ExpectedLayout() {
         "share/doc/millconv/millconv.html",
         "share/doc/millconv/millconv-preview.png",
         "share/doc/millconv/copyright",
+        "share/doc/millconv/examples/millconv-watch.service",
         "share/applications/millconv.desktop",
         "share/icons/hicolor/scalable/apps/millconv.svg",
         "share/metainfo/millconv.metainfo.xml",

@@ -3,6 +3,8 @@
 
 #include "support/temp_folder.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -29,15 +32,12 @@ struct RunResult {
     std::string err;
 };
 
-// Runs a program with the given arguments, an environment built from the current one with
-// `environment` applied (an empty value removes the variable), stdin from /dev/null.
-inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                            const std::map<std::string, std::string>& environment = {},
-                            const std::string& workingFolder = {}) {
-    char outName[] = "/tmp/millconv-out-XXXXXX";
-    char errName[] = "/tmp/millconv-err-XXXXXX";
-    int outFd = mkstemp(outName);
-    int errFd = mkstemp(errName);
+// Starts a program with the given arguments, an environment built from the current one with
+// `environment` applied (an empty value removes the variable), stdin from /dev/null, stdout
+// and stderr into the given descriptors. Returns the child's process id.
+inline pid_t StartChild(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::map<std::string, std::string>& environment,
+                        const std::string& workingFolder, int outFd, int errFd) {
     pid_t child = fork();
     if (child == 0) {
         for (const auto& [name, value] : environment) {
@@ -63,10 +63,26 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    RunResult result;
+    return child;
+}
+
+inline int WaitForChild(pid_t child) {
     int status = 0;
     waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs a program as StartChild does and waits for it.
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::map<std::string, std::string>& environment = {},
+                            const std::string& workingFolder = {}) {
+    char outName[] = "/tmp/millconv-out-XXXXXX";
+    char errName[] = "/tmp/millconv-err-XXXXXX";
+    int outFd = mkstemp(outName);
+    int errFd = mkstemp(errName);
+    RunResult result;
+    result.status =
+        WaitForChild(StartChild(program, arguments, environment, workingFolder, outFd, errFd));
     close(outFd);
     close(errFd);
     result.out = ReadWholeFile(outName);
@@ -74,6 +90,62 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
     unlink(outName);
     unlink(errName);
     return result;
+}
+
+// A program left running while the test goes on; its output collects in files of `folder`.
+// A program still running when the test ends is killed.
+class BackgroundProgram {
+  public:
+    BackgroundProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& environment,
+                      const TempFolder& folder)
+        : outName_(folder / "background.out"), errName_(folder / "background.err") {
+        const int outFd = open(outName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errFd = open(errName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        child_ = StartChild(program, arguments, environment, {}, outFd, errFd);
+        close(outFd);
+        close(errFd);
+    }
+    ~BackgroundProgram() {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            WaitForChild(child_);
+        }
+    }
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    pid_t Pid() const { return child_; }
+    std::string Out() const { return ReadWholeFile(outName_); }
+
+    // Sends the signal and waits for the program to end.
+    RunResult Stop(int signal) {
+        RunResult result;
+        kill(child_, signal);
+        result.status = WaitForChild(child_);
+        child_ = -1;
+        result.out = ReadWholeFile(outName_);
+        result.err = ReadWholeFile(errName_);
+        return result;
+    }
+
+  private:
+    std::string outName_;
+    std::string errName_;
+    pid_t child_ = -1;
+};
+
+// Polls the condition every 10 ms until it holds or the limit passes; its last answer.
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return condition();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 // The built executable.
