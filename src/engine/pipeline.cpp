@@ -7,7 +7,7 @@
 #include "engine/flip.h"
 #include "engine/frame.h"
 #include "engine/naming.h"
-#include "engine/png_probe.h"
+#include "engine/png_reader.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
 #include "engine/tga_writer.h"
@@ -70,10 +70,7 @@ Bitmap FlattenTransparency(Bitmap bitmap) {
 }
 
 bool ConvertFile(const RunSnapshot& run, FileContext& file) {
-    // Sizes the decoder would allocate for are checked against the file before it sees it.
-    Bitmap bitmap(PngFitsLimits(file.currentInput)
-                      ? FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT)
-                      : nullptr);
+    Bitmap bitmap = LoadPng(file.currentInput);
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
     file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;

@@ -11,10 +11,11 @@
 #include "engine/job_record.h"
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "settings/message_catalogue.h"
+#include "ui/catalogue_text.h"
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/mnemonics.h"
 #include "ui/preview/preview_window.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
@@ -23,25 +24,31 @@ namespace millconv::ui {
 
 namespace {
 
-void NewForm(MainWindow& window) { window.NewForm(); }
-void Exit(MainWindow& window) { window.close(); }
-void ChooseInputFile(MainWindow& window) { SelectInputFile(window.Controls()); }
-void ChooseOutputFolder(MainWindow& window) { SelectOutputFolder(window.Controls()); }
-void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
-void Preferences(MainWindow& window) { window.OpenPreferences(); }
-void Preview(MainWindow& window) { ShowPreviewWindow(window); }
+void NewForm(CommandTarget& window) { window.NewForm(); }
+void Exit(CommandTarget& window) { window.Widget()->close(); }
+void ChooseInputFile(CommandTarget& window) { SelectInputFile(window.Controls()); }
+void ChooseOutputFolder(CommandTarget& window) { SelectOutputFolder(window.Controls()); }
+void Convert(CommandTarget& window) { StartWindowConversion(window.Controls()); }
+void Preferences(CommandTarget& window) { window.OpenPreferences(); }
 
-void OutputFormatOptions(MainWindow& window) {
+// The preview belongs to the main window; other command targets have none.
+void Preview(CommandTarget& window) {
+    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
+        ShowPreviewWindow(*main);
+    }
+}
+
+void OutputFormatOptions(CommandTarget& window) {
     gWindowJob.preferencesStartPage = 3; // the Output page
     window.OpenPreferences();
 }
 
-void Manual(MainWindow&) { OpenUserManual(); }
-void Feedback(MainWindow&) { SendFeedback(); }
-void Homepage(MainWindow&) { VisitHomepage(); }
-void FindConverter(MainWindow& window) { ShowFileConverterWindow(&window); }
-void CheckUpdate(MainWindow& window) { CheckForUpdate(&window); }
-void About(MainWindow& window) { ShowAboutBox(&window); }
+void Manual(CommandTarget&) { OpenUserManual(); }
+void Feedback(CommandTarget&) { SendFeedback(); }
+void Homepage(CommandTarget&) { VisitHomepage(); }
+void FindConverter(CommandTarget& window) { ShowFileConverterWindow(window.Widget()); }
+void CheckUpdate(CommandTarget& window) { CheckForUpdate(window.Widget()); }
+void About(CommandTarget& window) { ShowAboutBox(window.Widget()); }
 
 using enum CommandMenu;
 
@@ -82,18 +89,21 @@ constexpr int kMainToolbar[] = {
     kCommandCheckForNewVersion,
 };
 
+// Alt+X is Exit's shortcut, so neither a menu title nor a control of the window may take X.
+const QString kShortcutLetters = QStringLiteral("x");
+
 struct MenuTitle {
     CommandMenu menu;
     const char* key;
 };
 constexpr MenuTitle kMenus[] = {{File, "File"}, {Converter, "Converter"}, {Help, "Help"}};
 
-QAction* CommandAction(MainWindow& window, const CommandDef& command, const QPixmap& icon,
+QAction* CommandAction(CommandTarget& window, const CommandDef& command, const QPixmap& icon,
                        QObject* owner) {
     auto* action = new QAction(QIcon(icon), CommandText(command), owner);
     action->setData(command.id);
     const int id = command.id;
-    QObject::connect(action, &QAction::triggered, &window,
+    QObject::connect(action, &QAction::triggered, window.Widget(),
                      [&window, id] { RunCommand(window, id); });
     return action;
 }
@@ -121,21 +131,19 @@ const CommandDef* FindCommand(int id) {
 
 std::span<const int> MainToolbarCommands() { return kMainToolbar; }
 
-QString CommandText(const CommandDef& command) {
-    return QString::fromStdString(CatalogueText("Menu", command.catalogueKey));
-}
+QString CommandText(const CommandDef& command) { return UiText("Menu", command.catalogueKey); }
 
-void RunCommand(MainWindow& window, int id) {
+void RunCommand(CommandTarget& window, int id) {
     const CommandDef* command = FindCommand(id);
     if (command != nullptr && command->action != nullptr) {
         command->action(window);
     }
 }
 
-QMenuBar* BuildMenuBar(MainWindow& window) {
-    auto* bar = new QMenuBar(&window);
+QMenuBar* BuildMenuBar(CommandTarget& window) {
+    auto* bar = new QMenuBar(window.Widget());
     for (const MenuTitle& title : kMenus) {
-        QMenu* menu = bar->addMenu(QString::fromStdString(CatalogueText("Menu", title.key)));
+        QMenu* menu = bar->addMenu(UiText("Menu", title.key));
         for (const CommandDef& command : kCommands) {
             if (command.menu != title.menu) {
                 continue;
@@ -151,11 +159,20 @@ QMenuBar* BuildMenuBar(MainWindow& window) {
             menu->addAction(action);
         }
     }
+    AddMnemonics(bar, MnemonicSet(kShortcutLetters));
     return bar;
 }
 
-QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
-    QToolBar* toolbar = FixedToolBar(QStringLiteral("main"), &window);
+MnemonicSet WindowMnemonics(const QMenuBar& bar) {
+    MnemonicSet taken(kShortcutLetters);
+    for (const QAction* title : bar.actions()) {
+        taken.Take(title->text());
+    }
+    return taken;
+}
+
+QToolBar* BuildMainToolBar(CommandTarget& window, int iconPixels) {
+    QToolBar* toolbar = FixedToolBar(QStringLiteral("main"), window.Widget());
     for (int id : kMainToolbar) {
         const CommandDef* command = FindCommand(id);
         if (command == nullptr) {
@@ -170,16 +187,20 @@ QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
     return toolbar;
 }
 
-QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey) {
+QToolBar* BuildCommandToolBar(CommandTarget& window, QWidget* parent, int id,
+                              const char* tooltipKey) {
     const CommandDef* command = FindCommand(id);
     QToolBar* toolbar = FixedToolBar(CommandText(*command), parent);
     toolbar->setIconSize(QSize(16, 16));
     toolbar->setContentsMargins(0, 0, 0, 0);
     QAction* action = CommandAction(window, *command, MenuIcon(command->iconKey), toolbar);
-    action->setToolTip(QString::fromStdString(CatalogueText("Menu", tooltipKey)));
+    action->setToolTip(UiText("Menu", tooltipKey));
     toolbar->addAction(action);
+    // Named as the command, so the keyboard and assistive technology can reach and tell it.
+    QWidget* button = toolbar->widgetForAction(action);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setAccessibleName(action->toolTip());
     return toolbar;
 }
-
 
 } // namespace millconv::ui

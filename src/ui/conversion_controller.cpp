@@ -1,14 +1,15 @@
 // The window's Convert action: checks, the progress dialog and the run.
 #include "ui/conversion_controller.h"
 
-#include "engine/job_record.h"
 #include "engine/batch.h"
+#include "engine/job_record.h"
 #include "engine/output_parameters.h"
 #include "engine/watermark.h"
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
+#include "ui/catalogue_text.h"
 #include "ui/progress_dialog.h"
 #include "ui/prompter.h"
 #include "ui/selection.h"
@@ -23,11 +24,9 @@ namespace millconv::ui {
 
 namespace {
 
-QString MsgText(const char* key) { return QString::fromStdString(CatalogueText("Msg", key)); }
+QString MsgText(const char* key) { return UiText("Msg", key); }
 
-QString MsgText(const char* key, const std::string& value) {
-    return QString::fromStdString(FormatMessage(CatalogueText("Msg", key), value));
-}
+QString MsgText(const char* key, const std::string& value) { return UiText("Msg", key, value); }
 
 // The watermark font lives from its check until the run has ended, whichever way the
 // action ends.
@@ -144,7 +143,7 @@ void StartWindowConversion(const WindowControls& controls) {
                              : std::string();
     const std::string extension = SelectedOutputExtension(controls.outputFormatBox);
 
-    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Preparing")));
+    ShowStatusText(controls, UiText("General", "Preparing"));
     if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls.window)) {
         return;
     }
@@ -155,18 +154,12 @@ void StartWindowConversion(const WindowControls& controls) {
     RememberOutputFolder(QString::fromStdString(folder));
     RefillOutputFolderBox(controls);
 
-    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Converting")));
+    ShowStatusText(controls, UiText("General", "Converting"));
     RunProgressDialog(controls);
 }
 
 void ShowWarning(QWidget* parent, const QString& text) {
     CurrentPrompter().Warning(parent, MsgText("Warning"), text);
-}
-
-void ShowStatusText(const WindowControls& controls, const QString& text) {
-    if (controls.statusBar != nullptr) {
-        controls.statusBar->showMessage(text);
-    }
 }
 
 } // namespace millconv::ui

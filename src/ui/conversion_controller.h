@@ -29,7 +29,4 @@ QString WatermarkProblem(bool loadFont);
 // A modal warning over the window with the catalogue's "Warning" title.
 void ShowWarning(QWidget* parent, const QString& text);
 
-// The text of the window's one status field.
-void ShowStatusText(const WindowControls& controls, const QString& text);
-
 } // namespace millconv::ui

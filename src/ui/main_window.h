@@ -1,6 +1,7 @@
 // The main window: input field, output folder and format boxes, Convert button, menus, toolbars.
 #pragma once
 
+#include "ui/commands.h"
 #include "ui/window_controls.h"
 
 #include <QMainWindow>
@@ -16,11 +17,11 @@ class QToolButton;
 
 namespace millconv::ui {
 
-// Minimum size; the height is fixed at the minimum.
+// Minimum size in design pixels (it grows with the dialog font); the height is fixed at it.
 inline constexpr int kMinimumWidth = 510;
 inline constexpr int kFixedHeight = 260;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
   public:
@@ -30,11 +31,13 @@ class MainWindow : public QMainWindow {
     // Fills the output format box, runs New form and shows the window (maximised when it was).
     void InitialiseAndShow();
 
+    QWidget* Widget() override { return this; }
+
     // The controls the selection and conversion code work on.
-    WindowControls Controls();
+    WindowControls Controls() override;
 
     // Command 0: empty form, fresh job, status "Ready", focus on the input field.
-    void NewForm();
+    void NewForm() override;
 
     // Places the width-dependent gadgets for the current size; runs on every resize.
     void ApplyLayout();
@@ -50,7 +53,7 @@ class MainWindow : public QMainWindow {
     void ApplyPreferences();
 
     // Opens the preferences dialog on the job's start page and applies what it changed.
-    void OpenPreferences();
+    void OpenPreferences() override;
 
     // Status bar field 0.
     void SetStatusText(const QString& text);
@@ -81,6 +84,7 @@ class MainWindow : public QMainWindow {
     void SettingsApplied();
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +95,7 @@ class MainWindow : public QMainWindow {
     void BuildGadgets();
     void BuildToolBars(bool menus, bool mainToolBar, bool commandToolBars);
     void FillOutputFormatBox();
+    void SetTabOrder();
 
     QToolBar* mainToolBar_ = nullptr;
     QWidget* panel_ = nullptr;

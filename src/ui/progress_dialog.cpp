@@ -3,7 +3,9 @@
 
 #include "engine/batch.h"
 #include "settings/message_catalogue.h"
-#include "ui/conversion_controller.h"
+#include "ui/catalogue_text.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
 #include "ui/prompter.h"
 
 #include <QFontMetrics>
@@ -19,15 +21,14 @@ namespace millconv::ui {
 
 namespace {
 
-constexpr int kClientWidth = 300;
-constexpr int kClientHeight = 110;
-constexpr int kLineWidth = 280;
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(300, 110);
+constexpr QRect kTextLinePlace(10, 13, 280, kLabelHeight);
+constexpr QRect kBarPlace(10, 40, 280, kFieldHeight);
+constexpr QRect kOkPlace(QPoint(110, 75), kButtonSize);
+
 constexpr int kPollMilliseconds = 15;
 constexpr int kFallbackCharWidth = 7;
-
-QString Text(const char* section, const char* key) {
-    return QString::fromStdString(CatalogueText(section, key));
-}
 
 } // namespace
 
@@ -37,8 +38,8 @@ int AverageCharacterWidth(const QFont& font) {
 }
 
 bool AskBreakConversion(QWidget* parent) {
-    return CurrentPrompter().Question(parent, Text("Msg", "Warning"),
-                                      Text("Msg", "Ask break conversion"), true);
+    return CurrentPrompter().Question(parent, UiText("Msg", "Warning"),
+                                      UiText("Msg", "Ask break conversion"), true);
 }
 
 ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
@@ -47,18 +48,18 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
       controls_(controls), total_(total) {
     setObjectName(QStringLiteral("ProgressDialog"));
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
-    setWindowTitle(Text("Dialog", "Convert Progress"));
+    setFixedSize(Scaled(kClientSize));
+    setWindowTitle(UiText("Dialog", "Convert Progress"));
 
     textLine_ = new QLabel(this);
-    textLine_->setGeometry(10, 13, kLineWidth, 20);
+    Place(textLine_, kTextLinePlace);
     bar_ = new QProgressBar(this);
-    bar_->setGeometry(10, 40, kLineWidth, 20);
+    Place(bar_, kBarPlace);
     bar_->setRange(0, total_ + 1);
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    okButton_ = new QPushButton(Text("Dialog", "OK"), this);
-    okButton_->setGeometry(110, 75, 80, 25);
+    okButton_ = new QPushButton(UiText("Dialog", "OK"), this);
+    Place(okButton_, kOkPlace);
     okButton_->setEnabled(false);
     connect(okButton_, &QPushButton::clicked, this, [this] {
         if (ended_) {
@@ -72,7 +73,7 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, int total)
 
     if (QWidget* window = controls.window) {
         const QPoint centre = window->frameGeometry().center();
-        move(centre - QPoint(kClientWidth / 2, kClientHeight / 2));
+        move(centre - QPoint(width() / 2, height() / 2));
     }
 }
 
@@ -119,11 +120,12 @@ void ProgressDialog::ShowProgress() {
         return;
     }
     shownIndex_ = progress.currentIndex;
-    setWindowTitle(ProgressTitle(Text("Dialog", "Convert Progress")));
+    setWindowTitle(ProgressTitle(UiText("Dialog", "Convert Progress")));
     std::string name = progress.currentFile;
     const auto characters = QString::fromStdString(name).toUcs4().size();
-    if (characters * averageCharWidth_ > kLineWidth) {
-        name = ShortenMiddle(name, kLineWidth / averageCharWidth_);
+    const int lineWidth = textLine_->width();
+    if (characters * averageCharWidth_ > lineWidth) {
+        name = ShortenMiddle(name, lineWidth / averageCharWidth_);
     }
     textLine_->setText(QString::fromStdString(name));
     bar_->setValue(shownIndex_);
@@ -139,17 +141,16 @@ void ProgressDialog::ShowEnd() {
         converted = ReadProgress().convertedCount;
     }
     if (stopped_) {
-        const QString stoppedText = Text("Msg", "Conversion is not complete");
+        const QString stoppedText = UiText("Msg", "Conversion is not complete");
         ShowStatusText(controls_, stoppedText);
         setWindowTitle(ProgressTitle(stoppedText));
         textLine_->setText(stoppedText);
     } else {
-        const QString complete = Text("Msg", "Conversion complete");
+        const QString complete = UiText("Msg", "Conversion complete");
         ShowStatusText(controls_, complete);
         setWindowTitle(ProgressTitle(complete));
-        textLine_->setText(QString::fromStdString(
-            FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(converted),
-                          std::to_string(total_))));
+        textLine_->setText(
+            UiText("Msg", "Files converted", std::to_string(converted), std::to_string(total_)));
         bar_->setValue(total_ + 1);
     }
     okButton_->setEnabled(true);
@@ -190,12 +191,12 @@ void ProgressDialog::AskToStop() {
 
 QString ProgressDialog::ProgressTitle(const QString& lead) const {
     return lead + QLatin1Char(' ') +
-           QString::fromStdString(FormatMessage(CatalogueText("Msg", "Progress"),
-                                                std::to_string(shownIndex_),
-                                                std::to_string(total_)));
+           UiText("Msg", "Progress", std::to_string(shownIndex_), std::to_string(total_));
 }
 
 void RunProgressDialog(const WindowControls& controls) {
+    // Taken before the window is disabled, which moves the focus away.
+    const FocusReturn focusReturn;
     const int total = static_cast<int>(InputSet().size());
     // Disabled before the dialog exists, so the dialog (its child) stays enabled.
     if (controls.window != nullptr) {
@@ -209,8 +210,6 @@ void RunProgressDialog(const WindowControls& controls) {
     JoinConversionWorker();
     if (controls.window != nullptr) {
         controls.window->setEnabled(true);
-        controls.window->activateWindow();
-        controls.window->setFocus();
     }
 }
 

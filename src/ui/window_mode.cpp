@@ -1,8 +1,6 @@
 // The window mode's start-up and orderly exit around Qt's event loop.
 #include "ui/window_mode.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include <QApplication>
@@ -21,11 +19,6 @@ namespace millconv::ui {
 
 namespace {
 
-bool VariableSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
 // The default window position is centred on the primary screen's free area.
 DesktopSize PrimaryDesktopSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -37,25 +30,6 @@ DesktopSize PrimaryDesktopSize() {
 }
 
 } // namespace
-
-bool DisplayAvailable() {
-    return VariableSet("DISPLAY") || VariableSet("WAYLAND_DISPLAY") ||
-           VariableSet("QT_QPA_PLATFORM");
-}
-
-const char* NoDisplayMessage() {
-    return "millconv: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
-           "set); use -i FILE to convert on the console";
-}
-
-std::unique_ptr<QApplication> StartQt(int& argc, char** argv) {
-    // Qt aborts the process when it finds no display, so ask first.
-    if (!DisplayAvailable()) {
-        std::fprintf(stderr, "%s\n", NoDisplayMessage());
-        return nullptr;
-    }
-    return std::make_unique<QApplication>(argc, argv);
-}
 
 void PrepareWindowSettings() {
     SetDesktopSizeHook(&PrimaryDesktopSize);
@@ -70,22 +44,6 @@ void PrepareTheme() {
     LoadBuiltInImages();
     ScanThemes();
     LoadTheme(true, true, true);
-}
-
-void StoreWindowPlacement(Qt::WindowStates state, const QRect& placement, Settings& settings) {
-    if (state.testFlag(Qt::WindowMinimized)) {
-        return;
-    }
-    if (state.testFlag(Qt::WindowMaximized) || state.testFlag(Qt::WindowFullScreen)) {
-        // The normal placement stays as stored, so restoring next time has somewhere to go.
-        settings.window.isMaximized = 1;
-        return;
-    }
-    settings.window.isMaximized = 0;
-    settings.window.x = placement.x();
-    settings.window.y = placement.y();
-    settings.window.width = placement.width();
-    settings.window.height = placement.height();
 }
 
 void ForgetRecentFoldersWithoutHistory(Settings& settings) {

@@ -6,6 +6,7 @@
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -41,6 +42,7 @@ struct LimitedRun {
     RunResult result;
     long peakKiB = 0;
     double seconds = 0;
+    double cpuSeconds = 0; // user and system time of the child: steady on a busy machine
 };
 
 // Runs millconv with a private environment; setup runs in the child before exec (limits).
@@ -82,6 +84,8 @@ LimitedRun RunMillconv(const TempFolder& home, const std::vector<std::string>& a
     wait4(child, &status, 0, &usage);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakKiB = usage.ru_maxrss;
+    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     close(outFd);
     close(errFd);
@@ -117,14 +121,7 @@ void WritePng(FIBITMAP* bitmap, const std::string& path) {
 }
 
 uint32_t Crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= uint8_t(byte);
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
 }
 
 std::string BigEndian(uint32_t value) {
@@ -245,6 +242,70 @@ TEST_F(HostileRun, DeclaredSizesAreRefusedBeforeDecoding) {
         EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 50) * 1024) << bomb.name;
     }
     EXPECT_TRUE(OutputNames().empty());
+}
+
+// An RGB PNG of width x height black pixels whose zlib stream goes on with extraMiB more
+// MiB of zeros after the image, in IDAT chunks short enough for any loader to take.
+std::string InflationBomb(uint32_t width, uint32_t height, char depth, uint32_t extraMiB,
+                          const std::string& ancillary = {}) {
+    const uint32_t rowBytes = 1 + width * 3 * uint32_t(depth / 8);
+    const uint32_t imageBytes = height * rowBytes;
+    std::string stream("\x78\xda", 2);
+    // The image as one stored block, then copies of a block of 1 MiB of zeros.
+    stream +=
+        {'\0', char(imageBytes), char(imageBytes >> 8), char(~imageBytes), char(~imageBytes >> 8)};
+    stream += std::string(imageBytes, '\0');
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string zeros(1 << 20, '\0');
+    std::string block(1 << 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(zeros.data());
+    z.avail_in = uInt(zeros.size());
+    z.next_out = reinterpret_cast<Bytef*>(block.data());
+    z.avail_out = uInt(block.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    block.resize(block.size() - z.avail_out);
+    deflateEnd(&z);
+    for (uint32_t i = 0; i < extraMiB; ++i) {
+        stream += block;
+    }
+    stream += std::string("\x03\x00", 2); // an empty last block
+    const uint64_t total = imageBytes + (uint64_t(extraMiB) << 20);
+    stream += BigEndian(uint32_t(total % 65521) << 16 | 1); // Adler-32 of zeros
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + depth + '\2' + std::string(3, '\0');
+    std::string file = kSignature + Chunk("IHDR", header) + ancillary;
+    for (size_t at = 0; at < stream.size(); at += 800) {
+        file += Chunk("IDAT", stream.substr(at, 800));
+    }
+    return file + Chunk("IEND", "");
+}
+
+TEST_F(HostileRun, PixelDataIsBoundedByTheImage) {
+    // A declared size within the budget whose data could not fill a thousandth of it is refused
+    // from the chunk lengths; data going on for 10 GiB past a 16 x 16 image is never inflated.
+    struct Case {
+        std::string name;
+        std::string bytes;
+        int status;
+        std::string error; // on stderr
+    };
+    const std::vector<Case> cases = {
+        {"thin.png", DeclaredImage(16384, 16384, 16, 6), 1, "compressed bytes can hold"},
+        {"bomb.png", InflationBomb(16, 16, 8, 10240), 0, ""},
+        {"bomb-gamma.png", InflationBomb(16, 16, 16, 10240, Chunk("gAMA", BigEndian(100000))), 0,
+         ""},
+    };
+    for (const Case& test : cases) {
+        WriteBytes(File(test.name), test.bytes);
+        const LimitedRun run = Convert(File(test.name), {}, CapMemory);
+        EXPECT_EQ(run.result.status, test.status) << test.name << run.result.err;
+        EXPECT_TRUE(Contains(run.result.err, test.error)) << run.result.err;
+        EXPECT_LT(run.cpuSeconds, kSanitized ? 5.0 : 0.5) << test.name;
+        EXPECT_LT(run.seconds, 10.0) << test.name;
+        EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024) << test.name;
+    }
+    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"bomb-gamma.tga", "bomb.tga"}));
 }
 
 TEST_F(HostileRun, MaxPixelsSetsTheBudget) {

@@ -11,11 +11,18 @@
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
-#include "ui/window_mode.h"
+#include "ui/form_metrics.h"
+#include "ui/mnemonics.h"
+#include "ui/qt_start.h"
 
 namespace millconv::ui {
 
 namespace {
+
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(300, 100);
+constexpr QRect kVisitPlace(30, 20, 250, kFieldHeight);
+constexpr QRect kNextPlace(QPoint(200, 60), kButtonSize);
 
 void CentreOnScreen(QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -31,17 +38,18 @@ void CentreOnScreen(QWidget* window) {
 
 UninstallPage::UninstallPage() {
     setWindowTitle(UiText("Uninstall", "Title"));
-    setFixedSize(300, 100);
+    setFixedSize(Scaled(kClientSize));
 
     visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
-    visitBox_->setGeometry(30, 20, 250, 20);
+    Place(visitBox_, kVisitPlace);
     visitBox_->setChecked(true);
 
     nextButton_ = new QPushButton(UiText("Uninstall", "Next"), this);
-    nextButton_->setGeometry(200, 60, 80, 25);
+    Place(nextButton_, kNextPlace);
     nextButton_->setDefault(true);
     connect(nextButton_, &QPushButton::clicked, this, &UninstallPage::Next);
 
+    AddMnemonics(this, MnemonicSet());
     CentreOnScreen(this);
     nextButton_->setFocus();
 }
