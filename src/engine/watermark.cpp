@@ -20,8 +20,12 @@ namespace millconv {
 
 namespace {
 
-// The run's font: loaded and freed by the starter on its thread, read by the worker while the
-// starter waits for it.
+// The one loaded font and the text shaper behind it keep caches that are not safe to share:
+// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
+// The lock also guards the font pointer, which a starter may replace while a preview draws.
+std::mutex gTextMutex;
+
+// The run's font: loaded and freed by the starter on its thread, read by the workers.
 std::shared_ptr<DrawFont> gWatermarkFont;
 
 constexpr std::string_view kLineBreak = "%eol%";
@@ -193,10 +197,6 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
     painter->PaintImage(textImage, 0, 0, ByteValue(wm.textOpacity));
     return true;
 }
-
-// The one loaded font and the text shaper behind it keep caches that are not safe to share:
-// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
-std::mutex gTextMutex;
 
 // The text block as a bitmap, cut to its top-left visible.width x visible.height pixels (the
 // part that can meet the image: the rest would be cropped away unseen); empty without a font or
@@ -457,20 +457,28 @@ bool LoadWatermarkFont() {
     request.italic = wm.fontStyle == 2 || wm.fontStyle == 3;
     request.underline = wm.fontEffect == 1;
     request.strikeOut = wm.fontEffect == 2;
-    gWatermarkFont = drawing->LoadFont(request);
-    if (!gWatermarkFont) {
+    std::shared_ptr<DrawFont> font = drawing->LoadFont(request);
+    if (!font) {
         return false;
     }
-    WarmUpTextInBackground(gWatermarkFont, wm.text, wm.textAntialiasing != 0);
+    {
+        std::lock_guard<std::mutex> lock(gTextMutex);
+        gWatermarkFont = font;
+    }
+    WarmUpTextInBackground(std::move(font), wm.text, wm.textAntialiasing != 0, gTextMutex);
     return true;
 }
 
 void FreeWatermarkFont() {
     WaitForTextWarmUp();
+    std::lock_guard<std::mutex> lock(gTextMutex);
     gWatermarkFont.reset();
 }
 
-bool WatermarkFontLoaded() { return gWatermarkFont != nullptr; }
+bool WatermarkFontLoaded() {
+    std::lock_guard<std::mutex> lock(gTextMutex);
+    return gWatermarkFont != nullptr;
+}
 
 WatermarkImageCheck CheckWatermarkImage() {
     const std::string& path = gSettings.watermark.image;

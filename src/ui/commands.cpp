@@ -14,7 +14,9 @@
 #include "ui/catalogue_text.h"
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
+#include "ui/main_window.h"
 #include "ui/mnemonics.h"
+#include "ui/preview/preview_window.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
 
@@ -28,6 +30,13 @@ void ChooseInputFile(CommandTarget& window) { SelectInputFile(window.Controls())
 void ChooseOutputFolder(CommandTarget& window) { SelectOutputFolder(window.Controls()); }
 void Convert(CommandTarget& window) { StartWindowConversion(window.Controls()); }
 void Preferences(CommandTarget& window) { window.OpenPreferences(); }
+
+// The preview belongs to the main window; other command targets have none.
+void Preview(CommandTarget& window) {
+    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
+        ShowPreviewWindow(*main);
+    }
+}
 
 void OutputFormatOptions(CommandTarget& window) {
     gWindowJob.preferencesStartPage = 3; // the Output page
@@ -51,6 +60,7 @@ constexpr CommandDef kCommands[] = {
      &ChooseOutputFolder},
     {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
     {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
+    {kCommandPreview, Converter, false, "Preview", "F6", "Preview", &Preview},
     {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter",
      &FindConverter},
     {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
@@ -64,10 +74,19 @@ constexpr CommandDef kCommands[] = {
 };
 
 constexpr int kMainToolbar[] = {
-    kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
-    kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
-    kCommandConvert,      kToolbarSeparator,       kCommandManual,
-    kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
+    kCommandNew,
+    kCommandSelectInputFile,
+    kCommandSelectOutputFolder,
+    kToolbarSeparator,
+    kCommandPreferences,
+    kToolbarSeparator,
+    kCommandConvert,
+    kCommandPreview,
+    kToolbarSeparator,
+    kCommandManual,
+    kCommandSendFeedback,
+    kCommandVisitHomepage,
+    kCommandCheckForNewVersion,
 };
 
 // Alt+X is Exit's shortcut, so neither a menu title nor a control of the window may take X.

@@ -34,6 +34,7 @@ enum CommandId : int {
     kCommandSelectOutputFolder = 7,
     kCommandOutputFormatOptions = 8,
     kCommandConvert = 14,
+    kCommandPreview = 15,
     kCommandCustomConverter = 16,
     kCommandPreferences = 17,
     kCommandManual = 18,

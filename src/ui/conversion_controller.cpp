@@ -54,15 +54,6 @@ void FillInputSet(const QString& path) {
     }
 }
 
-std::string SelectedOutputExtension(const QComboBox* formatBox) {
-    const std::vector<std::string>& formats = OutputFormatList();
-    const int index = formatBox != nullptr ? formatBox->currentData().toInt() : 0;
-    if (index < 0 || static_cast<size_t>(index) >= formats.size()) {
-        return formats.empty() ? std::string() : formats.front();
-    }
-    return formats[static_cast<size_t>(index)];
-}
-
 // A failed check of the inputs: the status says the run stopped, the warning says why.
 void Refuse(const WindowControls& controls, const QString& warning) {
     ShowStatusText(controls, MsgText("Conversion is not complete"));
@@ -91,13 +82,8 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
         Refuse(controls, MsgText("Invalid output folder", folder));
         return false;
     }
-    const Settings::Transform& transform = gSettings.transform;
-    if (transform.doImageResize != 0 && transform.imageWidth == 0) {
-        Refuse(controls, MsgText("Invalid width"));
-        return false;
-    }
-    if (transform.doImageResize != 0 && transform.imageHeight == 0) {
-        Refuse(controls, MsgText("Invalid height"));
+    if (const QString problem = ResizeProblem(); !problem.isEmpty()) {
+        Refuse(controls, problem);
         return false;
     }
     return true;
@@ -106,26 +92,53 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
 // Checks 9 and 10: the watermark's font loads (and stays loaded for the run), or its picture
 // is one the loader reads. A failure leaves the status as every other failed check does.
 bool CheckWatermark(const WindowControls& controls) {
-    const Settings::Watermark& watermark = gSettings.watermark;
-    if (watermark.doWatermark == 1 && !LoadWatermarkFont()) {
-        Refuse(controls, MsgText("Invalid watermark font", watermark.font));
+    const QString problem = WatermarkProblem(true);
+    if (!problem.isEmpty()) {
+        Refuse(controls, problem);
         return false;
-    }
-    if (watermark.doWatermark == 2) {
-        const WatermarkImageCheck check = CheckWatermarkImage();
-        if (check == WatermarkImageCheck::EmptyPath) {
-            Refuse(controls, MsgText("Empty watermark image"));
-            return false;
-        }
-        if (check == WatermarkImageCheck::Unusable) {
-            Refuse(controls, MsgText("Invalid watermark image", watermark.image));
-            return false;
-        }
     }
     return true;
 }
 
 } // namespace
+
+std::string SelectedOutputExtension(const QComboBox* formatBox) {
+    const std::vector<std::string>& formats = OutputFormatList();
+    const int index = formatBox != nullptr ? formatBox->currentData().toInt() : 0;
+    if (index < 0 || static_cast<size_t>(index) >= formats.size()) {
+        return formats.empty() ? std::string() : formats.front();
+    }
+    return formats[static_cast<size_t>(index)];
+}
+
+QString ResizeProblem() {
+    const Settings::Transform& transform = gSettings.transform;
+    if (transform.doImageResize != 0 && transform.imageWidth == 0) {
+        return MsgText("Invalid width");
+    }
+    if (transform.doImageResize != 0 && transform.imageHeight == 0) {
+        return MsgText("Invalid height");
+    }
+    return {};
+}
+
+QString WatermarkProblem(bool loadFont) {
+    const Settings::Watermark& watermark = gSettings.watermark;
+    if (watermark.doWatermark == 1 && (loadFont || !WatermarkFontLoaded()) &&
+        !LoadWatermarkFont()) {
+        return MsgText("Invalid watermark font", watermark.font);
+    }
+    if (watermark.doWatermark == 2) {
+        const WatermarkImageCheck check = CheckWatermarkImage();
+        if (check == WatermarkImageCheck::EmptyPath) {
+            return MsgText("Empty watermark image");
+        }
+        if (check == WatermarkImageCheck::Unusable) {
+            return MsgText("Invalid watermark image", watermark.image);
+        }
+    }
+    return {};
+}
 
 void StartWindowConversion(const WindowControls& controls) {
     const WatermarkFontRelease fontRelease;

@@ -334,8 +334,11 @@ void MainWindow::ApplyPreferences() {
 
 void MainWindow::OpenPreferences() {
     const FocusReturn focusReturn;
-    RunPreferencesDialog(this);
+    const bool changed = RunPreferencesDialog(this);
     ApplyPreferences();
+    if (changed) {
+        emit SettingsApplied();
+    }
 }
 
 void MainWindow::SetStatusText(const QString& text) { statusBar()->showMessage(text); }

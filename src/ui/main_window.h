@@ -80,6 +80,9 @@ class MainWindow : public QMainWindow, public CommandTarget {
     // A drop handed this path to the input file check.
     void InputFileDropped(const QString& path);
 
+    // The preferences dialog closed with a changed record, now applied to the window.
+    void SettingsApplied();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;

@@ -35,6 +35,7 @@ std::vector<std::string> ExpectedLayout() {
         "share/millconv/gfx/flat.zip",
         "share/man/man1/millconv.1",
         "share/doc/millconv/millconv.html",
+        "share/doc/millconv/millconv-preview.png",
         "share/doc/millconv/copyright",
         "share/doc/millconv/examples/millconv-watch.service",
         "share/applications/millconv.desktop",

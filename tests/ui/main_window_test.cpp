@@ -158,14 +158,15 @@ class MainWindowTest : public QObject {
                  QString("New\tCtrl+N|Add Input File...|Select Output Folder...|-|Exit\tAlt+X"));
         QCOMPARE(ShownText(menus[1]->text()), QString("Converter"));
         QCOMPARE(Describe(menus[1]->menu()->actions()),
-                 QString("Convert\tF5|-|Find a File Converter...|-|Preferences..."));
+                 QString("Convert\tF5|Preview...\tF6|-|Find a File Converter...|-|Preferences..."));
         QCOMPARE(ShownText(menus[2]->text()), QString("Help"));
         QCOMPARE(Describe(menus[2]->menu()->actions()),
                  QString("User Manual...\tF1|-|Send Feedback|Visit the Program's Homepage|"
                          "Check For a New Version|-|About..."));
         QCOMPARE(Describe(window.MainToolBar()->actions(), true),
                  QString("New|Add Input File...|Select Output Folder...|-|Preferences...|-|"
-                         "Convert|-|User Manual...|Send Feedback|Visit the Program's Homepage|"
+                         "Convert|Preview...|-|User Manual...|Send Feedback|"
+                         "Visit the Program's Homepage|"
                          "Check For a New Version"));
         QCOMPARE(Describe(window.CommandToolBar(0)->actions(), true), QString("Add Input File..."));
         QCOMPARE(Describe(window.CommandToolBar(1)->actions(), true),
