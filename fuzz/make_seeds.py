@@ -8,7 +8,9 @@ import hashlib
 import io
 import pathlib
 import re
+import struct
 import zipfile
+import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CORPUS = ROOT / "fuzz" / "corpus"
@@ -71,6 +73,15 @@ for compression in (zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED):
         archive.writestr("open_16.png", (ROOT / "tests/data/corpus/pngsuite/basn2c08.png").read_bytes())
         archive.writestr("sub/", "")
     put("theme_archive", buffer.getvalue())
+
+# A zip without a central directory whose only entry, of unstated length, inflates to 1 GiB of
+# zeros (libFuzzer cuts seeds at 1 MiB): a reader that streams through it takes seconds.
+squeezer = zlib.compressobj(9, zlib.DEFLATED, -15)
+segment = squeezer.compress(bytes(1 << 20)) + squeezer.flush(zlib.Z_FULL_FLUSH)
+name = b"theme.cfg"
+header = (b"PK\x03\x04" + struct.pack("<HHH", 20, 8, 8) + bytes(16)
+          + struct.pack("<HH", len(name), 0) + name)
+put("theme_archive", header + segment * 1000 + b"\x03\x00")
 
 put("update_response", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n 291 \r\n\r\n")
 put("update_response", "HTTP/1.1 200 OK\r\n\r\n300")

@@ -46,6 +46,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.pixelmill.example/millconv/)
 # libraries dpkg-shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
+# Links, the manual (F1) and mail are opened with xdg-open; without it they silently do nothing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 set(CPACK_MILLCONV_CHANGELOG ${PROJECT_SOURCE_DIR}/packaging/changelog)
 set(CPACK_MILLCONV_BINDIR ${CMAKE_INSTALL_BINDIR})

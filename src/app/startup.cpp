@@ -1,12 +1,15 @@
 // Start-up: product tables, single-instance guard, command line, then the window module.
 #include "app/startup.h"
 
+#include <chrono>
 #include <csignal>
 #include <sysexits.h>
 
 #include "app/app_info.h"
 #include "base/product.h"
 #include "cli/command_line.h"
+#include "platform/files.h"
+#include "platform/hand_over.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
 #include "platform/terminal.h"
@@ -23,6 +26,8 @@ std::string gInvocation;
 using WindowEntry = int (*)(int argc, char** argv);
 constexpr const char* kUiModule = "millconv-ui.so";
 constexpr const char* kUiEntry = "millconv_run_window";
+// How long a file handed to the running window may take to be taken.
+constexpr std::chrono::milliseconds kHandOverLimit{5000};
 
 int RunWindowMode(int argc, char** argv) {
     std::string error;
@@ -34,6 +39,37 @@ int RunWindowMode(int argc, char** argv) {
     return entry(argc, argv);
 }
 
+// The "Open with" start: one parameter that is no option and names an existing file (made
+// absolute, since the window runs elsewhere); empty otherwise.
+std::string HandOverCandidate() {
+    if (gParameters.size() != 1 || gParameters[0].empty() || gParameters[0][0] == '-' ||
+        FileSize(gParameters[0]) < 0) {
+        return {};
+    }
+    const std::string& given = gParameters[0];
+    return given[0] == '/' ? given : CurrentFolder() + given;
+}
+
+// The start another instance holds the lock against: a file opened with the program goes to
+// the running window; a window start stays silent; a scripted run learns why nothing happened.
+int RefusedStart(const InstanceLock& instance) {
+    if (!instance.Problem().empty()) {
+        PrintErrorLine("millconv: cannot make sure that no other instance runs: " +
+                       instance.Problem());
+        return EX_TEMPFAIL;
+    }
+    const std::string file = HandOverCandidate();
+    if (!file.empty() && HandOverFile(HandOverSocketPath(AppTitle()), file, kHandOverLimit)) {
+        return 0;
+    }
+    if (!gParameters.empty()) {
+        PrintErrorLine("millconv: another instance of " + AppTitle() + " is running (lock " +
+                       InstanceLock::LockPath(AppTitle()) + ")");
+        return EX_TEMPFAIL; // "try again later", told apart from a failed conversion
+    }
+    return 0;
+}
+
 } // namespace
 
 const std::vector<std::string>& ProgramParameters() { return gParameters; }
@@ -42,6 +78,9 @@ int RunApplication(int argc, char** argv) {
     // Over a file-size limit a write must fail and be cleaned up, not kill the process with a
     // temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of stdout or stderr that goes away must not kill a run mid-save: the failed
+    // write is noticed and the run ends after its current files.
+    std::signal(SIGPIPE, SIG_IGN);
     gInvocation = argc > 0 ? argv[0] : "millconv";
     gParameters.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
 
@@ -57,13 +96,7 @@ int RunApplication(int argc, char** argv) {
         if (instance.Acquire(AppTitle())) {
             return std::nullopt;
         }
-        // A window start stays silent; a scripted run must learn why nothing happened.
-        if (!gParameters.empty()) {
-            PrintErrorLine("millconv: another instance of " + AppTitle() + " is running (lock " +
-                           InstanceLock::LockPath(AppTitle()) + ")");
-            return EX_TEMPFAIL; // "try again later", told apart from a failed conversion
-        }
-        return 0;
+        return RefusedStart(instance);
     };
 
     if (std::optional<int> status = RunCommandLine(gParameters, gInvocation, guard)) {

@@ -23,6 +23,43 @@ std::string LowerCase(std::string_view text) {
     return result;
 }
 
+std::string QuotedName(std::string_view name) {
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
+    if (std::none_of(name.begin(), name.end(), isControl)) {
+        return std::string(name);
+    }
+    std::string quoted = "$'";
+    for (const char c : name) {
+        switch (c) {
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
+        case '\r':
+            quoted += "\\r";
+            break;
+        case '\\':
+        case '\'':
+            quoted += '\\';
+            quoted += c;
+            break;
+        default:
+            if (isControl(c)) {
+                constexpr std::string_view kDigits = "0123456789abcdef";
+                const auto byte = static_cast<unsigned char>(c);
+                quoted += "\\x";
+                quoted += kDigits[byte >> 4];
+                quoted += kDigits[byte & 0xF];
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    return quoted + "'";
+}
+
 size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t from) {
     if (needle.size() > text.size()) {
         return std::string_view::npos;

@@ -46,6 +46,11 @@ size_t FindIgnoringCase(std::string_view text, std::string_view needle, size_t f
 // Extension of the last path component: the text after its last '.', empty without one.
 std::string ExtensionOf(std::string_view path);
 
+// A file name as console lines print it: unchanged unless it holds a control character; then
+// quoted as $'...' with C escapes (\n, \t, \r, \xHH, \\, \'), so a line break in a name can
+// never start a line of its own.
+std::string QuotedName(std::string_view name);
+
 // Value of one hexadecimal digit in either letter case; -1 for any other character.
 constexpr int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {

@@ -1,6 +1,7 @@
 // The console's batch run: many inputs, whole folders, several workers.
 #include "cli/batch_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -32,7 +33,7 @@ class ProgressLine {
         const size_t slash = input.rfind('/');
         const std::string name(slash == std::string_view::npos ? input : input.substr(slash + 1));
         Write("\r\033[K(" + std::to_string(index) + "/" + std::to_string(total) + ") " +
-              ShortenMiddle(name, 60));
+              ShortenMiddle(QuotedName(name), 60));
         open_ = true;
     }
 
@@ -55,31 +56,6 @@ class ProgressLine {
 };
 
 } // namespace
-
-std::string FailureText(const FileFailureReport& report) {
-    if (!report.problem.empty()) {
-        return report.problem;
-    }
-    std::string line = "millconv: " + report.input + ": ";
-    switch (report.failure) {
-    case FileFailure::Unreadable:
-        line += "not a readable image";
-        break;
-    case FileFailure::ReplacesInput:
-        line += "the output name is the input file itself";
-        break;
-    case FileFailure::NotWritten:
-        line += "could not be converted and written";
-        if (!report.outputPath.empty()) {
-            line += " to " + report.outputPath;
-        }
-        break;
-    }
-    if (!report.detail.empty()) {
-        line += " (" + report.detail + ")";
-    }
-    return line;
-}
 
 BatchRequest BatchRequestOf(const ParseOutcome& outcome) {
     BatchRequest request{outcome.inputs, outcome.jobs, outcome.watch, std::nullopt};
@@ -109,12 +85,13 @@ int32_t BatchWorkers(const BatchRequest& request) {
     if (request.jobs.empty()) {
         return OnlineProcessorCount();
     }
-    const int32_t workers = ReadInteger(request.jobs);
-    if (workers < 1) {
+    const std::optional<uint64_t> jobs = ReadCount(request.jobs, INT32_MAX);
+    if (!jobs) {
         PrintLine("Error: Invalid jobs value");
         return 0;
     }
-    return workers;
+    // More workers than processors only add memory and contention: a larger value is capped.
+    return std::min(OnlineProcessorCount(), static_cast<int32_t>(*jobs));
 }
 
 BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t workers,
@@ -126,13 +103,18 @@ BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t w
     };
     status(CatalogueText("General", "Importing"));
     RunRequest run = JobRunRequest();
-    run.snapshot.inputs = CollectBatchInputs(request.inputs);
+    std::vector<std::string> unreadable;
+    run.snapshot.inputs = CollectBatchInputs(request.inputs, &unreadable);
+    for (const std::string& line : unreadable) {
+        PrintErrorLine(line);
+    }
     if (request.shard) {
         KeepShard(run.snapshot.inputs, *request.shard);
     }
     run.jobs = workers;
     run.stopSignal = &stop;
     BatchTally tally;
+    tally.unreadable = static_cast<int32_t>(unreadable.size());
     tally.found = static_cast<int32_t>(run.snapshot.inputs.size());
     status(FormatMessage(CatalogueText("Msg", "Import complete"), std::to_string(tally.found)));
     if (tally.found == 0) {
@@ -141,15 +123,23 @@ BatchTally ConvertBatchInputs(bool quiet, const BatchRequest& request, int32_t w
 
     status(CatalogueText("General", "Converting"));
     ProgressLine progress(!quiet && ::isatty(STDOUT_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0);
-    run.observer.started = [&progress, &tally](int32_t index, int32_t total,
-                                               const std::string& input) {
+    // Nobody reads a run whose output cannot be written: it ends after the current files.
+    const auto stopWhenUnheard = [] {
+        if (ConsoleOutputFailed()) {
+            RequestRunStop();
+        }
+    };
+    run.observer.started = [&](int32_t index, int32_t total, const std::string& input) {
         ++tally.attempted;
         progress.Show(index, total, input);
+        stopWhenUnheard();
     };
-    run.observer.failed = [&progress](const FileFailureReport& report) {
+    run.observer.failed = [&](const FileFailureReport& report) {
         progress.Clear();
-        PrintErrorLine(FailureText(report));
+        PrintErrorLine(FailureLine(report));
+        stopWhenUnheard();
     };
+    stopWhenUnheard();
     const RunOutcome result = ConversionRun(std::move(run)).Run();
     progress.Clear();
     tally.converted = result.converted;
@@ -176,7 +166,8 @@ int RunBatchConversion(bool quiet, const BatchRequest& request) {
         PrintLine(CatalogueText("Msg", "Empty input files"));
         return 1;
     }
-    return !tally.stopped && tally.converted == tally.found ? 0 : 1;
+    const bool complete = !tally.stopped && tally.converted == tally.found;
+    return complete && tally.unreadable == 0 && !ConsoleOutputFailed() ? 0 : 1;
 }
 
 } // namespace millconv

@@ -12,7 +12,6 @@
 namespace millconv {
 
 struct ParseOutcome;
-struct FileFailureReport;
 
 struct BatchRequest {
     std::vector<std::string> inputs; // -i values, then the parameters that are no options
@@ -32,13 +31,11 @@ std::string ShardError(const ParseOutcome& outcome);
 // the error line of an invalid value.
 int32_t BatchWorkers(const BatchRequest& request);
 
-// The one stderr line that names a failed file and why it failed.
-std::string FailureText(const FileFailureReport& report);
-
 struct BatchTally {
     int32_t found = 0;     // inputs imported
     int32_t attempted = 0; // conversions taken up
     int32_t converted = 0; // files written
+    int32_t unreadable = 0; // given paths and folders that could not be read, each named
     bool stopped = false;  // a stop request ended the run early
 };
 

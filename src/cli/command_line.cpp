@@ -26,6 +26,8 @@ namespace {
 
 constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
+// Eighteen digits: any budget a machine could hold, with room to spare.
+constexpr uint64_t kLargestMaxPixels = 999'999'999'999'999'999;
 
 // The maker notice and web address shown above a console run.
 
@@ -129,17 +131,12 @@ class Parser {
         if (!TakeValue(value)) {
             return;
         }
-        uint64_t pixels = 0;
-        bool valid = !value.empty() && value.size() <= 18;
-        for (const char c : value) {
-            valid = valid && c >= '0' && c <= '9';
-            pixels = valid ? pixels * 10 + uint64_t(c - '0') : 0;
-        }
-        if (!valid || pixels == 0) {
+        const std::optional<uint64_t> pixels = ReadCount(value, kLargestMaxPixels);
+        if (!pixels) {
             outcome_.error = "Invalid max-pixels value";
             return;
         }
-        SetPixelBudget(pixels);
+        SetPixelBudget(*pixels);
     }
 
     // Values of setting options come from the option's own "=": never the next parameter.
@@ -320,6 +317,15 @@ std::vector<std::string> UsageLines(const std::string& programName) {
         "  -d, --debug               Print debug information to stdout",
         "  -p, --pause               Pause at exit",
         "  -v, --version             Display version information and exit",
+        " ",
+        "Batch and texture options:",
+        " ",
+        "  --batch                   Convert every input file and folder given",
+        "  --jobs=N                  With --batch: convert N files at a time",
+        "  --no-subfolders           With --batch: no subfolders below the output folder",
+        "  --tga-alpha=flatten|keep  Flatten transparency onto white or keep it (32 bpp)",
+        "  --tga-origin=bottom-left|top-left  Write TGA rows bottom first or top first",
+        "  --max-pixels=N            Refuse images of more than N pixels",
     };
 }
 

@@ -98,8 +98,15 @@ bool ConsoleRun::CheckInput() {
         return false;
     }
     gJob.currentInput = given;
-    // A missing path, a folder and an empty file are all refused.
-    return FileSize(gJob.currentInput) >= 1;
+    // A missing path, a folder and an empty file are all refused; stderr says which.
+    const int64_t size = FileSize(gJob.currentInput);
+    if (size < 1) {
+        const std::string reason = size == -2  ? "is a folder"
+                                   : size == 0 ? "is empty"
+                                               : FileProblem(gJob.currentInput);
+        PrintErrorLine("millconv: " + given + ": " + reason);
+    }
+    return size >= 1;
 }
 
 bool ConsoleRun::CheckBatchInputs() {
@@ -122,16 +129,8 @@ bool ConsoleRun::CheckOutputFolder(const std::string& firstInput) {
         PrintLine("Error: Incorrect output folder");
         return false;
     }
-    if (!folder.starts_with("/")) {
-        // Relative folders are found below the program folder, not the current one.
-        if (folder.starts_with("./")) {
-            folder.erase(0, 2);
-        }
-        folder = gJob.programFolder + folder;
-    }
-    if (!folder.ends_with("/")) {
-        folder += '/';
-    }
+    // No folder at all (an input named without one) is the current folder too.
+    folder = AbsoluteFolder(folder);
     if (!FolderExists(folder)) {
         PrintLine("Error: Invalid output folder");
         return false;
@@ -239,10 +238,16 @@ int ConsoleRun::Run() {
 
     Status(CatalogueText("General", "Converting"));
     // One worker: the file is converted on this thread.
-    const RunOutcome outcome = ConversionRun(JobRunRequest()).Run();
+    ConversionRun run(JobRunRequest());
+    const RunOutcome outcome = run.Run();
     StoreFileContext(outcome.lastFile);
     const int32_t converted = outcome.converted;
+    const ProgressSnapshot progress = run.ReadProgress();
     if (converted == 0) {
+        // The result line says that it failed; stderr says why.
+        if (!progress.failure.empty()) {
+            PrintErrorLine(progress.failure);
+        }
         return Fail(CatalogueText("Msg", "Conversion is not complete"));
     }
     Status(CatalogueText("Msg", "Conversion complete"));

@@ -100,6 +100,21 @@ std::string OptionValue(std::string_view parameter) {
     return text;
 }
 
+std::optional<uint64_t> ReadCount(std::string_view text, uint64_t largest) {
+    uint64_t count = 0;
+    for (const char c : text) {
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (c < '0' || c > '9' || digit > largest || count > (largest - digit) / 10) {
+            return std::nullopt;
+        }
+        count = count * 10 + digit;
+    }
+    if (count == 0) {
+        return std::nullopt;
+    }
+    return count;
+}
+
 int32_t ReadInteger(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {

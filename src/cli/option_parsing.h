@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,10 @@ std::string ValueTooLongError(std::string_view option);
 
 // Removes every leading and trailing double quote.
 std::string StripQuotes(std::string_view text);
+
+// A count written in decimal digits only, from 1 to largest; empty for anything else (a sign,
+// other characters, 0, a value past largest however many digits it has).
+std::optional<uint64_t> ReadCount(std::string_view text, uint64_t largest);
 
 // Reads an integer as the command line writes it: blanks and tabs skipped, one sign, then
 // "$" and hexadecimal digits, "%" and binary digits, or decimal digits, up to the first

@@ -54,6 +54,8 @@ StopSignals::~StopSignals() {
     }
 }
 
+void RequestRunStop() { RequestStop(0); }
+
 const std::atomic<bool>& StopSignals::Flag() const { return gStopRequested; }
 
 int StopSignals::WakeDescriptor() const { return gWakePipe[0]; }

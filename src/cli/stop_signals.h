@@ -21,4 +21,7 @@ class StopSignals {
     int WakeDescriptor() const;
 };
 
+// Requests a stop as Ctrl+C does, for a run that cannot go on (nobody reads its output).
+void RequestRunStop();
+
 } // namespace millconv

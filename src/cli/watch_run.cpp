@@ -170,7 +170,7 @@ class Watcher {
         RunObserver& observer = request.observer;
         observer.started = [this](int32_t, int32_t, const std::string&) { ++attempted_; };
         observer.failed = [](const FileFailureReport& report) {
-            PrintErrorLine(FailureText(report));
+            PrintErrorLine(FailureLine(report));
         };
         observer.converted = [this](const std::string& input, const std::string&) {
             Status("Converted: " + input);

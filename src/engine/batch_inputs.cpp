@@ -6,8 +6,13 @@
 #include "platform/files.h"
 #include "settings/format_catalogue.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace millconv {
 
@@ -19,31 +24,110 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void AddFolder(const fs::path& folder, InputSetMap& inputs) {
-    std::string base = folder.string();
-    if (!base.ends_with('/')) {
-        base += '/';
+// What one folder holds: the names of its subfolders and of its other entries.
+struct FolderListing {
+    std::vector<std::string> folders;
+    std::vector<std::string> others;
+};
+
+// Reads a whole folder and closes it again before anything below it is opened, so a deep tree
+// never holds more than one folder open. 0 or the errno that stopped the reading.
+int ReadFolder(const std::string& folder, FolderListing& listing) {
+    DIR* stream = ::opendir(folder.c_str());
+    if (stream == nullptr) {
+        return errno;
     }
-    std::error_code error;
-    // An unreadable subfolder is passed over rather than ending the walk.
-    auto walk = fs::recursive_directory_iterator(
-        folder, fs::directory_options::skip_permission_denied, error);
-    for (const fs::recursive_directory_iterator end; !error && walk != end; walk.increment(error)) {
-        std::error_code typeError;
-        if (!walk->is_regular_file(typeError)) {
+    int failure = 0;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream);
+        if (entry == nullptr) {
+            failure = errno;
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
             continue;
         }
-        const std::string path = walk->path().string();
-        if (IsInputFile(path)) {
-            inputs[path] = InputEntry{1, RelativeSubfolder(path, base)};
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder =
+                ::lstat((folder + entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        (isFolder ? listing.folders : listing.others).emplace_back(name);
+    }
+    ::closedir(stream);
+    return failure;
+}
+
+class FolderWalk {
+  public:
+    FolderWalk(InputSetMap& inputs, std::vector<std::string>* problems)
+        : inputs_(inputs), problems_(problems) {}
+
+    // Depth first with a stack of the names still to visit at each level: the current path is
+    // one string that grows and shrinks, so nothing holds a copy of it per level.
+    void Walk(std::string base) {
+        if (!base.ends_with('/')) {
+            base += '/';
+        }
+        std::string path = base;
+        struct Level {
+            std::vector<std::string> pending;
+            size_t pathLength = 0;
+        };
+        std::vector<Level> stack;
+        stack.push_back({Visit(path, base), path.size()});
+        while (!stack.empty()) {
+            Level& level = stack.back();
+            if (level.pending.empty()) {
+                stack.pop_back();
+                continue;
+            }
+            path.resize(level.pathLength);
+            path += level.pending.back();
+            path += '/';
+            level.pending.pop_back();
+            std::vector<std::string> below = Visit(path, base);
+            stack.push_back({std::move(below), path.size()});
         }
     }
-}
+
+    void Problem(const std::string& path, int error) {
+        if (problems_ != nullptr) {
+            problems_->push_back("millconv: " + QuotedName(path) + ": could not be read (" +
+                                 std::strerror(error) + ")");
+        }
+    }
+
+  private:
+    // Adds the input files of one folder; the names of its subfolders, to be visited later.
+    std::vector<std::string> Visit(const std::string& folder, const std::string& base) {
+        FolderListing listing;
+        if (const int error = ReadFolder(folder, listing); error != 0) {
+            Problem(folder, error);
+        }
+        for (const std::string& name : listing.others) {
+            std::string file = folder + name;
+            if (IsInputFile(file)) {
+                InputEntry entry{1, RelativeSubfolder(file, base)};
+                inputs_[std::move(file)] = std::move(entry);
+            }
+        }
+        return std::move(listing.folders);
+    }
+
+    InputSetMap& inputs_;
+    std::vector<std::string>* problems_;
+};
 
 } // namespace
 
-InputSetMap CollectBatchInputs(const std::vector<std::string>& paths) {
+InputSetMap CollectBatchInputs(const std::vector<std::string>& paths,
+                               std::vector<std::string>* problems) {
     InputSetMap inputs;
+    FolderWalk walk(inputs, problems);
     for (const std::string& given : paths) {
         if (given.empty()) {
             continue;
@@ -51,10 +135,14 @@ InputSetMap CollectBatchInputs(const std::vector<std::string>& paths) {
         std::error_code error;
         const fs::path path = fs::absolute(given, error).lexically_normal();
         if (error) {
+            walk.Problem(given, error.value());
             continue;
         }
-        if (fs::is_directory(path, error)) {
-            AddFolder(path, inputs);
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            walk.Problem(path.string(), errno);
+        } else if (S_ISDIR(info.st_mode)) {
+            walk.Walk(path.string());
         } else if (IsInputFile(path.string())) {
             inputs.try_emplace(path.string(), InputEntry{1, {}});
         }

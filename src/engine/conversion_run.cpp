@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "engine/naming.h"
+#include "engine/output_guard.h"
 #include "engine/pipeline.h"
 #include "engine/report.h"
 #include "platform/files.h"
@@ -61,13 +62,13 @@ void ApplyFileTimestamp(const Settings::Advanced& advanced, const std::string& i
     }
 }
 
-// The output folder itself must exist; the tree below it is made as files need it.
+// The output folder itself must exist; the tree below it is made as files need it, never
+// through a link.
 void MakeSubfolder(const RunSnapshot& run, const std::string& subfolder) {
     if (run.advanced.keepSubfolders == 0 || subfolder.empty()) {
         return;
     }
-    std::error_code error;
-    std::filesystem::create_directories(run.outputFolder + subfolder, error);
+    OutputFolderProblem(run.outputFolder, run.outputFolder + subfolder, true);
 }
 
 void Detail(const RunSnapshot& run, const std::string& line) {
@@ -77,6 +78,60 @@ void Detail(const RunSnapshot& run, const std::string& line) {
 }
 
 } // namespace
+
+bool ConvertFileReporting(const RunSnapshot& run, FileContext& file, FileFailureReport& report) {
+    InstallMessageHook();
+    tReporter = run.reporter;
+    tLastMessage.clear();
+    bool ok = false;
+    std::vector<std::string> problems;
+    {
+        ProblemCapture capture;
+        ok = ConvertFile(run, file);
+        problems = capture.Take();
+    }
+    // The last problem of a failed file becomes its failure line; any others pass on.
+    report = {file.currentInput, file.outputPath, FileFailure::NotWritten, tLastMessage, {}};
+    if (!ok && !problems.empty()) {
+        report.problem = std::move(problems.back());
+        problems.pop_back();
+    }
+    for (const std::string& line : problems) {
+        Report(ReportKind::Problem, line);
+    }
+    if (file.sourceDepth == 0) {
+        report.failure = FileFailure::Unreadable;
+        report.outputPath.clear();
+    } else if (!file.outputPath.empty() && SameFile(file.outputPath, file.currentInput)) {
+        report.failure = FileFailure::ReplacesInput;
+    }
+    return ok;
+}
+
+std::string FailureLine(const FileFailureReport& report) {
+    if (!report.problem.empty()) {
+        return report.problem;
+    }
+    std::string line = "millconv: " + QuotedName(report.input) + ": ";
+    switch (report.failure) {
+    case FileFailure::Unreadable:
+        line += "not a readable image";
+        break;
+    case FileFailure::ReplacesInput:
+        line += "the output name is the input file itself";
+        break;
+    case FileFailure::NotWritten:
+        line += "could not be converted and written";
+        if (!report.outputPath.empty()) {
+            line += " to " + QuotedName(report.outputPath);
+        }
+        break;
+    }
+    if (!report.detail.empty()) {
+        line += " (" + report.detail + ")";
+    }
+    return line;
+}
 
 bool NeedsInputOrder(const RunSnapshot& run) {
     const auto numbers = [](const std::string& text) {
@@ -250,33 +305,12 @@ void ConversionRun::Work() {
         file.relativeSubfolder = files_[index]->second.relativeSubfolder;
         file.outputPath.clear();
         file.sourceDepth = 0;
-        tLastMessage.clear();
         MakeSubfolder(run, file.relativeSubfolder);
-        Detail(run, "Processing: " + path);
-        bool ok = false;
-        std::vector<std::string> problems;
-        {
-            // Only an owner that names failed files itself takes the engine's reason for them.
-            std::optional<ProblemCapture> capture;
-            if (observer.failed) {
-                capture.emplace();
-            }
-            ok = ConvertFile(run, file);
-            if (capture) {
-                problems = capture->Take();
-            }
-        }
-        Detail(run, "Saving As: " + file.outputPath);
+        Detail(run, "Processing: " + QuotedName(path));
+        FileFailureReport report;
+        const bool ok = ConvertFileReporting(run, file, report);
+        Detail(run, "Saving As: " + QuotedName(file.outputPath));
         Detail(run, ok ? "OK" : "Not OK");
-        // The last problem of a failed file becomes its failure line; any others pass on.
-        std::string problem;
-        if (!ok && !problems.empty()) {
-            problem = std::move(problems.back());
-            problems.pop_back();
-        }
-        for (const std::string& line : problems) {
-            Report(ReportKind::Problem, line);
-        }
         if (ok) {
             file.randomNumber = DrawRandomNumber();
             ++file.sequenceNumber;
@@ -288,15 +322,10 @@ void ConversionRun::Work() {
             if (observer.converted) {
                 observer.converted(path, file.outputPath);
             }
-        } else if (observer.failed) {
-            FileFailureReport report{path, file.outputPath, FileFailure::NotWritten, tLastMessage,
-                                     std::move(problem)};
-            if (file.sourceDepth == 0) {
-                report.failure = FileFailure::Unreadable;
-                report.outputPath.clear();
-            } else if (!file.outputPath.empty() && SameFile(file.outputPath, path)) {
-                report.failure = FileFailure::ReplacesInput;
-            }
+            continue;
+        }
+        progress_.failure = FailureLine(report);
+        if (observer.failed) {
             observer.failed(report);
         }
     }

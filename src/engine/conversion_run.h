@@ -31,8 +31,18 @@ struct FileFailureReport {
     std::string problem; // the engine's own line naming the file and the reason, if it gave one
 };
 
-// What a run tells its owner; called one at a time, from any worker. With `failed` set, the
-// last problem line of a failed file goes into its report instead of to the reporter.
+// Converts file.currentInput (its subfolder set) with the run, keeping the image library's
+// messages for the file. True when it was written; otherwise report says why. Problems other
+// than the reason pass on to the engine reporter. Safe on any thread.
+bool ConvertFileReporting(const RunSnapshot& run, FileContext& file, FileFailureReport& report);
+
+// One line naming the failed file and the reason: the engine's own line when it gave one,
+// else one made from what is known ("millconv: <input>: not a readable image (<detail>)").
+std::string FailureLine(const FileFailureReport& report);
+
+// What a run tells its owner; called one at a time, from any worker. The last problem line of
+// a failed file goes into its report (and the progress record's failure) instead of to the
+// reporter.
 struct RunObserver {
     // A file is taken up: its 1-based place in path order, the total, its path.
     std::function<void(int32_t index, int32_t total, const std::string& input)> started;
@@ -59,6 +69,7 @@ struct ProgressSnapshot {
     std::string currentFile;
     int32_t convertedCount = 0; // set when the run ends
     bool running = false;       // cleared by a stop request
+    std::string failure;        // why the last file that failed was not written (one line)
 };
 
 struct RunOutcome {

@@ -84,7 +84,7 @@ void SetDrawModulePath(const std::string& path) {
 }
 
 void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample,
-                            bool antialiased) {
+                            bool antialiased, std::mutex& textLock) {
     Drawing* drawing = GetDrawing();
     WaitForTextWarmUp();
     if (drawing == nullptr || !font) {
@@ -93,8 +93,9 @@ void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sa
     // A thread that cannot start only costs the time it would have saved.
     try {
         std::lock_guard<std::mutex> lock(gState.warmUpMutex);
-        gState.warmUp =
-            std::thread([drawing, font = std::move(font), sample = std::move(sample), antialiased] {
+        gState.warmUp = std::thread(
+            [drawing, font = std::move(font), sample = std::move(sample), antialiased, &textLock] {
+                std::lock_guard<std::mutex> text(textLock);
                 drawing->WarmUpText(*font, sample, antialiased);
             });
     } catch (const std::system_error&) {

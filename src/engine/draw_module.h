@@ -5,6 +5,7 @@
 #include "engine/drawing.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace millconv {
@@ -24,9 +25,10 @@ void SetDrawModulePath(const std::string& path);
 // Lays out a sample with the font on a helper thread, so that the font files and the text
 // machinery are loaded while the run decodes its input. Text drawing calls WaitForTextWarmUp
 // first; the helper shares the font, so the font lives until the warm-up ends. Call from the
-// thread that starts runs.
+// thread that starts runs. The helper holds textLock while it lays out, so text drawn on another
+// thread (a preview still at work) never meets it inside the text machinery.
 void WarmUpTextInBackground(std::shared_ptr<const DrawFont> font, std::string sample,
-                            bool antialiased);
+                            bool antialiased, std::mutex& textLock);
 void WaitForTextWarmUp();
 
 // A 32-bit FreeImage bitmap with the pixels and alpha of the image (or of an area inside it);

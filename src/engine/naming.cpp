@@ -147,7 +147,7 @@ bool OutputNameStaysInside(const RunSnapshot& run, const FileContext& file) {
     }
     if (run.reporter != nullptr) {
         run.reporter(ReportKind::Problem,
-                     "millconv: output name " + name + " leaves the output folder");
+                     "millconv: output name " + QuotedName(name) + " leaves the output folder");
     }
     return false;
 }

@@ -7,7 +7,8 @@
 #include "engine/flip.h"
 #include "engine/frame.h"
 #include "engine/naming.h"
-#include "engine/png_probe.h"
+#include "engine/output_guard.h"
+#include "engine/png_reader.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
 #include "engine/tga_writer.h"
@@ -77,10 +78,7 @@ namespace {
 std::optional<Bitmap> ProcessImage(const RunSnapshot& run, FileContext& file,
                                    const std::atomic<bool>* cancel) {
     const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
-    // Sizes the decoder would allocate for are checked against the file before it sees it.
-    Bitmap bitmap(PngFitsLimits(file.currentInput)
-                      ? FreeImage_Load(FIF_PNG, file.currentInput.c_str(), PNG_DEFAULT)
-                      : nullptr);
+    Bitmap bitmap = LoadPng(file.currentInput);
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
     file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;
@@ -125,7 +123,8 @@ std::optional<Bitmap> ProcessImage(const RunSnapshot& run, FileContext& file,
             run.watermark.doWatermark == 1
                 ? ExpandWatermarkText(run.watermark.text, file, run.output.conversion)
                 : std::string();
-        bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text);
+        bitmap = ApplyWatermark(std::move(bitmap), run.watermark, run.frame, text,
+                                run.watermarkPicture.get());
     }
     if (cancelled()) {
         return std::nullopt;
@@ -146,7 +145,8 @@ bool ConvertFile(const RunSnapshot& run, FileContext& file) {
     }
     // A naming template can name the input itself ("%filename%.png"): replacing the only
     // copy of the picture with the converted one would lose it, so that file fails instead.
-    if (!*bitmap || SameFile(file.outputPath, file.currentInput)) {
+    if (!*bitmap || SameFile(file.outputPath, file.currentInput) ||
+        !OutputMayBeWritten(run, file)) {
         return false;
     }
     return WriteOutputImage(*bitmap, run.output, file.outputPath);

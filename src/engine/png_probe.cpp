@@ -1,12 +1,8 @@
-// PNG chunk walk before decoding: the header's size and every chunk's length against the file.
+// PNG chunk walk before decoding: the header's size, every chunk's length and the amount of pixel
+// data against the file.
 #include "engine/png_probe.h"
 
-#include <array>
-#include <cstdint>
-#include <cstdio>
-#include <memory>
-#include <string_view>
-
+#include "base/text.h"
 #include "engine/report.h"
 #include "engine/size_limits.h"
 
@@ -14,23 +10,12 @@ namespace millconv {
 
 namespace {
 
-constexpr std::array<unsigned char, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF; // lengths are 31-bit in PNG
-constexpr int64_t kChunkFrame = 12;               // length, type and CRC around the data
+// Deflate codes a 258-byte copy in as little as two bits: no stream inflates further.
+constexpr uint64_t kMaxInflateRatio = 1032;
 
-uint32_t BigEndian(const unsigned char* bytes) {
-    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
-           uint32_t(bytes[3]);
-}
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::string ChunkName(const unsigned char* type) {
+std::string ChunkName(std::string_view type) {
     std::string name;
-    for (int i = 0; i < 4; ++i) {
-        const char c = char(type[i]);
+    for (const char c : type) {
         name += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? c : '?';
     }
     return name;
@@ -38,60 +23,62 @@ std::string ChunkName(const unsigned char* type) {
 
 } // namespace
 
-std::string PngProbeProblem(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
-        return {};
-    }
-    const int64_t fileSize = std::ftell(file.get());
-    std::array<unsigned char, 8> signature{};
-    if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0 ||
-        std::fread(signature.data(), 1, signature.size(), file.get()) != signature.size() ||
-        signature != kSignature) {
-        return {};
-    }
-    int64_t offset = int64_t(kSignature.size());
+std::string PngProbeProblem(PngBytes file) {
+    std::string problem;
     bool first = true;
-    while (offset < fileSize) {
-        unsigned char head[8];
-        if (fileSize - offset < 8 || std::fread(head, 1, 8, file.get()) != 8) {
-            return "chunk header at byte " + std::to_string(offset) + " is cut off by the file end";
-        }
-        const uint32_t length = BigEndian(head);
-        const std::string_view type(reinterpret_cast<const char*>(head + 4), 4);
-        if (length > kMaxChunkLength || offset + kChunkFrame + int64_t(length) > fileSize) {
-            return ChunkName(head + 4) + " chunk declares " + std::to_string(length) +
-                   " bytes, more than the file of " + std::to_string(fileSize) + " bytes holds";
-        }
+    PngHeader header;
+    bool headerValid = false;
+    uint64_t idatBytes = 0;
+    const PngWalk walk = WalkPngChunks(file, [&](const PngChunk& chunk) {
         if (first) {
             first = false;
-            unsigned char size[8];
-            if (type != "IHDR" || length < 8 || std::fread(size, 1, 8, file.get()) != 8) {
-                return {}; // no usable header: the decoder refuses it on its own
+            if (chunk.type != "IHDR" || chunk.data.size() < 8) {
+                return false; // no usable header: the decoder refuses it on its own
             }
-            std::string problem = SizeLimitProblem(BigEndian(size), BigEndian(size + 4));
-            if (!problem.empty()) {
-                return problem;
-            }
+            problem =
+                SizeLimitProblem(PngUint32(chunk.data.data()), PngUint32(chunk.data.data() + 4));
+            headerValid = ReadPngHeader(chunk.data, header);
+            return problem.empty();
         }
-        if (type == "IEND") {
-            break;
+        if (chunk.type == "IDAT") {
+            idatBytes += chunk.data.size();
         }
-        offset += kChunkFrame + int64_t(length);
-        if (std::fseek(file.get(), long(offset), SEEK_SET) != 0) {
-            return {};
+        return true;
+    });
+    if (!problem.empty() || walk.end == PngWalkEnd::NoSignature ||
+        walk.end == PngWalkEnd::Stopped) {
+        return problem;
+    }
+    if (walk.end == PngWalkEnd::CutOff) {
+        if (walk.cutOffType.empty()) {
+            return "chunk header at byte " + std::to_string(walk.cutOffOffset) +
+                   " is cut off by the file end";
         }
+        return ChunkName(walk.cutOffType) + " chunk declares " + std::to_string(walk.cutOffLength) +
+               " bytes, more than the file of " + std::to_string(file.size()) + " bytes holds";
+    }
+    // Refused from the chunk lengths alone, before the decoder allocates for the declared size.
+    const uint64_t needed = headerValid ? header.FilteredSize() : 0;
+    if (needed > kMaxInflateRatio * (idatBytes + 1)) {
+        return "image of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+               " pixels needs " + std::to_string(needed) + " bytes of pixel data, more than its " +
+               std::to_string(idatBytes) + " compressed bytes can hold";
     }
     return {};
 }
 
-bool PngFitsLimits(const std::string& path) {
-    const std::string problem = PngProbeProblem(path);
+bool PngFitsLimits(PngBytes file, const std::string& path) {
+    const std::string problem = PngProbeProblem(file);
     if (problem.empty()) {
         return true;
     }
-    Report(ReportKind::Problem, "millconv: " + path + ": " + problem);
+    Report(ReportKind::Problem, "millconv: " + QuotedName(path) + ": " + problem);
     return false;
+}
+
+bool PngFitsLimits(const std::string& path) {
+    PngFile file;
+    return !file.Open(path) || PngFitsLimits(file.View(), path);
 }
 
 } // namespace millconv

@@ -1,11 +1,14 @@
 // A conversion run described by values: the snapshot it reads and the fields of one file.
 #pragma once
 
+#include "engine/output_claims.h"
 #include "engine/report.h"
+#include "engine/watermark_picture.h"
 #include "settings/settings.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace millconv {
@@ -41,6 +44,11 @@ struct RunSnapshot {
     std::string outputFolder; // ending with '/' once checked
     InputSetMap inputs;
     EngineReporter reporter = nullptr; // takes the debug lines; set for a debugging console run
+    // The output names taken so far; the one thing a run's workers write into together.
+    std::shared_ptr<OutputClaims> claims = std::make_shared<OutputClaims>();
+    // The watermark picture, decoded and drawn by the first file that needs it.
+    std::shared_ptr<WatermarkPictureCache> watermarkPicture =
+        std::make_shared<WatermarkPictureCache>();
 };
 
 // The fields that belong to the file being converted. A run carries one context from file to

@@ -1,9 +1,12 @@
 // Safe save: FreeImage's writer on an all-or-nothing file.
 #include "engine/save.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include "engine/report.h"
 #include "platform/atomic_file.h"
 
 namespace millconv {
@@ -14,6 +17,13 @@ namespace {
 struct SaveSink {
     FILE* file = nullptr;
     bool failed = false;
+    int error = 0; // the system's reason of the first failed write
+    void Fail() {
+        if (!failed) {
+            error = errno;
+        }
+        failed = true;
+    }
 };
 
 unsigned DLL_CALLCONV ReadProc(void* buffer, unsigned size, unsigned count, fi_handle handle) {
@@ -25,7 +35,7 @@ unsigned DLL_CALLCONV WriteProc(void* buffer, unsigned size, unsigned count, fi_
     auto* sink = static_cast<SaveSink*>(handle);
     const size_t written = std::fwrite(buffer, size, count, sink->file);
     if (written != count) {
-        sink->failed = true;
+        sink->Fail();
     }
     return static_cast<unsigned>(written);
 }
@@ -34,7 +44,7 @@ int DLL_CALLCONV SeekProc(fi_handle handle, long offset, int origin) {
     auto* sink = static_cast<SaveSink*>(handle);
     const int result = std::fseek(sink->file, offset, origin);
     if (result != 0) {
-        sink->failed = true;
+        sink->Fail();
     }
     return result;
 }
@@ -42,6 +52,14 @@ int DLL_CALLCONV SeekProc(fi_handle handle, long offset, int origin) {
 long DLL_CALLCONV TellProc(fi_handle handle) {
     auto* sink = static_cast<SaveSink*>(handle);
     return std::ftell(sink->file);
+}
+
+// Tells the run why a save failed, when the system said why; always false.
+bool SaveFailed(const std::string& path, int error) {
+    if (error != 0) {
+        Report(ReportKind::Problem, "millconv: " + path + ": " + std::strerror(error));
+    }
+    return false;
 }
 
 } // namespace
@@ -67,7 +85,7 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     // run again, while a sync per file costs more than a small conversion itself.
     AtomicFileWriter file(path, {.syncBeforeRename = false});
     if (!file.IsOpen()) {
-        return false;
+        return SaveFailed(path, file.Error());
     }
     SaveSink sink;
     sink.file = file.Stream();
@@ -80,9 +98,9 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     io.tell_proc = TellProc;
     if (FreeImage_SaveToHandle(formatId, bitmap, &io, &sink, flags) == FALSE || sink.failed ||
         (finish && !finish(sink.file))) {
-        file.MarkFailed();
+        file.MarkFailed(sink.error);
     }
-    return file.Commit();
+    return file.Commit() || SaveFailed(path, file.Error());
 }
 
 } // namespace millconv

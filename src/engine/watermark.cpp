@@ -12,14 +12,20 @@
 #include "engine/hex_color.h"
 #include "engine/naming.h"
 #include "engine/report.h"
+#include "engine/size_limits.h"
+#include "engine/watermark_picture.h"
 #include "platform/files.h"
 
 namespace millconv {
 
 namespace {
 
-// The run's font: loaded and freed by the starter on its thread, read by the worker while the
-// starter waits for it.
+// The one loaded font and the text shaper behind it keep caches that are not safe to share:
+// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
+// The lock also guards the font pointer, which a starter may replace while a preview draws.
+std::mutex gTextMutex;
+
+// The run's font: loaded and freed by the starter on its thread, read by the workers.
 std::shared_ptr<DrawFont> gWatermarkFont;
 
 constexpr std::string_view kLineBreak = "%eol%";
@@ -33,26 +39,6 @@ DrawColor ColorWithAlpha(const std::string& text, int32_t alpha) {
 
 bool IsLineBreakAt(std::string_view text, std::size_t pos) {
     return EqualsIgnoringCase(text.substr(pos, kLineBreak.size()), kLineBreak);
-}
-
-// Picture files go through FreeImage, which reads every format the picker offers.
-Bitmap LoadPicture(const std::string& path, int flags) {
-    if (path.empty() || FileSize(path) < 1) {
-        return {};
-    }
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    if (format == FIF_UNKNOWN) {
-        format = FreeImage_GetFIFFromFilename(path.c_str());
-    }
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
-        return {};
-    }
-    Bitmap picture(FreeImage_Load(format, path.c_str(), flags));
-    if (picture &&
-        (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0)) {
-        picture.reset();
-    }
-    return picture;
 }
 
 // Greyscale for pictures: the grey of the source laid over the target by the source alpha,
@@ -71,6 +57,12 @@ DrawColor GreyFilter(DrawColor source, DrawColor target) {
     };
     return {mix(target.red), mix(target.green), mix(target.blue), uint8_t(outAlpha)};
 }
+
+// The most of a mark that can be seen, in pixels.
+struct MarkSize {
+    int64_t width = INT64_MAX;
+    int64_t height = INT64_MAX;
+};
 
 // Sizes and positions are worked out in 64 bits: paddings, leadings and offsets are any int32
 // values, and their sums must not overflow.
@@ -137,7 +129,7 @@ bool MeasureTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Wa
 
 // Without antialiasing: the text in plain glyphs on a filled box, both at their opacities.
 void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
-                        const TextBlockLayout& layout, int32_t boxWidth, DrawImage& textImage,
+                        const TextBlockLayout& layout, DrawImage& textImage,
                         DrawImage& composition) {
     const int64_t padding = wm.textPadding;
     const DrawColor textColor = ColorWithAlpha(wm.fontColor, wm.textOpacity);
@@ -146,12 +138,15 @@ void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::
         auto painter = drawing.StartDrawing(textImage);
         painter->SetFont(font);
         painter->SetMode(DrawMode::AllChannels);
-        painter->FloodFill(1, 1, backColor);
+        // The image is blank, so any seed fills all of it; (1, 1) unless it is a single row or
+        // column.
+        painter->FloodFill(std::min(1, textImage.Width() - 1), std::min(1, textImage.Height() - 1),
+                           backColor);
         if (layout.multiLine) {
             int64_t y = padding;
             for (const std::string& line : layout.lines) {
                 const int64_t lineWidth = painter->MeasureText(line).width;
-                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                const int64_t x = LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding);
                 painter->DrawPlainText(line, Coordinate(x), Coordinate(y), textColor, backColor);
                 y += layout.lineStep;
             }
@@ -167,10 +162,10 @@ void DrawPlainTextBlock(Drawing& drawing, const DrawFont& font, const Settings::
 // With antialiasing: vector text and its box drawn opaque, then laid on the composition at
 // their opacities. False when the box image cannot be made.
 bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings::Watermark& wm,
-                         const TextBlockLayout& layout, int32_t boxWidth, int32_t boxHeight,
-                         DrawImage& textImage, DrawImage& composition) {
+                         const TextBlockLayout& layout, DrawImage& textImage,
+                         DrawImage& composition) {
     const int64_t padding = wm.textPadding;
-    auto background = drawing.CreateImage(boxWidth, boxHeight);
+    auto background = drawing.CreateImage(textImage.Width(), textImage.Height());
     if (!background) {
         return false;
     }
@@ -187,7 +182,7 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
             int64_t y = padding;
             for (const std::string& line : layout.lines) {
                 const int64_t lineWidth = std::llround(painter->VectorTextWidth(line));
-                const int64_t x = LineX(wm.textAlignment, boxWidth, lineWidth, padding);
+                const int64_t x = LineX(wm.textAlignment, layout.boxWidth, lineWidth, padding);
                 painter->MoveTo(Coordinate(x), Coordinate(y));
                 painter->DrawVectorText(line);
                 y += layout.lineStep;
@@ -203,14 +198,12 @@ bool DrawVectorTextBlock(Drawing& drawing, const DrawFont& font, const Settings:
     return true;
 }
 
-// The one loaded font and the text shaper behind it keep caches that are not safe to share:
-// workers of a batch run draw their texts one at a time, the rest of their steps side by side.
-std::mutex gTextMutex;
-
-// The text block as a bitmap; empty without a font or for a block with no area. A block that
-// cannot be drawn (larger than the drawing layer takes) is empty with problem set.
+// The text block as a bitmap, cut to its top-left visible.width x visible.height pixels (the
+// part that can meet the image: the rest would be cropped away unseen); empty without a font or
+// for a block with no area. A block that cannot be drawn (larger than the drawing layer takes,
+// its drawn part over the pixel budget, no memory for it) is empty with problem set.
 Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::string_view text,
-                       std::string& problem) {
+                       const MarkSize& visible, std::string& problem) {
     WaitForTextWarmUp();
     std::lock_guard<std::mutex> lock(gTextMutex);
     if (!gWatermarkFont) {
@@ -228,34 +221,51 @@ Bitmap RenderTextBlock(Drawing& drawing, const Settings::Watermark& wm, std::str
     if (layout.boxWidth <= 0 || layout.boxHeight <= 0) {
         return {};
     }
-    problem = "millconv: the watermark text block of " + std::to_string(layout.boxWidth) + " x " +
-              std::to_string(layout.boxHeight) + " pixels cannot be drawn (at most " +
-              std::to_string(kMaxDrawSide) + " a side)";
+    const std::string block = "millconv: the watermark text block of " +
+                              std::to_string(layout.boxWidth) + " x " +
+                              std::to_string(layout.boxHeight) + " pixels";
+    problem = block + " cannot be drawn (at most " + std::to_string(kMaxDrawSide) + " a side)";
     if (layout.boxWidth > kMaxDrawSide || layout.boxHeight > kMaxDrawSide) {
         return {};
     }
-    const int32_t boxWidth = Side(layout.boxWidth);
-    const int32_t boxHeight = Side(layout.boxHeight);
-    auto textImage = drawing.CreateImage(boxWidth, boxHeight);
-    auto composition = drawing.CreateImage(boxWidth, boxHeight);
+    // Memory goes only to the part that is drawn, and that part is held to the pixel budget.
+    const int64_t drawWidth = std::min(layout.boxWidth, visible.width);
+    const int64_t drawHeight = std::min(layout.boxHeight, visible.height);
+    if (const std::string limit = SizeLimitProblem(uint64_t(drawWidth), uint64_t(drawHeight));
+        !limit.empty()) {
+        problem = "millconv: the watermark text block: " + limit;
+        return {};
+    }
+    problem = block + " could not be allocated";
+    auto textImage = drawing.CreateImage(Side(drawWidth), Side(drawHeight));
+    auto composition = drawing.CreateImage(Side(drawWidth), Side(drawHeight));
     if (!textImage || !composition) {
         return {};
     }
     if (wm.textAntialiasing == 0) {
-        DrawPlainTextBlock(drawing, font, wm, layout, boxWidth, *textImage, *composition);
-    } else if (!DrawVectorTextBlock(drawing, font, wm, layout, boxWidth, boxHeight, *textImage,
-                                    *composition)) {
+        DrawPlainTextBlock(drawing, font, wm, layout, *textImage, *composition);
+    } else if (!DrawVectorTextBlock(drawing, font, wm, layout, *textImage, *composition)) {
         return {};
     }
-    Bitmap block = BitmapFromDrawImage(*composition);
-    if (block) {
+    Bitmap mark = BitmapFromDrawImage(*composition);
+    if (mark) {
         problem.clear();
     }
-    return block;
+    return mark;
 }
 
-Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
-    Bitmap picture = LoadPicture(wm.image, 0);
+// The start of a problem line about the watermark picture.
+std::string PictureLine(const std::string& path) {
+    return "millconv: the watermark picture " + QuotedName(path);
+}
+
+Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm, std::string& problem) {
+    problem = PictureLine(wm.image) + " could not be drawn";
+    if (const std::string limit = WatermarkPictureProblem(wm.image); !limit.empty()) {
+        problem = PictureLine(wm.image) + ": " + limit;
+        return {};
+    }
+    Bitmap picture = LoadWatermarkPicture(wm.image, 0);
     if (!picture) {
         return {};
     }
@@ -290,7 +300,25 @@ Bitmap RenderPicture(Drawing& drawing, const Settings::Watermark& wm) {
         }
         painter->PaintImage(*source, 0, 0, ByteValue(wm.imageOpacity));
     }
-    return BitmapFromDrawImage(*composition);
+    Bitmap mark = BitmapFromDrawImage(*composition);
+    if (mark) {
+        problem.clear();
+    }
+    return mark;
+}
+
+bool IsTurned(int32_t angle) { return angle > 0 && angle < 360; }
+
+// A drawn mark turned by its rotation setting; empty when the turn fails.
+Bitmap Rotated(Bitmap mark, int32_t angle) {
+    if (mark && IsTurned(angle)) {
+        Bitmap turned(FreeImage_Rotate(mark.get(), double(angle), nullptr));
+        if (!turned) {
+            return {};
+        }
+        mark = std::move(turned);
+    }
+    return mark;
 }
 
 struct Placement {
@@ -356,7 +384,7 @@ bool FitMark(Bitmap& mark, const MarkArea& area, int64_t ox, int64_t oy) {
 } // namespace
 
 Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
-                      std::string_view text) {
+                      std::string_view text, WatermarkPictureCache* pictures) {
     if (wm.doWatermark == 0 || !bitmap) {
         return bitmap;
     }
@@ -374,11 +402,25 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (drawing == nullptr) {
         return {};
     }
+    const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
+    const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
+    const int64_t oy = isText ? wm.textYOffset : wm.imageYOffset;
     std::string problem;
-    Bitmap mark =
-        isText ? RenderTextBlock(*drawing, wm, text, problem) : RenderPicture(*drawing, wm);
-    if (!mark && !isText) {
-        problem = "millconv: the watermark picture " + wm.image + " could not be drawn";
+    Bitmap mark;
+    if (isText) {
+        // An unturned block is cut to its top-left corner by FitMark below, so only that corner
+        // is drawn: a huge font on a small image costs what the image can show.
+        MarkSize visible;
+        if (!IsTurned(wm.textRotation)) {
+            visible = {std::max<int64_t>(area.width - ox, 1),
+                       std::max<int64_t>(area.height - oy, 1)};
+        }
+        mark = Rotated(RenderTextBlock(*drawing, wm, text, visible, problem), wm.textRotation);
+    } else {
+        const auto make = [&](std::string& makeProblem) {
+            return Rotated(RenderPicture(*drawing, wm, makeProblem), wm.imageRotation);
+        };
+        mark = pictures != nullptr ? pictures->Get(make, problem) : make(problem);
     }
     if (!problem.empty()) {
         // A mark asked for but missing would pass for a finished picture: the file fails.
@@ -388,16 +430,6 @@ Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settin
     if (!mark) {
         return bitmap;
     }
-    const int32_t angle = isText ? wm.textRotation : wm.imageRotation;
-    if (angle > 0 && angle < 360) {
-        mark.reset(FreeImage_Rotate(mark.get(), double(angle), nullptr));
-        if (!mark) {
-            return bitmap;
-        }
-    }
-    const MarkArea area = AreaFor(bitmap.get(), frame, isText ? wm.textBoundary : wm.imageBoundary);
-    const int64_t ox = isText ? wm.textXOffset : wm.imageXOffset;
-    const int64_t oy = isText ? wm.textYOffset : wm.imageYOffset;
     if (!FitMark(mark, area, ox, oy)) {
         return bitmap;
     }
@@ -424,28 +456,40 @@ bool LoadWatermarkFont(const Settings::Watermark& wm) {
     request.italic = wm.fontStyle == 2 || wm.fontStyle == 3;
     request.underline = wm.fontEffect == 1;
     request.strikeOut = wm.fontEffect == 2;
-    gWatermarkFont = drawing->LoadFont(request);
-    if (!gWatermarkFont) {
+    std::shared_ptr<DrawFont> font = drawing->LoadFont(request);
+    if (!font) {
         return false;
     }
-    WarmUpTextInBackground(gWatermarkFont, wm.text, wm.textAntialiasing != 0);
+    {
+        std::lock_guard<std::mutex> lock(gTextMutex);
+        gWatermarkFont = font;
+    }
+    WarmUpTextInBackground(std::move(font), wm.text, wm.textAntialiasing != 0, gTextMutex);
     return true;
 }
 
 void FreeWatermarkFont() {
     WaitForTextWarmUp();
+    std::lock_guard<std::mutex> lock(gTextMutex);
     gWatermarkFont.reset();
 }
 
-bool WatermarkFontLoaded() { return gWatermarkFont != nullptr; }
+bool WatermarkFontLoaded() {
+    std::lock_guard<std::mutex> lock(gTextMutex);
+    return gWatermarkFont != nullptr;
+}
 
 WatermarkImageCheck CheckWatermarkImage(const std::string& path) {
     if (path.empty()) {
         return WatermarkImageCheck::EmptyPath;
     }
+    if (const std::string limit = WatermarkPictureProblem(path); !limit.empty()) {
+        Report(ReportKind::Problem, PictureLine(path) + ": " + limit);
+        return WatermarkImageCheck::Unusable;
+    }
     // The header is enough to know the loader takes the file.
-    return LoadPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
-                                                : WatermarkImageCheck::Unusable;
+    return LoadWatermarkPicture(path, FIF_LOAD_NOPIXELS) ? WatermarkImageCheck::Valid
+                                                         : WatermarkImageCheck::Unusable;
 }
 
 std::string ExpandWatermarkText(const std::string& watermarkText, const FileContext& file,

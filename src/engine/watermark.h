@@ -11,14 +11,17 @@
 
 namespace millconv {
 
+class WatermarkPictureCache;
+
 // Stamps the watermark when Do Watermark is 1 (text, already expanded for the file) or 2
 // (picture); otherwise returns the bitmap unchanged. The frame settings bound a mark that keeps
 // inside the frame. A text without a font or an empty block leaves the image unmarked (but
 // 24-bit); a mark that cannot be drawn (a block larger than the drawing layer takes, a picture
 // that does not load) is reported and, like a missing drawing module, gives an empty result,
-// so the file fails.
+// so the file fails. A picture mark is drawn once per cache and shared by the files of a run;
+// without a cache it is drawn for this call alone.
 Bitmap ApplyWatermark(Bitmap bitmap, const Settings::Watermark& wm, const Settings::Frame& frame,
-                      std::string_view text);
+                      std::string_view text, WatermarkPictureCache* pictures = nullptr);
 
 // Loads the watermark font the settings name (Font, Font Size, Font Style, Font Effect) for
 // the coming run and warms it up for its Text; false when it cannot be loaded. The font is

@@ -133,16 +133,18 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, AtomicFileOptions op
     }
     const int fd = CreateTemporary(FolderOf(target_), options.newFileMode, temporary_);
     if (fd < 0) {
+        Fail(errno);
         return;
     }
     // A replaced file keeps its permissions.
     struct stat existing {};
     if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
         ::fchmod(fd, existing.st_mode & 07777) != 0) {
-        failed_ = true;
+        Fail(errno);
     }
     stream_ = ::fdopen(fd, "wb");
     if (stream_ == nullptr) {
+        Fail(errno);
         ::close(fd);
         ::unlink(temporary_.c_str());
     }
@@ -161,7 +163,7 @@ void AtomicFileWriter::Discard() {
 bool AtomicFileWriter::Write(std::string_view bytes) {
     if (stream_ == nullptr ||
         std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
-        failed_ = true;
+        Fail(errno);
     }
     return !failed_;
 }
@@ -170,11 +172,18 @@ bool AtomicFileWriter::Commit() {
     if (stream_ == nullptr) {
         return false;
     }
-    bool ok = !failed_ && std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-    ok = ok && (!sync_ || ::fsync(::fileno(stream_)) == 0);
-    ok = std::fclose(stream_) == 0 && ok;
+    // Each step keeps the system's reason of the first failure ("No space left on device").
+    const auto step = [this](bool done) {
+        if (!done) {
+            Fail(errno);
+        }
+        return done;
+    };
+    bool ok = !failed_ && step(std::fflush(stream_) == 0) && step(std::ferror(stream_) == 0);
+    ok = ok && (!sync_ || step(::fsync(::fileno(stream_)) == 0));
+    ok = step(std::fclose(stream_) == 0) && ok;
     stream_ = nullptr;
-    if (ok && ::rename(temporary_.c_str(), target_.c_str()) == 0) {
+    if (ok && step(::rename(temporary_.c_str(), target_.c_str()) == 0)) {
         return true;
     }
     ::unlink(temporary_.c_str());

@@ -32,7 +32,11 @@ class AtomicFileWriter {
     // The buffered stream of the temporary file, for writers that also seek and read back.
     // A failure the caller sees on it must be passed on with MarkFailed.
     FILE* Stream() { return stream_; }
-    void MarkFailed() { failed_ = true; }
+    void MarkFailed(int error = 0) { Fail(error); }
+
+    // The system's error number of the first step that failed (0 when none, or when the
+    // failure was not the system's).
+    int Error() const { return error_; }
 
     // Appends bytes; false (and the writer failed) when they could not all be written.
     bool Write(std::string_view bytes);
@@ -43,12 +47,19 @@ class AtomicFileWriter {
 
   private:
     void Discard();
+    void Fail(int error) {
+        failed_ = true;
+        if (error_ == 0) {
+            error_ = error;
+        }
+    }
 
     std::string target_;
     std::string temporary_;
     bool sync_ = true;
     FILE* stream_ = nullptr;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 // Removes the temporary files ".millconv-<pid>-*.tmp" of this user in folder whose writing

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +21,38 @@ std::string ProgramFolder() {
     return FolderOf(std::string_view(buffer, static_cast<size_t>(length)));
 }
 
+std::string CurrentFolder() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof(buffer)) == nullptr) {
+        return {};
+    }
+    std::string folder = buffer;
+    if (!folder.ends_with('/')) {
+        folder += '/';
+    }
+    return folder;
+}
+
+std::string AbsoluteFolder(std::string_view folder) {
+    std::string result;
+    if (!folder.starts_with('/')) {
+        while (folder.starts_with("./")) {
+            folder.remove_prefix(2);
+        }
+        if (folder == ".") {
+            folder = {};
+        }
+        // Without a nameable current folder the path stays relative, and the system resolves
+        // it (or refuses it) the same way.
+        result = CurrentFolder();
+    }
+    result += folder;
+    if (!result.empty() && !result.ends_with('/')) {
+        result += '/';
+    }
+    return result;
+}
+
 int64_t FileSize(const std::string& path) {
     struct stat info {};
     if (path.empty() || stat(path.c_str(), &info) != 0) {
@@ -32,6 +65,14 @@ int64_t FileSize(const std::string& path) {
 }
 
 bool FolderExists(const std::string& path) { return FileSize(path) == -2; }
+
+std::string FileProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return {};
+    }
+    return std::strerror(errno);
+}
 
 bool CreateFolder(const std::string& path) {
     if (path.empty()) {

@@ -11,10 +11,22 @@ namespace millconv {
 // Folder of the running executable, ending with '/'.
 std::string ProgramFolder();
 
+// The current working folder, ending with '/'; empty when it cannot be named (removed).
+std::string CurrentFolder();
+
+// A folder as every Linux tool reads it: one not starting with '/' lies below the current
+// folder (leading "./" dropped, "." is the current folder itself). The result ends with '/'.
+// Refusing ".." is the caller's business.
+std::string AbsoluteFolder(std::string_view folder);
+
 // Size of a file in bytes; -1 when it does not exist, -2 when it is a folder.
 int64_t FileSize(const std::string& path);
 
 bool FolderExists(const std::string& path);
+
+// The system's reason why path cannot be looked at ("No such file or directory"); empty when
+// it can.
+std::string FileProblem(const std::string& path);
 
 // Creates one folder level (not its parents); true when it exists afterwards.
 bool CreateFolder(const std::string& path);

@@ -2,78 +2,72 @@
 #include "platform/instance_lock.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/runtime_folder.h"
+
 namespace millconv {
 
 namespace {
 
-std::string RuntimeFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    return runtime != nullptr && runtime[0] != '\0' ? runtime : "";
-}
-
-std::string FallbackFolder() {
-    const char* temp = std::getenv("TMPDIR");
-    std::string base = temp != nullptr && temp[0] == '/' ? temp : "/tmp";
-    if (base.back() != '/') {
-        base += '/';
-    }
-    return base + "millconv-" + std::to_string(getuid());
-}
-
-// The fallback folder lies in a folder everyone writes to: it is made private, and used
-// only when it is a real folder of ours that nobody else may enter.
-bool PrivateFolderReady(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
-    }
-    struct stat info {};
-    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == getuid() && (info.st_mode & 077) == 0;
-}
+// How many names the lock may take when something else stands at the first ones.
+constexpr int kLockNames = 4;
 
 } // namespace
 
 InstanceLock::~InstanceLock() { Release(); }
 
 std::string InstanceLock::LockPath(const std::string& title) {
-    std::string folder = RuntimeFolder();
-    if (folder.empty()) {
-        folder = FallbackFolder();
-    }
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + title + ".lock";
+    const std::string folder = PrivateRuntimeFolder();
+    return folder.empty() ? std::string() : folder + title + ".lock";
+}
+
+bool InstanceLock::Unavailable(std::string problem) {
+    problem_ = std::move(problem);
+    return false;
 }
 
 bool InstanceLock::Acquire(const std::string& title) {
     Release();
-    if (RuntimeFolder().empty() && !PrivateFolderReady(FallbackFolder())) {
+    problem_.clear();
+    const std::string first = LockPath(title);
+    if (first.empty()) {
+        return Unavailable("no private folder of this user for the lock");
+    }
+    // Something that is no lock of ours may stand at the name (a folder, another user's file);
+    // every start meets the same obstacles, so all of them settle on the same next name.
+    std::string problem;
+    for (int candidate = 0; candidate < kLockNames; ++candidate) {
+        const std::string path =
+            candidate == 0 ? first
+                           : first.substr(0, first.size() - 5) + "." + std::to_string(candidate) +
+                                 ".lock";
+        // Never follow a link; a folder or a pipe of that name is no lock either.
+        const int fd =
+            open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd < 0) {
+            problem = path + ": " + std::strerror(errno);
+            continue;
+        }
+        struct stat info {};
+        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
+            close(fd);
+            problem = path + ": not a lock file of this user";
+            continue;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            close(fd);
+            return error == EWOULDBLOCK ? false : Unavailable(path + ": " + std::strerror(error));
+        }
+        fd_ = fd;
         return true;
     }
-    // Never follow a planted link; a folder or a pipe of that name is no lock either.
-    const int fd =
-        open(LockPath(title).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    if (fd < 0) {
-        return true;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
-        close(fd);
-        return true;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
+    return Unavailable(problem);
 }
 
 void InstanceLock::Release() {

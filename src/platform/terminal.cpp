@@ -22,6 +22,8 @@ void PrintLine(std::string_view text) { WriteLine(stdout, text); }
 
 void PrintErrorLine(std::string_view text) { WriteLine(stderr, text); }
 
+bool ConsoleOutputFailed() { return std::ferror(stdout) != 0 || std::ferror(stderr) != 0; }
+
 void WaitForKey() {
     // Without a terminal nobody can press a key: waiting would hang scripts for ever.
     if (isatty(STDIN_FILENO) == 0) {

@@ -27,7 +27,9 @@ Reader OpenReader(const std::string& path) {
     if (!reader) {
         return nullptr;
     }
-    archive_read_support_format_zip(reader.get());
+    // Only the reader that goes by the central directory: the streaming one must inflate an
+    // entry of unknown length to the end just to find the next.
+    archive_read_support_format_zip_seekable(reader.get());
     if (archive_read_open_filename(reader.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) {
         return nullptr;
     }
@@ -119,6 +121,13 @@ std::string ThemeConfigValue(std::string_view text, std::string_view section,
     return std::string(value);
 }
 
+bool IsPlainThemeName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           std::none_of(name.begin(), name.end(), [](char c) {
+               return c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+           });
+}
+
 int IconPixelSize(int32_t uiSize) {
     static constexpr int kPixels[] = {16, 24, 32, 48, 64};
     return (uiSize >= 0 && uiSize < 5) ? kPixels[uiSize] : 16;
@@ -174,11 +183,20 @@ std::map<std::string, std::string> ScanThemes(const std::string& gfxFolder) {
 bool ThemeArchive::Open(const std::string& path) {
     path_.clear();
     entries_.clear();
+    inflatedRoom_ = kMaxThemeInflatedBytes;
+    if (FileSize(path) > kMaxThemeArchiveFileBytes) {
+        return false;
+    }
     Reader reader = OpenReader(path);
     if (!reader) {
         return false;
     }
+    size_t count = 0;
     while (archive_entry* entry = NextEntry(reader.get())) {
+        if (++count > kMaxThemeEntries) {
+            entries_.clear();
+            return false;
+        }
         int64_t size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         if (size > 0 && size <= kMaxThemeEntryBytes && archive_entry_filetype(entry) == AE_IFREG) {
             entries_[EntryName(entry)] = size;
@@ -227,12 +245,19 @@ ThemeArchive::ExtractMany(const std::vector<std::string>& names) const {
         // Read one byte past the noted size: an entry that delivers more, or less, is lying.
         size_t stated = static_cast<size_t>(entries_.at(name));
         bool complete = false;
-        std::string data = ReadData(reader.get(), stated + 1, complete);
+        std::string data = ReadEntry(reader.get(), stated + 1, complete);
         if (complete && data.size() == stated) {
             found.emplace(std::move(name), std::move(data));
         }
     }
     return found;
+}
+
+std::string ThemeArchive::ReadEntry(archive* reader, size_t limit, bool& complete) const {
+    const auto room = static_cast<size_t>(std::max<int64_t>(inflatedRoom_, 0));
+    std::string data = ReadData(reader, std::min(limit, room), complete);
+    inflatedRoom_ -= static_cast<int64_t>(data.size());
+    return data;
 }
 
 std::optional<std::string> ThemeArchive::ExtractPrefix(const std::string& name,
@@ -249,7 +274,7 @@ std::optional<std::string> ThemeArchive::ExtractPrefix(const std::string& name,
             continue;
         }
         bool complete = false;
-        return ReadData(reader.get(), limit, complete);
+        return ReadEntry(reader.get(), limit, complete);
     }
     return std::nullopt;
 }

@@ -8,10 +8,21 @@
 #include <string_view>
 #include <vector>
 
+struct archive;
+
 namespace millconv {
 
 // Entries above this many uncompressed bytes are never read, whatever an archive claims.
 inline constexpr int64_t kMaxThemeEntryBytes = 16 * 1024 * 1024;
+
+// What one archive may cost: its file size (which bounds its directory), its entry count and
+// the bytes inflated from it over the life of a ThemeArchive. Past these it is not read on.
+inline constexpr int64_t kMaxThemeArchiveFileBytes = 64 * 1024 * 1024;
+inline constexpr size_t kMaxThemeEntries = 4096;
+inline constexpr int64_t kMaxThemeInflatedBytes = 64 * 1024 * 1024;
+
+// The largest side a theme picture may declare; larger ones are not decoded.
+inline constexpr int kMaxThemePictureSide = 1024;
 
 // Only this many bytes of theme.cfg are read for the display name, so [Theme] must come first.
 inline constexpr size_t kThemeNameBytes = 255;
@@ -23,6 +34,10 @@ std::string GfxFolder();
 // The value of a key in a section of a theme.cfg text (CR LF lines); empty when not found.
 // Section and key compare without letter case; the value is cut at a second '=' and trimmed.
 std::string ThemeConfigValue(std::string_view text, std::string_view section, std::string_view key);
+
+// True for a name that can only name an archive inside the theme folder: not empty, no '/',
+// not "." or "..", no control characters. The UI Theme setting must be one.
+bool IsPlainThemeName(std::string_view name);
 
 // Toolbar icon pixels for a UI Size setting: 0..4 give 16, 24, 32, 48, 64; anything else 16.
 int IconPixelSize(int32_t uiSize);
@@ -40,12 +55,15 @@ std::string ThemeDisplayName(const std::string& packageName);
 // ordered by package name; empty when the folder cannot be listed.
 std::map<std::string, std::string> ScanThemes(const std::string& gfxFolder);
 
-// A zip archive read entry by entry. Entries are compared by their exact names; only entries
-// of 1 .. kMaxThemeEntryBytes bytes are listed, and one whose data does not match its stated
-// size is never returned.
+// A zip archive read entry by entry through its central directory: entries are skipped by
+// seeking, never by inflating them, and an archive without a directory is not read at all.
+// Entries are compared by their exact names; only entries of 1 .. kMaxThemeEntryBytes bytes
+// are listed, one whose data does not match its stated size is never returned, and once
+// kMaxThemeInflatedBytes have been inflated no more entries are returned.
 class ThemeArchive {
   public:
-    // Opens the archive and notes its entries; false (and no entries) when it cannot be read.
+    // Opens the archive and notes its entries; false (and no entries) when it cannot be read,
+    // is larger than kMaxThemeArchiveFileBytes or has more than kMaxThemeEntries entries.
     bool Open(const std::string& path);
     bool IsOpen() const { return !path_.empty(); }
 
@@ -63,8 +81,13 @@ class ThemeArchive {
     std::optional<std::string> ExtractPrefix(const std::string& name, size_t limit) const;
 
   private:
+    // The current entry's data up to limit bytes, taken from the inflation allowance;
+    // complete when it ended within the limit.
+    std::string ReadEntry(archive* reader, size_t limit, bool& complete) const;
+
     std::string path_;
     std::map<std::string, int64_t> entries_;
+    mutable int64_t inflatedRoom_ = kMaxThemeInflatedBytes;
 };
 
 } // namespace millconv

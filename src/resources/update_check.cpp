@@ -1,10 +1,14 @@
 // Fetches the update information file over a plain HTTP/1.0 connection (POSIX sockets).
 #include "resources/update_check.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <netdb.h>
 #include <poll.h>
@@ -43,10 +47,6 @@ class SocketHolder {
     int fd_;
 };
 
-struct AddressListFree {
-    void operator()(addrinfo* list) const { freeaddrinfo(list); }
-};
-
 // Milliseconds left until deadline, at most one poll delay, never negative.
 int PollSlice(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -56,12 +56,20 @@ int PollSlice(Clock::time_point deadline) {
     return static_cast<int>(std::min(left, kUpdatePollDelay).count());
 }
 
-// Waits for events on fd until deadline, polling every kUpdatePollDelay; false on timeout or
-// a poll failure.
-bool WaitFor(int fd, short events, Clock::time_point deadline, short& revents) {
-    while (Clock::now() < deadline) {
+// The one deadline of a check and the caller's cancel request, looked at between polls.
+struct CheckLimits {
+    Clock::time_point deadline;
+    const std::atomic<bool>* cancel = nullptr;
+
+    bool Over() const { return Clock::now() >= deadline || (cancel != nullptr && cancel->load()); }
+};
+
+// Waits for events on fd until the limits end, polling every kUpdatePollDelay; false on
+// timeout, a cancel or a poll failure.
+bool WaitFor(int fd, short events, const CheckLimits& limits, short& revents) {
+    while (!limits.Over()) {
         pollfd entry{fd, events, 0};
-        const int ready = poll(&entry, 1, PollSlice(deadline));
+        const int ready = poll(&entry, 1, PollSlice(limits.deadline));
         if (ready > 0) {
             revents = entry.revents;
             return true;
@@ -73,8 +81,8 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, short& revents) {
     return false;
 }
 
-// A non-blocking connection to one address, finished within deadline; -1 on failure.
-int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
+// A non-blocking connection to one address, finished within the limits; -1 on failure.
+int ConnectOne(const addrinfo& address, const CheckLimits& limits) {
     const int fd = socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                           address.ai_protocol);
     if (fd < 0) {
@@ -86,7 +94,7 @@ int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
             return -1;
         }
         short revents = 0;
-        if (!WaitFor(fd, POLLOUT, deadline, revents)) {
+        if (!WaitFor(fd, POLLOUT, limits, revents)) {
             return -1;
         }
         int error = 0;
@@ -98,23 +106,70 @@ int ConnectOne(const addrinfo& address, Clock::time_point deadline) {
     return holder.Release();
 }
 
-// Tries every address of host:port in turn; -1 when none connects.
-int OpenConnection(const UpdateUrl& url, Clock::time_point deadline) {
+// A name lookup on a thread of its own, so that the check can stop waiting for it: the
+// system's resolver has its own time-outs and cannot be interrupted. An abandoned lookup
+// finishes in the background and frees what it found.
+class Lookup {
+  public:
+    ~Lookup() {
+        if (found_ != nullptr) {
+            freeaddrinfo(found_);
+        }
+    }
+
+    // Starts looking up host and port; nothing when no thread can be made.
+    static std::shared_ptr<Lookup> Start(const std::string& host, const std::string& port) {
+        auto lookup = std::make_shared<Lookup>();
+        try {
+            std::thread([lookup, host, port] { lookup->Resolve(host, port); }).detach();
+        } catch (const std::system_error&) {
+            return nullptr;
+        }
+        return lookup;
+    }
+
+    // The addresses found, or nullptr when the lookup failed or the limits ended first.
+    const addrinfo* Wait(const CheckLimits& limits) {
+        std::unique_lock lock(mutex_);
+        while (!finished_ && !limits.Over()) {
+            done_.wait_until(lock, std::min(limits.deadline, Clock::now() + kUpdatePollDelay));
+        }
+        return finished_ ? found_ : nullptr;
+    }
+
+  private:
+    void Resolve(const std::string& host, const std::string& port) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) {
+            found = nullptr;
+        }
+        std::lock_guard lock(mutex_);
+        found_ = found;
+        finished_ = true;
+        done_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    addrinfo* found_ = nullptr;
+};
+
+// Tries every address of host:port in turn, lookup included, within the limits; -1 when none
+// connects.
+int OpenConnection(const UpdateUrl& url, const CheckLimits& limits) {
     std::string host = url.host;
     // A bracketed IPv6 literal is written with brackets in the URL and the Host line only.
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
         host = host.substr(1, host.size() - 2);
     }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(url.port).c_str(), &hints, &found) != 0) {
-        return -1;
-    }
-    std::unique_ptr<addrinfo, AddressListFree> list(found);
-    for (const addrinfo* address = list.get(); address != nullptr; address = address->ai_next) {
-        const int fd = ConnectOne(*address, deadline);
+    const std::shared_ptr<Lookup> lookup = Lookup::Start(host, std::to_string(url.port));
+    const addrinfo* list = lookup != nullptr ? lookup->Wait(limits) : nullptr;
+    for (const addrinfo* address = list; address != nullptr; address = address->ai_next) {
+        const int fd = ConnectOne(*address, limits);
         if (fd >= 0) {
             return fd;
         }
@@ -122,8 +177,8 @@ int OpenConnection(const UpdateUrl& url, Clock::time_point deadline) {
     return -1;
 }
 
-// Sends the whole request; false when the peer goes away or the deadline passes first.
-bool SendAll(int fd, std::string_view request, Clock::time_point deadline) {
+// Sends the whole request; false when the peer goes away or the limits end first.
+bool SendAll(int fd, std::string_view request, const CheckLimits& limits) {
     while (!request.empty()) {
         const ssize_t sent = send(fd, request.data(), request.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -135,7 +190,7 @@ bool SendAll(int fd, std::string_view request, Clock::time_point deadline) {
         }
         short revents = 0;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            WaitFor(fd, POLLOUT, deadline, revents)) {
+            WaitFor(fd, POLLOUT, limits, revents)) {
             continue;
         }
         return false;
@@ -145,12 +200,12 @@ bool SendAll(int fd, std::string_view request, Clock::time_point deadline) {
 
 // Reads until the server closes the connection. Nothing is returned from a cut-off read: a
 // deadline, a receive error or a response over kUpdateResponseLimit give nothing.
-std::optional<std::string> ReceiveAll(int fd, Clock::time_point deadline) {
+std::optional<std::string> ReceiveAll(int fd, const CheckLimits& limits) {
     std::string response;
     char piece[2048];
     while (true) {
         short revents = 0;
-        if (!WaitFor(fd, POLLIN, deadline, revents)) {
+        if (!WaitFor(fd, POLLIN, limits, revents)) {
             return std::nullopt;
         }
         const ssize_t received = recv(fd, piece, sizeof(piece), 0);
@@ -234,21 +289,22 @@ std::string UpdateInfoFromResponse(std::string_view response) {
 }
 
 std::string FetchUpdateInfo(const std::string& url, const std::string& userAgent,
-                            std::chrono::milliseconds waitLimit) {
+                            std::chrono::milliseconds waitLimit, const std::atomic<bool>* cancel) {
     const std::optional<UpdateUrl> parts = SplitUpdateUrl(url);
     if (!parts) {
         return {};
     }
-    const int fd = OpenConnection(*parts, Clock::now() + waitLimit);
+    // One deadline for the lookup, the connection, the request and the response.
+    const CheckLimits limits{Clock::now() + waitLimit, cancel};
+    const int fd = OpenConnection(*parts, limits);
     if (fd < 0) {
         return {};
     }
     SocketHolder connection(fd);
-    const auto deadline = Clock::now() + waitLimit;
-    if (!SendAll(fd, BuildUpdateRequest(*parts, userAgent), deadline)) {
+    if (!SendAll(fd, BuildUpdateRequest(*parts, userAgent), limits)) {
         return {};
     }
-    const std::optional<std::string> response = ReceiveAll(fd, deadline);
+    const std::optional<std::string> response = ReceiveAll(fd, limits);
     return response ? UpdateInfoFromResponse(*response) : std::string();
 }
 

@@ -1,6 +1,7 @@
 // The update check's network side: fetch the published version number and decide when to ask.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,7 @@ inline constexpr const char* kUpdateUrlVariable = "MILLCONV_UPDATE_URL";
 inline constexpr std::string_view kFallbackUserAgent =
     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; en)";
 
-// Longest wait for the connection and for the whole response, and the pause between polls.
+// Longest wait for the whole check, and the pause between polls.
 inline constexpr std::chrono::milliseconds kUpdateWaitLimit{10000};
 inline constexpr std::chrono::milliseconds kUpdatePollDelay{20};
 
@@ -48,11 +49,13 @@ std::string BuildUpdateRequest(const UpdateUrl& url, std::string_view userAgent)
 std::string UpdateInfoFromResponse(std::string_view response);
 
 // Fetches url and returns UpdateInfoFromResponse of the whole response; empty on any failure:
-// bad url, unresolvable host, refused connection, no complete response within waitLimit (for
-// the connection and again for the response), or a response over kUpdateResponseLimit.
-// An empty userAgent sends kFallbackUserAgent. Blocks the calling thread.
+// bad url, unresolvable host, refused connection, no complete response within waitLimit (one
+// limit for the name lookup, the connection, the request and the response), a set cancel
+// flag, or a response over kUpdateResponseLimit. An empty userAgent sends kFallbackUserAgent.
+// Blocks the calling thread; a lookup still running when the check ends is left behind.
 std::string FetchUpdateInfo(const std::string& url, const std::string& userAgent,
-                            std::chrono::milliseconds waitLimit = kUpdateWaitLimit);
+                            std::chrono::milliseconds waitLimit = kUpdateWaitLimit,
+                            const std::atomic<bool>* cancel = nullptr);
 
 // MILLCONV_UPDATE_URL when set and not empty, else kDefaultUpdateInfoUrl.
 std::string UpdateInfoUrl();

@@ -186,6 +186,15 @@ struct Settings {
     struct Privacy {
         int8_t cleanRecentFiles = 0;
     } privacy;
+
+    // The preview window's placement; a width of 0 means it was never opened, and then the
+    // group is left out of config.ini.
+    struct PreviewWindow {
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t width = 0;
+        int32_t height = 0;
+    } previewWindow;
 };
 
 // The one process-wide settings record. Written on the main thread only; the worker reads it.
@@ -206,7 +215,7 @@ struct SettingDef {
     SettingField (*field)(Settings&);
 };
 
-// All 136 settings in table (and config.ini) order.
+// All 140 settings in table (and config.ini) order.
 std::span<const SettingDef> SettingsTable();
 
 // Case-insensitive look-up by group and key; nullptr when there is no such setting.

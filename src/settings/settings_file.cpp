@@ -20,6 +20,9 @@ namespace {
 
 constexpr int32_t kMissingPosition = 100;
 
+// Written only once the preview has been opened, so config.ini is otherwise as it was.
+constexpr std::string_view kPreviewGroup = "Preview";
+
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
@@ -88,6 +91,9 @@ std::vector<const SettingDef*> RowsToSave(std::string_view group, const Settings
         if (def.group == group) {
             rows.push_back(&def);
         }
+    }
+    if (group == kPreviewGroup && settings.previewWindow.width == 0) {
+        rows.clear();
     }
     if (group == "Window") {
         if (settings.general.saveWindowPosition == 0) {
@@ -189,8 +195,12 @@ PreferenceWriter BuildSettingsFile(const Settings& settings) {
             continue;
         }
         group = def.group;
+        const std::vector<const SettingDef*> rows = RowsToSave(group, settings);
+        if (rows.empty() && group == kPreviewGroup) {
+            continue;
+        }
         writer.SetGroup(group);
-        for (const SettingDef* row : RowsToSave(group, settings)) {
+        for (const SettingDef* row : rows) {
             if (row == versionRow) {
                 writer.WriteInteger(row->key, kSettingsVersion); // migrations happened on load
             } else {

@@ -149,6 +149,12 @@ inline constexpr auto kTrailing = std::to_array<SettingDef>({
     {"File", "Recent Files", T::String, "", MILLCONV_FIELD(file.recentFiles)},
 
     {"Privacy", "Clean Recent Files", T::Int8, "0", MILLCONV_FIELD(privacy.cleanRecentFiles)},
+
+    // Last, so older versions, which ignore a group they do not know, read the file as before.
+    {"Preview", "X", T::Int32, "0", MILLCONV_FIELD(previewWindow.x)},
+    {"Preview", "Y", T::Int32, "0", MILLCONV_FIELD(previewWindow.y)},
+    {"Preview", "Width", T::Int32, "0", MILLCONV_FIELD(previewWindow.width)},
+    {"Preview", "Height", T::Int32, "0", MILLCONV_FIELD(previewWindow.height)},
 });
 
 #undef MILLCONV_FIELD
@@ -200,12 +206,12 @@ template <size_t... I> constexpr auto OutputKeyRows(std::index_sequence<I...>) {
 
 } // namespace settings_rows
 
-// All 136 settings in table (and config.ini) order.
+// All 140 settings in table (and config.ini) order.
 inline constexpr auto kSettingsTable = JoinTables(
     settings_rows::kLeading,
     settings_rows::OutputKeyRows(std::make_index_sequence<settings_rows::kOutputKeys.size()>()),
     settings_rows::kTrailing);
-static_assert(kSettingsTable.size() == 136);
+static_assert(kSettingsTable.size() == 140);
 
 // Never defined: a compile-time setting reference that names no setting calls it, which stops
 // the build there.

@@ -442,6 +442,14 @@ void DrawConvert(Sketch& s) {
     s.Shape(ArrowPath({0.8, 8.0}, {15.4, 8.0}, 5.5, 13.5, 6.5), Role::Green);
 }
 
+// A magnifier over a picture: look before converting.
+void DrawPreview(Sketch& s) {
+    Landscape(s, 0.8, 1.5, 11.5, 9.5);
+    s.Stroke(LinePath({10.6, 10.6}, {14.6, 14.6}), Role::Ink, 3.2);
+    s.Shape(Circle(8.6, 8.6, 3.6), Role::Sky);
+    s.Stroke(Circle(8.6, 8.6, 3.6), Role::Blue, 1.3);
+}
+
 void DrawError(Sketch& s) {
     s.Shape(Circle(8, 8, 7.2), Role::Red);
     s.Fill(RoundRectPath(6.9, 3.0, 2.2, 6.8, 1.0), Role::White);
@@ -545,6 +553,7 @@ const std::map<QString, IconPainter>& IconPainters() {
         {"Delete", DrawDelete},
         {"SelectAll", DrawSelectAll},
         {"Convert", DrawConvert},
+        {"Preview", DrawPreview},
         {"Error", DrawError},
         {"Preferences", DrawPreferences},
         {"CustomConverter", DrawCustomConverter},
@@ -638,6 +647,7 @@ const std::vector<QString>& IconKeys() {
                                                "Delete",
                                                "SelectAll",
                                                "Convert",
+                                               "Preview",
                                                "Error",
                                                "Preferences",
                                                "CustomConverter",

@@ -10,11 +10,13 @@
 
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "settings/message_catalogue.h"
+#include "ui/catalogue_text.h"
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/main_window.h"
+#include "ui/mnemonics.h"
 #include "ui/preferences/pages.h"
+#include "ui/preview/preview_window.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
 
@@ -22,21 +24,34 @@ namespace millconv::ui {
 
 namespace {
 
-void NewForm(MainWindow& window) { window.NewForm(); }
-void Exit(MainWindow& window) { window.close(); }
-void ChooseInputFile(MainWindow& window) { SelectInputFile(window.Controls()); }
-void ChooseOutputFolder(MainWindow& window) { SelectOutputFolder(window.Controls()); }
-void Convert(MainWindow& window) { StartWindowConversion(window.Controls()); }
-void Preferences(MainWindow& window) { window.OpenPreferences(); }
+void NewForm(CommandTarget& window) { window.NewForm(); }
+void Exit(CommandTarget& window) { window.Widget()->close(); }
+void ChooseInputFile(CommandTarget& window) { SelectInputFile(window.Controls()); }
+void ChooseOutputFolder(CommandTarget& window) { SelectOutputFolder(window.Controls()); }
+void Convert(CommandTarget& window) { StartWindowConversion(window.Controls()); }
+void Preferences(CommandTarget& window) { window.OpenPreferences(); }
 
-void OutputFormatOptions(MainWindow& window) { window.OpenPreferences(kOutputPage); }
+// The preview and the start page belong to the main window; other command targets have none.
+void Preview(CommandTarget& window) {
+    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
+        ShowPreviewWindow(*main);
+    }
+}
 
-void Manual(MainWindow&) { OpenUserManual(); }
-void Feedback(MainWindow&) { SendFeedback(); }
-void Homepage(MainWindow&) { VisitHomepage(); }
-void FindConverter(MainWindow& window) { ShowFileConverterWindow(&window); }
-void CheckUpdate(MainWindow& window) { CheckForUpdate(&window); }
-void About(MainWindow& window) { ShowAboutBox(&window); }
+void OutputFormatOptions(CommandTarget& window) {
+    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
+        main->OpenPreferences(kOutputPage);
+    } else {
+        window.OpenPreferences();
+    }
+}
+
+void Manual(CommandTarget&) { OpenUserManual(); }
+void Feedback(CommandTarget&) { SendFeedback(); }
+void Homepage(CommandTarget&) { VisitHomepage(); }
+void FindConverter(CommandTarget& window) { ShowFileConverterWindow(window.Widget()); }
+void CheckUpdate(CommandTarget& window) { CheckForUpdate(window.Widget()); }
+void About(CommandTarget& window) { ShowAboutBox(window.Widget()); }
 
 using enum CommandMenu;
 
@@ -48,6 +63,7 @@ constexpr CommandDef kCommands[] = {
      &ChooseOutputFolder},
     {kCommandExit, File, true, "Exit", "Alt+X", "Exit", &Exit},
     {kCommandConvert, Converter, false, "Convert", "F5", "Convert", &Convert},
+    {kCommandPreview, Converter, false, "Preview", "F6", "Preview", &Preview},
     {kCommandCustomConverter, Converter, true, "Custom Converter", "", "CustomConverter",
      &FindConverter},
     {kCommandPreferences, Converter, true, "Preferences", "", "Preferences", &Preferences},
@@ -61,11 +77,23 @@ constexpr CommandDef kCommands[] = {
 };
 
 constexpr int kMainToolbar[] = {
-    kCommandNew,          kCommandSelectInputFile, kCommandSelectOutputFolder,
-    kToolbarSeparator,    kCommandPreferences,     kToolbarSeparator,
-    kCommandConvert,      kToolbarSeparator,       kCommandManual,
-    kCommandSendFeedback, kCommandVisitHomepage,   kCommandCheckForNewVersion,
+    kCommandNew,
+    kCommandSelectInputFile,
+    kCommandSelectOutputFolder,
+    kToolbarSeparator,
+    kCommandPreferences,
+    kToolbarSeparator,
+    kCommandConvert,
+    kCommandPreview,
+    kToolbarSeparator,
+    kCommandManual,
+    kCommandSendFeedback,
+    kCommandVisitHomepage,
+    kCommandCheckForNewVersion,
 };
+
+// Alt+X is Exit's shortcut, so neither a menu title nor a control of the window may take X.
+const QString kShortcutLetters = QStringLiteral("x");
 
 struct MenuTitle {
     CommandMenu menu;
@@ -73,12 +101,12 @@ struct MenuTitle {
 };
 constexpr MenuTitle kMenus[] = {{File, "File"}, {Converter, "Converter"}, {Help, "Help"}};
 
-QAction* CommandAction(MainWindow& window, const CommandDef& command, const QPixmap& icon,
+QAction* CommandAction(CommandTarget& window, const CommandDef& command, const QPixmap& icon,
                        QObject* owner) {
     auto* action = new QAction(QIcon(icon), CommandText(command), owner);
     action->setData(command.id);
     const int id = command.id;
-    QObject::connect(action, &QAction::triggered, &window,
+    QObject::connect(action, &QAction::triggered, window.Widget(),
                      [&window, id] { RunCommand(window, id); });
     return action;
 }
@@ -106,21 +134,19 @@ const CommandDef* FindCommand(int id) {
 
 std::span<const int> MainToolbarCommands() { return kMainToolbar; }
 
-QString CommandText(const CommandDef& command) {
-    return QString::fromStdString(CatalogueText("Menu", command.catalogueKey));
-}
+QString CommandText(const CommandDef& command) { return UiText("Menu", command.catalogueKey); }
 
-void RunCommand(MainWindow& window, int id) {
+void RunCommand(CommandTarget& window, int id) {
     const CommandDef* command = FindCommand(id);
     if (command != nullptr && command->action != nullptr) {
         command->action(window);
     }
 }
 
-QMenuBar* BuildMenuBar(MainWindow& window) {
-    auto* bar = new QMenuBar(&window);
+QMenuBar* BuildMenuBar(CommandTarget& window) {
+    auto* bar = new QMenuBar(window.Widget());
     for (const MenuTitle& title : kMenus) {
-        QMenu* menu = bar->addMenu(QString::fromStdString(CatalogueText("Menu", title.key)));
+        QMenu* menu = bar->addMenu(UiText("Menu", title.key));
         for (const CommandDef& command : kCommands) {
             if (command.menu != title.menu) {
                 continue;
@@ -136,11 +162,20 @@ QMenuBar* BuildMenuBar(MainWindow& window) {
             menu->addAction(action);
         }
     }
+    AddMnemonics(bar, MnemonicSet(kShortcutLetters));
     return bar;
 }
 
-QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
-    QToolBar* toolbar = FixedToolBar(QStringLiteral("main"), &window);
+MnemonicSet WindowMnemonics(const QMenuBar& bar) {
+    MnemonicSet taken(kShortcutLetters);
+    for (const QAction* title : bar.actions()) {
+        taken.Take(title->text());
+    }
+    return taken;
+}
+
+QToolBar* BuildMainToolBar(CommandTarget& window, int iconPixels) {
+    QToolBar* toolbar = FixedToolBar(QStringLiteral("main"), window.Widget());
     for (int id : kMainToolbar) {
         const CommandDef* command = FindCommand(id);
         if (command == nullptr) {
@@ -155,14 +190,19 @@ QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels) {
     return toolbar;
 }
 
-QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey) {
+QToolBar* BuildCommandToolBar(CommandTarget& window, QWidget* parent, int id,
+                              const char* tooltipKey) {
     const CommandDef* command = FindCommand(id);
     QToolBar* toolbar = FixedToolBar(CommandText(*command), parent);
     toolbar->setIconSize(QSize(16, 16));
     toolbar->setContentsMargins(0, 0, 0, 0);
     QAction* action = CommandAction(window, *command, MenuIcon(command->iconKey), toolbar);
-    action->setToolTip(QString::fromStdString(CatalogueText("Menu", tooltipKey)));
+    action->setToolTip(UiText("Menu", tooltipKey));
     toolbar->addAction(action);
+    // Named as the command, so the keyboard and assistive technology can reach and tell it.
+    QWidget* button = toolbar->widgetForAction(action);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setAccessibleName(action->toolTip());
     return toolbar;
 }
 

@@ -6,13 +6,25 @@
 #include <span>
 #include <string>
 
+#include "ui/mnemonics.h"
+#include "ui/window_controls.h"
+
 class QMenuBar;
 class QToolBar;
 class QWidget;
 
 namespace millconv::ui {
 
-class MainWindow;
+// What the commands act on: the main window, seen through the little they need of it.
+class CommandTarget {
+  public:
+    virtual ~CommandTarget() = default;
+    // The window itself: parent of the dialogs, closed by Exit.
+    virtual QWidget* Widget() = 0;
+    virtual WindowControls Controls() = 0;
+    virtual void NewForm() = 0;
+    virtual void OpenPreferences() = 0;
+};
 
 // Command numbers shared by menu items, toolbar buttons and shortcuts.
 enum CommandId : int {
@@ -22,6 +34,7 @@ enum CommandId : int {
     kCommandSelectOutputFolder = 7,
     kCommandOutputFormatOptions = 8,
     kCommandConvert = 14,
+    kCommandPreview = 15,
     kCommandCustomConverter = 16,
     kCommandPreferences = 17,
     kCommandManual = 18,
@@ -36,11 +49,11 @@ enum class CommandMenu { None, File, Converter, Help };
 struct CommandDef {
     int id;
     CommandMenu menu;
-    bool separatorBefore;               // in its menu
-    const char* catalogueKey;           // section "Menu": the item text and the toolbar tooltip
-    const char* shortcut;               // QKeySequence text; empty for none
-    const char* iconKey;                // menu icon and toolbar icon
-    void (*action)(MainWindow& window); // nullptr: the command does nothing yet
+    bool separatorBefore;                  // in its menu
+    const char* catalogueKey;              // section "Menu": the item text and the toolbar tooltip
+    const char* shortcut;                  // QKeySequence text; empty for none
+    const char* iconKey;                   // menu icon and toolbar icon
+    void (*action)(CommandTarget& window); // nullptr: the command does nothing yet
 };
 
 // Every command, in menu order.
@@ -57,15 +70,20 @@ std::span<const int> MainToolbarCommands();
 QString CommandText(const CommandDef& command);
 
 // Runs a command's action; numbers without an action do nothing.
-void RunCommand(MainWindow& window, int id);
+void RunCommand(CommandTarget& window, int id);
 
-// A menu bar holding the File, Converter and Help menus with icons and shortcuts.
-QMenuBar* BuildMenuBar(MainWindow& window);
+// A menu bar holding the File, Converter and Help menus with icons, shortcuts and mnemonics.
+QMenuBar* BuildMenuBar(CommandTarget& window);
+
+// The letters the window's own controls must leave to the menu bar and the shortcuts.
+MnemonicSet WindowMnemonics(const QMenuBar& bar);
 
 // The main toolbar with square icons of iconPixels.
-QToolBar* BuildMainToolBar(MainWindow& window, int iconPixels);
+QToolBar* BuildMainToolBar(CommandTarget& window, int iconPixels);
 
 // A toolbar of one button for the command, with its menu icon, placed by position inside parent.
-QToolBar* BuildCommandToolBar(MainWindow& window, QWidget* parent, int id, const char* tooltipKey);
+// Unlike the main toolbar's, its button takes the focus by Tab.
+QToolBar* BuildCommandToolBar(CommandTarget& window, QWidget* parent, int id,
+                              const char* tooltipKey);
 
 } // namespace millconv::ui

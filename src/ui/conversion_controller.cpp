@@ -8,11 +8,13 @@
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
+#include "ui/catalogue_text.h"
 #include "ui/progress_dialog.h"
 #include "ui/prompter.h"
 #include "ui/selection.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QStatusBar>
 
@@ -22,11 +24,9 @@ namespace millconv::ui {
 
 namespace {
 
-QString MsgText(const char* key) { return QString::fromStdString(CatalogueText("Msg", key)); }
+QString MsgText(const char* key) { return UiText("Msg", key); }
 
-QString MsgText(const char* key, const std::string& value) {
-    return QString::fromStdString(FormatMessage(CatalogueText("Msg", key), value));
-}
+QString MsgText(const char* key, const std::string& value) { return UiText("Msg", key, value); }
 
 // The watermark font lives from its check until the run has ended, whichever way the
 // action ends.
@@ -53,15 +53,6 @@ void FillInputSet(const QString& path) {
     }
 }
 
-std::string SelectedOutputExtension(const QComboBox* formatBox) {
-    const std::vector<std::string>& formats = OutputFormatList();
-    const int index = formatBox != nullptr ? formatBox->currentData().toInt() : 0;
-    if (index < 0 || static_cast<size_t>(index) >= formats.size()) {
-        return formats.empty() ? std::string() : formats.front();
-    }
-    return formats[static_cast<size_t>(index)];
-}
-
 // A failed check of the inputs: the status says the run stopped, the warning says why.
 void Refuse(const WindowControls& controls, const QString& warning) {
     ShowStatusText(controls, MsgText("Conversion is not complete"));
@@ -78,51 +69,86 @@ bool CheckInputsAndFolder(const WindowControls& controls, std::string& folder) {
         Refuse(controls, MsgText("Empty output folder"));
         return false;
     }
-    if (!folder.ends_with('/')) {
+    // A relative folder lies below the current folder, as for the console; one that climbs
+    // out with ".." is refused there and here.
+    const bool climbsOut = folder.starts_with("..");
+    if (!climbsOut) {
+        folder = AbsoluteFolder(folder);
+    } else if (!folder.ends_with('/')) {
         folder += '/';
     }
-    if (!FolderExists(folder)) {
+    if (climbsOut || !FolderExists(folder)) {
         Refuse(controls, MsgText("Invalid output folder", folder));
         return false;
     }
-    const Settings::Transform& transform = gSettings.transform;
-    if (transform.doImageResize != 0 && transform.imageWidth == 0) {
-        Refuse(controls, MsgText("Invalid width"));
-        return false;
-    }
-    if (transform.doImageResize != 0 && transform.imageHeight == 0) {
-        Refuse(controls, MsgText("Invalid height"));
+    if (const QString problem = ResizeProblem(); !problem.isEmpty()) {
+        Refuse(controls, problem);
         return false;
     }
     return true;
 }
 
 // Checks 9 and 10: the watermark's font loads (and stays loaded for the run), or its picture
-// is one the loader reads.
-bool CheckWatermark(QWidget* parent) {
-    const Settings::Watermark& watermark = gSettings.watermark;
-    if (watermark.doWatermark == 1 && !LoadWatermarkFont(watermark)) {
-        ShowWarning(parent, MsgText("Invalid watermark font", watermark.font));
+// is one the loader reads. A failure leaves the status as every other failed check does.
+bool CheckWatermark(const WindowControls& controls) {
+    const QString problem = WatermarkProblem(true);
+    if (!problem.isEmpty()) {
+        Refuse(controls, problem);
         return false;
-    }
-    if (watermark.doWatermark == 2) {
-        const WatermarkImageCheck check = CheckWatermarkImage(watermark.image);
-        if (check == WatermarkImageCheck::EmptyPath) {
-            ShowWarning(parent, MsgText("Empty watermark image"));
-            return false;
-        }
-        if (check == WatermarkImageCheck::Unusable) {
-            ShowWarning(parent, MsgText("Invalid watermark image", watermark.image));
-            return false;
-        }
     }
     return true;
 }
 
 } // namespace
 
+std::string SelectedOutputExtension(const QComboBox* formatBox) {
+    const std::vector<std::string>& formats = OutputFormatList();
+    const int index = formatBox != nullptr ? formatBox->currentData().toInt() : 0;
+    if (index < 0 || static_cast<size_t>(index) >= formats.size()) {
+        return formats.empty() ? std::string() : formats.front();
+    }
+    return formats[static_cast<size_t>(index)];
+}
+
+QString ResizeProblem() {
+    const Settings::Transform& transform = gSettings.transform;
+    if (transform.doImageResize != 0 && transform.imageWidth == 0) {
+        return MsgText("Invalid width");
+    }
+    if (transform.doImageResize != 0 && transform.imageHeight == 0) {
+        return MsgText("Invalid height");
+    }
+    return {};
+}
+
+QString WatermarkProblem(bool loadFont) {
+    const Settings::Watermark& watermark = gSettings.watermark;
+    if (watermark.doWatermark == 1 && (loadFont || !WatermarkFontLoaded()) &&
+        !LoadWatermarkFont(watermark)) {
+        return MsgText("Invalid watermark font", watermark.font);
+    }
+    if (watermark.doWatermark == 2) {
+        const WatermarkImageCheck check = CheckWatermarkImage(watermark.image);
+        if (check == WatermarkImageCheck::EmptyPath) {
+            return MsgText("Empty watermark image");
+        }
+        if (check == WatermarkImageCheck::Unusable) {
+            return MsgText("Invalid watermark image", watermark.image);
+        }
+    }
+    return {};
+}
+
 void StartWindowConversion(const WindowControls& controls) {
     const WatermarkFontRelease fontRelease;
+    if (controls.inputField != nullptr) {
+        // A typed file is taken as a drop would take it: with no output folder chosen yet,
+        // its own folder becomes the output folder.
+        const QFileInfo typed(controls.inputField->text().trimmed());
+        if (typed.isFile()) {
+            AcceptInputFile(controls, typed.absoluteFilePath());
+        }
+    }
     FillInputSet(controls.inputField != nullptr ? controls.inputField->text().trimmed()
                                                 : QString());
     std::string folder = controls.outputFolderBox != nullptr
@@ -130,8 +156,8 @@ void StartWindowConversion(const WindowControls& controls) {
                              : std::string();
     const std::string extension = SelectedOutputExtension(controls.outputFormatBox);
 
-    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Preparing")));
-    if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls.window)) {
+    ShowStatusText(controls, UiText("General", "Preparing"));
+    if (!CheckInputsAndFolder(controls, folder) || !CheckWatermark(controls)) {
         return;
     }
 
@@ -145,7 +171,7 @@ void StartWindowConversion(const WindowControls& controls) {
     RememberOutputFolder(QString::fromStdString(folder));
     RefillOutputFolderBox(controls);
 
-    ShowStatusText(controls, QString::fromStdString(CatalogueText("General", "Converting")));
+    ShowStatusText(controls, UiText("General", "Converting"));
     if (const std::optional<RunOutcome> outcome = RunProgressDialog(controls, std::move(request))) {
         StoreFileContext(outcome->lastFile);
     }
@@ -153,12 +179,6 @@ void StartWindowConversion(const WindowControls& controls) {
 
 void ShowWarning(QWidget* parent, const QString& text) {
     CurrentPrompter().Warning(parent, MsgText("Warning"), text);
-}
-
-void ShowStatusText(const WindowControls& controls, const QString& text) {
-    if (controls.statusBar != nullptr) {
-        controls.statusBar->showMessage(text);
-    }
 }
 
 } // namespace millconv::ui

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -21,27 +22,37 @@
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings.h"
-#include "ui/commands.h"
+#include "ui/catalogue_text.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
+#include "ui/mnemonics.h"
 #include "ui/preferences/preferences_dialog.h"
 #include "ui/selection.h"
 #include "ui/theme_images.h"
-#include "ui/window_mode.h"
+#include "ui/window_placement.h"
 
 namespace millconv::ui {
 
 namespace {
 
-// Gadget rows: the second and third rows hang off one row offset.
+// Where the gadgets stand, in design pixels; the second and third rows hang off one row offset.
+// The layout stretches the fields and moves the right-hand gadgets with the window's width.
 constexpr int kRowOffset = 30;
 constexpr int kLeft = 10;
 constexpr int kFieldWidth = 350;
-constexpr int kLabelHeight = 20;
-constexpr int kFieldHeight = 20;
-constexpr int kBoxHeight = 21;
+constexpr QRect kInputFieldPlace(kLeft, 20, kFieldWidth, kFieldHeight);
+constexpr QRect kFolderBoxPlace(kLeft, kRowOffset + 30, kFieldWidth, kListHeight);
+constexpr QRect kFormatBoxPlace(kLeft, kRowOffset + 70, kFieldWidth, kListHeight);
+constexpr int kInputLabelTop = 5;
+constexpr int kFolderLabelTop = kRowOffset + 15;
+constexpr int kFormatLabelTop = kRowOffset + 55;
 constexpr int kSmallToolBarSize = 24;
 constexpr int kConvertSize = 100;
 constexpr int kConvertTop = 20;
+constexpr QRect kConvertPlace(400, kConvertTop, kConvertSize, kConvertSize);
 constexpr int kToolBarTops[] = {19, kRowOffset + 29, kRowOffset + 69};
+constexpr int kSmallToolBarLeft = kFieldWidth + 14;
+constexpr int kThirdToolBarLeft = 396; // beside the format box's options until the first layout
 // What stays of the width beside the field and boxes, and the right-hand gadgets' offsets.
 constexpr int kFieldMargin = 160;
 constexpr int kSmallToolBarFromRight = 146;
@@ -53,17 +64,21 @@ constexpr int kFooterFromBottom = 70;
 // The footer's fixed notice (no catalogue text exists for it).
 constexpr const char* kFooterNotice = "Tip: drop a PNG image here to choose the input file.";
 
-QString Text(const char* section, const char* key) {
-    return QString::fromStdString(CatalogueText(section, key));
-}
-
 QLabel* AddLabel(QWidget* parent, const char* key, int top, QWidget* buddy) {
-    auto* label = new QLabel(Text("General", key), parent);
+    auto* label = new QLabel(UiText("General", key), parent);
     // Static texts of the form draw from their top edge; the field below starts 15 lower.
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(kLeft, top, kFieldWidth, kLabelHeight);
+    Place(label, QRect(kLeft, top, kFieldWidth, kLabelHeight));
     label->setBuddy(buddy);
     return label;
+}
+
+bool IsEnterKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 } // namespace
@@ -71,18 +86,23 @@ QLabel* AddLabel(QWidget* parent, const char* key, int top, QWidget* buddy) {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QString::fromStdString(AppTitle()));
     setWindowIcon(QIcon(ApplicationImage()));
-    // Placement as stored: position of the frame, size of the window.
-    move(gSettings.window.x, gSettings.window.y);
-    setMinimumSize(kMinimumWidth, kFixedHeight);
-    setMaximumHeight(kFixedHeight);
+    const QSize minimum = Scaled(QSize(kMinimumWidth, kFixedHeight));
+    setMinimumSize(minimum);
+    setMaximumHeight(minimum.height());
+    // Placement as stored (position of the frame, size of the window), brought back onto the
+    // screen when it was saved on a larger or another screen.
     resize(gSettings.window.width, gSettings.window.height);
+    move(OnScreenPosition(QRect(QPoint(gSettings.window.x, gSettings.window.y), size()),
+                          AvailableScreenAreas()));
     setAcceptDrops(true);
+    InstallWheelGuard();
 
     BuildToolBars(true, true, false);
     setStatusBar(new QStatusBar(this));
     SetStatusText({});
     BuildGadgets();
     BuildToolBars(false, false, true);
+    AddMnemonics(panel_, WindowMnemonics(*menuBar()));
 }
 
 void MainWindow::BuildGadgets() {
@@ -92,22 +112,22 @@ void MainWindow::BuildGadgets() {
     panel_->setObjectName("panel");
 
     inputField_ = new QLineEdit(panel_);
-    inputField_->setGeometry(kLeft, 20, kFieldWidth, kFieldHeight);
+    Place(inputField_, kInputFieldPlace);
     // A drop on the field is a drop on the window, not text to insert.
     inputField_->setAcceptDrops(false);
-    AddLabel(panel_, "Input File", 5, inputField_);
+    AddLabel(panel_, "Input File", kInputLabelTop, inputField_);
 
     outputFolderBox_ = new QComboBox(panel_);
     outputFolderBox_->setEditable(false);
-    outputFolderBox_->setGeometry(kLeft, kRowOffset + 30, kFieldWidth, kBoxHeight);
-    AddLabel(panel_, "Output Folder", kRowOffset + 15, outputFolderBox_);
+    Place(outputFolderBox_, kFolderBoxPlace);
+    AddLabel(panel_, "Output Folder", kFolderLabelTop, outputFolderBox_);
     connect(outputFolderBox_, &QComboBox::currentIndexChanged, this,
             [this] { gJob.outputFolder = outputFolderBox_->currentText().toStdString(); });
 
     outputFormatBox_ = new QComboBox(panel_);
     outputFormatBox_->setEditable(false);
-    outputFormatBox_->setGeometry(kLeft, kRowOffset + 70, kFieldWidth, kBoxHeight);
-    AddLabel(panel_, "Output Format", kRowOffset + 55, outputFormatBox_);
+    Place(outputFormatBox_, kFormatBoxPlace);
+    AddLabel(panel_, "Output Format", kFormatLabelTop, outputFormatBox_);
     connect(outputFormatBox_, &QComboBox::currentIndexChanged, this, [this](int item) {
         const auto& formats = OutputFormatList();
         const int index = item < 0 ? -1 : outputFormatBox_->itemData(item).toInt();
@@ -117,15 +137,20 @@ void MainWindow::BuildGadgets() {
     });
 
     convertButton_ = new QToolButton(panel_);
-    convertButton_->setGeometry(400, kConvertTop, kConvertSize, kConvertSize);
-    convertButton_->setText(Text("General", "Convert"));
+    Place(convertButton_, kConvertPlace);
+    convertButton_->setText(UiText("General", "Convert"));
     convertButton_->setToolTip(convertButton_->text());
     convertButton_->setAccessibleName(convertButton_->text());
     connect(convertButton_, &QToolButton::clicked, this,
             [this] { RunCommand(*this, kCommandConvert); });
+    // Enter presses Convert when it has the focus, as Space does.
+    convertButton_->installEventFilter(this);
 
-    footer_ = new QLabel(QString::fromUtf8(kFooterNotice), central);
-    footer_->setGeometry(kLeft, height() - kFooterFromBottom, kFieldWidth, kLabelHeight);
+    // A child of the window rather than of the central area, so toolbars that grow or shrink
+    // leave it where it is.
+    footer_ = new QLabel(QString::fromUtf8(kFooterNotice), this);
+    footer_->setGeometry(ScaledX(kLeft), height() - ScaledY(kFooterFromBottom),
+                         ScaledX(kFieldWidth), ScaledY(kLabelHeight));
 
     RefreshImages();
 }
@@ -156,12 +181,25 @@ void MainWindow::BuildToolBars(bool menus, bool mainToolBar, bool commandToolBar
             delete commandToolBars_[i];
             commandToolBars_[i] =
                 BuildCommandToolBar(*this, panel_, kButtons[i].command, kButtons[i].tooltipKey);
-            commandToolBars_[i]->setGeometry(kFieldWidth + 14, kToolBarTops[i], kSmallToolBarSize,
-                                             kSmallToolBarSize);
+            Place(commandToolBars_[i],
+                  QRect(kSmallToolBarLeft, kToolBarTops[i], kSmallToolBarSize, kSmallToolBarSize));
             commandToolBars_[i]->show();
         }
         // The third starts beside the format box's options; the layout brings it in line.
-        commandToolBars_[2]->move(396, kToolBarTops[2]);
+        commandToolBars_[2]->move(Scaled(QPoint(kThirdToolBarLeft, kToolBarTops[2])));
+        SetTabOrder();
+    }
+}
+
+void MainWindow::SetTabOrder() {
+    // Each small button follows the field or box it fills; Convert comes last.
+    QWidget* order[] = {
+        inputField_,      commandToolBars_[0]->widgetForAction(commandToolBars_[0]->actions()[0]),
+        outputFolderBox_, commandToolBars_[1]->widgetForAction(commandToolBars_[1]->actions()[0]),
+        outputFormatBox_, commandToolBars_[2]->widgetForAction(commandToolBars_[2]->actions()[0]),
+        convertButton_};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) {
+        setTabOrder(order[i], order[i + 1]);
     }
 }
 
@@ -220,7 +258,7 @@ void MainWindow::NewForm() {
     ResetJobState();
     inputField_->clear();
     outputFolderBox_->setCurrentIndex(-1);
-    SetStatusText(Text("General", "Ready"));
+    SetStatusText(UiText("General", "Ready"));
     inputField_->setFocus();
 }
 
@@ -230,21 +268,20 @@ void MainWindow::ApplyLayout() {
     }
     const int width = this->width();
     const int panelHeight = height() - menuBar()->height() - mainToolBar_->height() -
-                            statusBar()->height() - kPanelBottomMargin;
+                            statusBar()->height() - ScaledY(kPanelBottomMargin);
     panel_->setGeometry(0, 0, width, std::max(panelHeight, 0));
     for (QWidget* widget :
          {static_cast<QWidget*>(inputField_), static_cast<QWidget*>(outputFolderBox_),
           static_cast<QWidget*>(outputFormatBox_)}) {
-        widget->resize(width - kFieldMargin, widget->height());
+        widget->resize(width - ScaledX(kFieldMargin), widget->height());
     }
     for (size_t i = 0; i < commandToolBars_.size(); ++i) {
-        commandToolBars_[i]->setGeometry(width - kSmallToolBarFromRight, kToolBarTops[i],
-                                         kSmallToolBarSize, kSmallToolBarSize);
+        commandToolBars_[i]->move(width - ScaledX(kSmallToolBarFromRight),
+                                  ScaledY(kToolBarTops[i]));
     }
-    convertButton_->move(width - kConvertFromRight, kConvertTop);
+    convertButton_->move(width - ScaledX(kConvertFromRight), ScaledY(kConvertTop));
     // The footer keeps its distance from the window's bottom edge.
-    const int centralTop = centralWidget()->y();
-    footer_->move(kLeft, height() - kFooterFromBottom - centralTop);
+    footer_->move(ScaledX(kLeft), height() - ScaledY(kFooterFromBottom));
     update();
 }
 
@@ -256,8 +293,7 @@ void MainWindow::RefreshImages() {
         convertButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     } else {
         convertButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        convertButton_->setIconSize(
-            convert.size().boundedTo(QSize(kConvertSize, kConvertSize) - QSize(4, 4)));
+        convertButton_->setIconSize(convert.size().boundedTo(convertButton_->size() - QSize(4, 4)));
     }
     const QIcon folder(MenuIcon("FavFolder"));
     for (int item = 0; item < outputFolderBox_->count(); ++item) {
@@ -295,9 +331,15 @@ void MainWindow::ApplyPreferences(int themeRefresh) {
     }
 }
 
+void MainWindow::OpenPreferences() { OpenPreferences(0); }
+
 void MainWindow::OpenPreferences(int startPage) {
-    ApplyPreferences(RunPreferencesDialog(this, startPage).themeRefresh);
-    activateWindow();
+    const FocusReturn focusReturn;
+    const PreferencesResult result = RunPreferencesDialog(this, startPage);
+    ApplyPreferences(result.themeRefresh);
+    if (result.changed) {
+        emit SettingsApplied();
+    }
 }
 
 void MainWindow::SetStatusText(const QString& text) { statusBar()->showMessage(text); }
@@ -315,6 +357,14 @@ QString MainWindow::FirstDroppedFile(const QMimeData& data) {
 bool MainWindow::AcceptDroppedFile(const QString& path) {
     emit InputFileDropped(path);
     return AcceptInputFile(Controls(), path);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == convertButton_ && IsEnterKey(event)) {
+        convertButton_->click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool MainWindow::event(QEvent* event) {

@@ -1,6 +1,7 @@
 // The main window: input field, output folder and format boxes, Convert button, menus, toolbars.
 #pragma once
 
+#include "ui/commands.h"
 #include "ui/window_controls.h"
 
 #include <QMainWindow>
@@ -16,11 +17,11 @@ class QToolButton;
 
 namespace millconv::ui {
 
-// Minimum size; the height is fixed at the minimum.
+// Minimum size in design pixels (it grows with the dialog font); the height is fixed at it.
 inline constexpr int kMinimumWidth = 510;
 inline constexpr int kFixedHeight = 260;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
   public:
@@ -30,11 +31,13 @@ class MainWindow : public QMainWindow {
     // Fills the output format box, runs New form and shows the window (maximised when it was).
     void InitialiseAndShow();
 
+    QWidget* Widget() override { return this; }
+
     // The controls the selection and conversion code work on.
-    WindowControls Controls();
+    WindowControls Controls() override;
 
     // Command 0: empty form, fresh job, status "Ready", focus on the input field.
-    void NewForm();
+    void NewForm() override;
 
     // Places the width-dependent gadgets for the current size; runs on every resize.
     void ApplyLayout();
@@ -49,8 +52,10 @@ class MainWindow : public QMainWindow {
     // After the preferences dialog: theme refresh, output format selection, folder box size.
     void ApplyPreferences(int themeRefresh);
 
-    // Opens the preferences dialog on a start page (0 to 8) and applies what it changed.
-    void OpenPreferences(int startPage = 0);
+    // Opens the preferences dialog on the first page and applies what it changed.
+    void OpenPreferences() override;
+    // The same on a start page (0 to 8).
+    void OpenPreferences(int startPage);
 
     // Status bar field 0.
     void SetStatusText(const QString& text);
@@ -77,7 +82,11 @@ class MainWindow : public QMainWindow {
     // A drop handed this path to the input file check.
     void InputFileDropped(const QString& path);
 
+    // The preferences dialog closed with a changed record, now applied to the window.
+    void SettingsApplied();
+
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +97,7 @@ class MainWindow : public QMainWindow {
     void BuildGadgets();
     void BuildToolBars(bool menus, bool mainToolBar, bool commandToolBars);
     void FillOutputFormatBox();
+    void SetTabOrder();
 
     QToolBar* mainToolBar_ = nullptr;
     QWidget* panel_ = nullptr;

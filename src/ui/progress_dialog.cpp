@@ -3,7 +3,9 @@
 
 #include "base/text.h"
 #include "settings/message_catalogue.h"
-#include "ui/conversion_controller.h"
+#include "ui/catalogue_text.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
 #include "ui/prompter.h"
 
 #include <QFontMetrics>
@@ -14,19 +16,28 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace millconv::ui {
 
 namespace {
 
-constexpr int kClientWidth = 300;
-constexpr int kClientHeight = 110;
-constexpr int kLineWidth = 280;
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(300, 110);
+constexpr QRect kTextLinePlace(10, 13, 280, kLabelHeight);
+constexpr QRect kBarPlace(10, 40, 280, kFieldHeight);
+constexpr QRect kOkPlace(QPoint(110, 75), kButtonSize);
+
 constexpr int kPollMilliseconds = 15;
 constexpr int kFallbackCharWidth = 7;
 
-QString Text(const char* section, const char* key) {
-    return QString::fromStdString(CatalogueText(section, key));
+QString WindowFailureText(std::string_view line) {
+    // The console's "millconv: " tag says nothing inside millconv's own window.
+    constexpr std::string_view kTag = "millconv: ";
+    if (line.starts_with(kTag)) {
+        line.remove_prefix(kTag.size());
+    }
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 } // namespace
@@ -37,8 +48,8 @@ int AverageCharacterWidth(const QFont& font) {
 }
 
 bool AskBreakConversion(QWidget* parent) {
-    return CurrentPrompter().Question(parent, Text("Msg", "Warning"),
-                                      Text("Msg", "Ask break conversion"), true);
+    return CurrentPrompter().Question(parent, UiText("Msg", "Warning"),
+                                      UiText("Msg", "Ask break conversion"), true);
 }
 
 ProgressDialog::ProgressDialog(const WindowControls& controls, RunRequest request)
@@ -48,18 +59,18 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, RunRequest reques
     run_ = std::make_unique<ConversionRun>(std::move(request));
     setObjectName(QStringLiteral("ProgressDialog"));
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
-    setWindowTitle(Text("Dialog", "Convert Progress"));
+    setFixedSize(Scaled(kClientSize));
+    setWindowTitle(UiText("Dialog", "Convert Progress"));
 
     textLine_ = new QLabel(this);
-    textLine_->setGeometry(10, 13, kLineWidth, 20);
+    Place(textLine_, kTextLinePlace);
     bar_ = new QProgressBar(this);
-    bar_->setGeometry(10, 40, kLineWidth, 20);
+    Place(bar_, kBarPlace);
     bar_->setRange(0, total_ + 1);
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    okButton_ = new QPushButton(Text("Dialog", "OK"), this);
-    okButton_->setGeometry(110, 75, 80, 25);
+    okButton_ = new QPushButton(UiText("Dialog", "OK"), this);
+    Place(okButton_, kOkPlace);
     okButton_->setEnabled(false);
     connect(okButton_, &QPushButton::clicked, this, [this] {
         if (ended_) {
@@ -73,7 +84,7 @@ ProgressDialog::ProgressDialog(const WindowControls& controls, RunRequest reques
 
     if (QWidget* window = controls.window) {
         const QPoint centre = window->frameGeometry().center();
-        move(centre - QPoint(kClientWidth / 2, kClientHeight / 2));
+        move(centre - QPoint(width() / 2, height() / 2));
     }
 }
 
@@ -116,11 +127,12 @@ void ProgressDialog::ShowProgress() {
         return;
     }
     shownIndex_ = progress.currentIndex;
-    setWindowTitle(ProgressTitle(Text("Dialog", "Convert Progress")));
+    setWindowTitle(ProgressTitle(UiText("Dialog", "Convert Progress")));
     std::string name = progress.currentFile;
     const auto characters = QString::fromStdString(name).toUcs4().size();
-    if (characters * averageCharWidth_ > kLineWidth) {
-        name = ShortenMiddle(name, kLineWidth / averageCharWidth_);
+    const int lineWidth = textLine_->width();
+    if (characters * averageCharWidth_ > lineWidth) {
+        name = ShortenMiddle(name, lineWidth / averageCharWidth_);
     }
     textLine_->setText(QString::fromStdString(name));
     bar_->setValue(shownIndex_);
@@ -131,22 +143,26 @@ void ProgressDialog::ShowEnd() {
     ended_ = true;
     pollTimer_.stop();
     int converted = 0;
+    std::string failure;
     if (workerStarted_) {
         outcome_ = run_->Join();
         converted = outcome_->converted;
+        failure = run_->ReadProgress().failure;
     }
     if (stopped_) {
-        const QString stoppedText = Text("Msg", "Conversion is not complete");
+        const QString stoppedText = UiText("Msg", "Conversion is not complete");
         ShowStatusText(controls_, stoppedText);
         setWindowTitle(ProgressTitle(stoppedText));
         textLine_->setText(stoppedText);
     } else {
-        const QString complete = Text("Msg", "Conversion complete");
-        ShowStatusText(controls_, complete);
+        const QString complete = UiText("Msg", "Conversion complete");
+        // A file that was not written: the status says why instead.
+        ShowStatusText(controls_, converted < total_ && !failure.empty()
+                                      ? WindowFailureText(failure)
+                                      : complete);
         setWindowTitle(ProgressTitle(complete));
-        textLine_->setText(QString::fromStdString(
-            FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(converted),
-                          std::to_string(total_))));
+        textLine_->setText(
+            UiText("Msg", "Files converted", std::to_string(converted), std::to_string(total_)));
         bar_->setValue(total_ + 1);
     }
     okButton_->setEnabled(true);
@@ -187,12 +203,12 @@ void ProgressDialog::AskToStop() {
 
 QString ProgressDialog::ProgressTitle(const QString& lead) const {
     return lead + QLatin1Char(' ') +
-           QString::fromStdString(FormatMessage(CatalogueText("Msg", "Progress"),
-                                                std::to_string(shownIndex_),
-                                                std::to_string(total_)));
+           UiText("Msg", "Progress", std::to_string(shownIndex_), std::to_string(total_));
 }
 
 std::optional<RunOutcome> RunProgressDialog(const WindowControls& controls, RunRequest request) {
+    // Taken before the window is disabled, which moves the focus away.
+    const FocusReturn focusReturn;
     // Disabled before the dialog exists, so the dialog (its child) stays enabled.
     if (controls.window != nullptr) {
         controls.window->setEnabled(false);
@@ -206,8 +222,6 @@ std::optional<RunOutcome> RunProgressDialog(const WindowControls& controls, RunR
     }
     if (controls.window != nullptr) {
         controls.window->setEnabled(true);
-        controls.window->activateWindow();
-        controls.window->setFocus();
     }
     return outcome;
 }

@@ -129,7 +129,7 @@ int TakeScreenshots(const QString& folder) {
     const QStringList samples = ScreenshotSampleNames();
     MainWindow window;
     window.move(400, 400);
-    window.resize(kMinimumWidth, kFixedHeight);
+    window.resize(window.minimumSize());
     window.activateWindow();
     window.InitialiseAndShow();
 

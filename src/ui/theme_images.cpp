@@ -1,7 +1,10 @@
 // The window's picture slots: built-in artwork, replaced key by key by the current theme.
 #include "ui/theme_images.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
+#include <QImageReader>
 #include <QToolBar>
 
 #include <vector>
@@ -45,6 +48,20 @@ QPixmap Lookup(const PictureSet& set, const QString& key) {
     return found != set.end() ? found->second : QPixmap();
 }
 
+// A theme PNG decoded only when its header declares at most kMaxThemePictureSide a side: a few
+// hundred bytes can declare a picture of gigabytes.
+QImage DecodeThemePicture(const std::string& bytes) {
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "PNG");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxThemePictureSide ||
+        size.height() > kMaxThemePictureSide) {
+        return {};
+    }
+    return reader.read();
+}
+
 // Replaces the pictures of one set from the archive; keys without a decodable entry keep theirs.
 void ReplaceSet(const ThemeArchive& archive, const std::string& config, const char* section,
                 const std::vector<QString>& keys, int pixels, PictureSet& set) {
@@ -64,8 +81,7 @@ void ReplaceSet(const ThemeArchive& archive, const std::string& config, const ch
         if (bytes == data.end()) {
             continue;
         }
-        QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes->second.data()),
-                                        static_cast<int>(bytes->second.size()), "PNG");
+        const QImage image = DecodeThemePicture(bytes->second);
         if (!image.isNull()) {
             set[key] = QPixmap::fromImage(image);
         }
@@ -118,7 +134,9 @@ void LoadTheme(bool buttonImages, bool menuIcons, bool toolbarIcons) {
     Pictures& pictures = State();
     std::string folder = ThemeFolder();
     std::string& theme = gSettings.interface.uiTheme;
-    std::string path = folder + theme + ".zip";
+    // A name with a folder part ("../../x") could load an archive from anywhere: it counts as
+    // missing.
+    std::string path = IsPlainThemeName(theme) ? folder + theme + ".zip" : std::string();
     if (FileSize(path) == -1 && !pictures.themes.empty()) {
         theme = pictures.themes.rbegin()->first;
         path = folder + theme + ".zip";

@@ -1,8 +1,6 @@
 // The window mode's start-up and orderly exit around Qt's event loop.
 #include "ui/window_mode.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include <QApplication>
@@ -11,20 +9,17 @@
 #include <QTimer>
 
 #include "base/product.h"
+#include "platform/hand_over.h"
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
 #include "ui/dialogs/help_commands.h"
+#include "ui/hand_over_server.h"
 #include "ui/main_window.h"
 #include "ui/theme_images.h"
 
 namespace millconv::ui {
 
 namespace {
-
-bool VariableSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // The default window position is centred on the primary screen's free area.
 DesktopSize PrimaryDesktopSize() {
@@ -37,25 +32,6 @@ DesktopSize PrimaryDesktopSize() {
 }
 
 } // namespace
-
-bool DisplayAvailable() {
-    return VariableSet("DISPLAY") || VariableSet("WAYLAND_DISPLAY") ||
-           VariableSet("QT_QPA_PLATFORM");
-}
-
-const char* NoDisplayMessage() {
-    return "millconv: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
-           "set); use -i FILE to convert on the console";
-}
-
-std::unique_ptr<QApplication> StartQt(int& argc, char** argv) {
-    // Qt aborts the process when it finds no display, so ask first.
-    if (!DisplayAvailable()) {
-        std::fprintf(stderr, "%s\n", NoDisplayMessage());
-        return nullptr;
-    }
-    return std::make_unique<QApplication>(argc, argv);
-}
 
 void PrepareWindowSettings() {
     SetDesktopSizeHook(&PrimaryDesktopSize);
@@ -70,22 +46,6 @@ void PrepareTheme() {
     LoadBuiltInImages();
     ScanThemes();
     LoadTheme(true, true, true);
-}
-
-void StoreWindowPlacement(Qt::WindowStates state, const QRect& placement, Settings& settings) {
-    if (state.testFlag(Qt::WindowMinimized)) {
-        return;
-    }
-    if (state.testFlag(Qt::WindowMaximized) || state.testFlag(Qt::WindowFullScreen)) {
-        // The normal placement stays as stored, so restoring next time has somewhere to go.
-        settings.window.isMaximized = 1;
-        return;
-    }
-    settings.window.isMaximized = 0;
-    settings.window.x = placement.x();
-    settings.window.y = placement.y();
-    settings.window.width = placement.width();
-    settings.window.height = placement.height();
 }
 
 void ForgetRecentFoldersWithoutHistory(Settings& settings) {
@@ -127,6 +87,9 @@ int RunWindowMode(int argc, char** argv) {
         // The window stores its placement when it closes (see MainWindow::closeEvent).
         MainWindow window;
         ShowWindow(window, inputFile);
+        // Files opened with the program from now on come to this window.
+        HandOverServer handOver(window);
+        handOver.Listen(QString::fromStdString(HandOverSocketPath(AppTitle())));
         if (VariableSet(kExitAfterShowVariable)) {
             QTimer::singleShot(0, &window, &QWidget::close);
         } else {

@@ -2,28 +2,14 @@
 #pragma once
 
 #include "settings/settings.h"
+#include "ui/qt_start.h"
+#include "ui/window_placement.h"
 
-#include <QRect>
 #include <QString>
-#include <Qt>
-
-#include <memory>
-
-class QApplication;
 
 namespace millconv::ui {
 
 class MainWindow;
-
-// True when Qt can reach a display: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set.
-bool DisplayAvailable();
-
-// The one line printed on stderr when there is no display.
-const char* NoDisplayMessage();
-
-// Creates the QApplication once the display check passed; nullptr (after the stderr line)
-// when there is no display. argc must outlive the application.
-std::unique_ptr<QApplication> StartQt(int& argc, char** argv);
 
 // Settings folder, config.ini and the message catalogue (window-mode steps 1 to 3). The
 // default window position is centred on the primary screen.
@@ -32,10 +18,6 @@ void PrepareWindowSettings();
 // Built-in pictures, theme list and the configured theme (window-mode steps 4 to 6; the
 // screenshot mode takes them too).
 void PrepareTheme();
-
-// Copies the window placement into the settings: maximised sets only IsMaximized; minimised
-// changes nothing; otherwise IsMaximized 0 and the position and size of the normal window.
-void StoreWindowPlacement(Qt::WindowStates state, const QRect& placement, Settings& settings);
 
 // Out Folders History 0 empties the recent output folders.
 void ForgetRecentFoldersWithoutHistory(Settings& settings);

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace millconv {
 namespace {
@@ -97,8 +100,40 @@ TEST_F(ExecutableTest, SecondInstanceIsRefused) {
     EXPECT_EQ(silent.status, 0);
     EXPECT_TRUE(silent.out.empty());
     EXPECT_TRUE(silent.err.empty());
+
+    // A file opened with the program while no window listens (a console run holds the lock)
+    // is not lost without a word.
+    std::ofstream(home / "a.png") << "png";
+    test::RunResult file =
+        test::RunProgram(test::MillconvPath(), {"a.png"}, environment, home.Path());
+    EXPECT_EQ(file.status, 75);
+    EXPECT_NE(file.err.find(AppTitle()), std::string::npos);
     running.Release();
     unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST_F(ExecutableTest, LockFolderPlantedByAnotherUserIsNotUsed) {
+    // Without a runtime folder the lock lives below the temp folder, where anyone may have
+    // made the folder first; the instances then meet in the user's cache folder instead.
+    auto environment = test::IsolatedEnvironment(home);
+    environment["XDG_RUNTIME_DIR"] = "";
+    environment["TMPDIR"] = home / "tmp";
+    environment["XDG_CACHE_HOME"] = home / "cache";
+    std::filesystem::create_directories(home / "tmp");
+    const std::string planted = home / ("tmp/millconv-" + std::to_string(getuid()));
+    mkdir(planted.c_str(), 0777);
+    chmod(planted.c_str(), 0777);
+    if (getuid() == 0) {
+        ASSERT_EQ(chown(planted.c_str(), 65534, 65534), 0);
+    }
+    const test::ScopedEnvironment inProcess(environment);
+    InstanceLock running;
+    ASSERT_TRUE(running.Acquire(AppTitle()));
+    EXPECT_EQ(InstanceLock::LockPath(AppTitle()).rfind(home / "cache/", 0), 0u);
+
+    test::RunResult second = test::RunProgram(test::MillconvPath(), {"-v"}, environment);
+    EXPECT_EQ(second.status, 75);
+    EXPECT_TRUE(second.out.empty());
 }
 
 TEST_F(ExecutableTest, BatchRunsNeitherTakeNorRespectTheLock) {

@@ -240,7 +240,7 @@ class CaseFolder {
         std::string pattern = (fs::temp_directory_path() / "millconv-cli-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
         fs::create_directories(root_ / "in/folder.png");
-        fs::create_directories(root_ / "out");
+        fs::create_directories(root_ / "out/sub");
         fs::create_directories(root_ / "config");
         fs::copy_file(kSampleImage, root_ / "in/a.png");
         fs::copy_file(kSampleImage, root_ / "in/my pic.png");
@@ -279,6 +279,16 @@ class CaseFolder {
     fs::path root_;
 };
 
+// Every path below folder, sorted.
+std::vector<std::string> FolderTree(const std::string& folder) {
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 std::vector<std::string> CaseNames() {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(kCaseFolder)) {
@@ -309,7 +319,10 @@ TEST_P(ConsoleRun, MatchesGoldenOutput) {
     }
     const std::string cwd = want.cwd.empty() ? folder.Tmp() : Expand(want.cwd, values);
 
+    const std::vector<std::string> programFiles = FolderTree(folder.Prog());
     const RunResult run = Spawn(folder.Prog() + "millconv", args, cwd, folder.Tmp());
+    // Whatever the case, a run writes nothing beside the program.
+    EXPECT_EQ(FolderTree(folder.Prog()), programFiles);
 
     ASSERT_FALSE(run.timedOut) << "the run did not end";
     std::vector<std::string> expected;

@@ -1,6 +1,7 @@
 // Option words, values, numbers, keyword tables and the parse loop's effect on the records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -74,6 +75,19 @@ TEST(OptionNumbers, IntegersInEveryNotation) {
     EXPECT_EQ(ReadInteger("99999999999999999999999"), ReadInteger("99999999999999999999999"));
 }
 
+TEST(OptionNumbers, CountsAreDigitsUpToTheirLargest) {
+    const std::pair<const char*, uint64_t> counts[] = {
+        {"1", 1},          {"07", 7},         {"2147483647", 2147483647},
+        {"2147483648", 0}, {"4294967297", 0}, {"0", 0},
+        {"", 0},           {"-3", 0},         {"+3", 0},
+        {"3x", 0},         {" 3", 0},         {"99999999999999999999999", 0}};
+    for (const auto& [text, expected] : counts) {
+        EXPECT_EQ(ReadCount(text, INT32_MAX).value_or(0), expected) << text;
+    }
+    EXPECT_EQ(ReadCount("9", 9).value_or(0), 9u);
+    EXPECT_FALSE(ReadCount("10", 9));
+}
+
 TEST(OptionNumbers, Decimals) {
     EXPECT_FLOAT_EQ(ReadDecimal("9.99"), 9.99f);
     EXPECT_FLOAT_EQ(ReadDecimal("-0.5"), -0.5f);
@@ -93,6 +107,23 @@ TEST(OptionNumbers, Decimals) {
     EXPECT_TRUE(std::isinf(ReadDecimal("-infinity")) && ReadDecimal("-Infinity") < 0);
     EXPECT_TRUE(std::isnan(ReadDecimal("nan")));
     EXPECT_TRUE(std::isinf(ReadDecimal("1e300"))); // beyond the float range, not undefined
+}
+
+TEST(UsageText, FitsATerminalAndNamesTheBatchOptionsLast) {
+    const std::vector<std::string> lines = UsageLines("millconv");
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), 79u) << line;
+    }
+    const auto block = std::find(lines.begin(), lines.end(), "Batch and texture options:");
+    ASSERT_NE(block, lines.end());
+    // Every option of the block is one the parser knows.
+    for (auto line = block + 1; line != lines.end(); ++line) {
+        if (line->starts_with("  --")) {
+            const std::string option = line->substr(2, line->find_first_of("= ", 2) - 2);
+            EXPECT_TRUE(ParseParameters({"-i", "a.png", option + "=1"}).unknownOptions.empty())
+                << option;
+        }
+    }
 }
 
 TEST(KeywordTables, LookupInBothDirections) {

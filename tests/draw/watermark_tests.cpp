@@ -1,12 +1,14 @@
 // Watermark step: pictures and text blocks stamped on real pixels, and the run's checks.
 #include "engine/watermark.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "draw_test_support.h"
 #include "engine/batch_inputs.h"
 #include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
+#include "engine/watermark_picture.h"
 #include "job/job_record.h"
 #include "support/process.h"
 
@@ -500,6 +502,69 @@ namespace {
 
 // Workers of a batch run share the loaded font: each must wait for the warm-up and draw its
 // text without tripping over the others, and all files come out as one worker writes them.
+TEST_F(WatermarkTest, TextIsDrawnOnlyWhereItMeetsTheImage) {
+    // Right-aligned lines on a block much larger than the small image: the small image must
+    // show exactly the top-left corner of what the large one shows.
+    UseText("Wg%eol%Ay", 3);
+    auto& wm = gSettings.watermark;
+    wm.fontSize = 150;
+    wm.textAlignment = 2;
+    wm.textPosition = 0;
+    wm.textXOffset = 2;
+    wm.textYOffset = 1;
+    ASSERT_TRUE(LoadWatermarkFont(wm));
+    for (const int8_t antialiasing : {int8_t(0), int8_t(1)}) {
+        wm.textAntialiasing = antialiasing;
+        const Bitmap large = ApplyWatermark(SolidBitmap(900, 700, kGrey));
+        const Bitmap small = ApplyWatermark(SolidBitmap(37, 23, kGrey));
+        ASSERT_TRUE(large && small);
+        ASSERT_GT(DifferingBox(large.get(), kGrey).width, 37);
+        int differing = 0;
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                differing += PixelAt(small.get(), x, y) == PixelAt(large.get(), x, y) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(differing, 0) << int(antialiasing);
+        EXPECT_EQ(PixelAt(small.get(), 1, 0), kGrey); // left of the offset
+        EXPECT_EQ(PixelAt(small.get(), 2, 1), kGreen);
+    }
+}
+
+TEST_F(WatermarkTest, PictureMarkIsMadeOncePerCache) {
+    Bitmap picture = SolidBitmap(6, 4, kRed);
+    SetPixel(picture.get(), 0, 0, kBlue);
+    UsePicture(picture.get());
+    auto& wm = gSettings.watermark;
+    wm.imagePosition = 0;
+    wm.imageXOffset = wm.imageYOffset = wm.imageRotation = 0;
+    wm.imageOpacity = 255;
+    wm.imageGreyscale = 0;
+    gSettings.frame.doFrame = 0;
+    const auto stamp = [](WatermarkPictureCache* cache) {
+        return millconv::ApplyWatermark(SolidBitmap(20, 10, kGrey), gSettings.watermark,
+                                        gSettings.frame, "", cache);
+    };
+    WatermarkPictureCache cache;
+    const Bitmap first = stamp(&cache);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(PixelAt(first.get(), 0, 0), kBlue);
+    // Later files of the run use the mark made for the first, even when the file is gone.
+    std::filesystem::remove(gSettings.watermark.image);
+    const Bitmap second = stamp(&cache);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(DifferingBox(second.get(), kGrey).width, 6);
+    EXPECT_EQ(PixelAt(second.get(), 0, 0), kBlue);
+    EXPECT_EQ(PixelAt(second.get(), 5, 3), kRed);
+    EXPECT_FALSE(stamp(nullptr));
+    // A picture that could not be made is not tried again for every file.
+    WatermarkPictureCache failed;
+    EXPECT_FALSE(stamp(&failed));
+    UsePicture(picture.get());
+    EXPECT_FALSE(stamp(&failed));
+    EXPECT_TRUE(stamp(nullptr));
+}
+
 TEST_F(WatermarkTest, TextMarksOnTwoWorkersMatchOneWorker) {
     TempFolder in;
     TempFolder out;

@@ -171,5 +171,19 @@ TEST(ShortenMiddleTest, KeepsEqualEndsAroundDots) {
     EXPECT_EQ(ShortenMiddle("ääääääää", 7), "ää...ää"); // characters, not bytes
 }
 
+TEST(QuotedNameTest, ControlCharactersAreEscapedInsideQuotes) {
+    const std::pair<const char*, const char*> names[] = {
+        {"/tmp/plain name's\\.png", "/tmp/plain name's\\.png"},
+        {"a\nb.png", "$'a\\nb.png'"},
+        {"tab\there\r", "$'tab\\there\\r'"},
+        {"bell\a'q'\\", "$'bell\\x07\\'q\\'\\\\'"},
+        {"del\x7f\x1b[2J", "$'del\\x7f\\x1b[2J'"},
+        {"\xc3\xa4\n", "$'\xc3\xa4\\n'"},
+    };
+    for (const auto& [name, printed] : names) {
+        EXPECT_EQ(QuotedName(name), printed) << printed;
+    }
+}
+
 } // namespace
 } // namespace millconv::test

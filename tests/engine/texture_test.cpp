@@ -69,6 +69,48 @@ TEST_F(TextureTest, KeptAlphaEqualsThePngsAlphaAndDefaultFlattens) {
     }
 }
 
+TEST_F(TextureTest, GreyStepsKeepTheAlphaWhenKeeping) {
+    const std::string input = AlphaGradientPng();
+    // The greys the library gives the same pixels, ignoring their alpha.
+    Bitmap source(FreeImage_Load(FIF_PNG, input.c_str(), 0));
+    Bitmap greys(FreeImage_ConvertToGreyscale(source.get()));
+    ASSERT_TRUE(greys);
+    const BYTE threshold = 120;
+    struct Row {
+        const char* name;
+        bool greyscale;
+        bool blackAndWhite;
+    };
+    for (const Row& row : {Row{"greyscale", true, false}, Row{"threshold", false, true}}) {
+        SCOPED_TRACE(row.name);
+        gSettings.output.tgaAlpha = 1;
+        gSettings.adjustment.doImageGreyscale = row.greyscale ? 1 : 0;
+        gSettings.adjustment.doImageThreshold = row.blackAndWhite ? 1 : 0;
+        gSettings.adjustment.imageThreshold = threshold;
+        Bitmap kept = Convert(input);
+        ASSERT_TRUE(kept);
+        ASSERT_EQ(FreeImage_GetBPP(kept.get()), 32u);
+        int whites = 0;
+        for (unsigned y = 0; y < 5; ++y) {
+            for (unsigned x = 0; x < 7; ++x) {
+                const RGBQUAD pixel = PixelOf(kept.get(), x, y);
+                BYTE grey = 0;
+                FreeImage_GetPixelIndex(greys.get(), x, y, &grey);
+                const BYTE expected = row.greyscale ? grey : (grey >= threshold ? 255 : 0);
+                EXPECT_EQ(pixel.rgbReserved, 255 - x * 40) << x << "," << y;
+                EXPECT_EQ(pixel.rgbRed, expected) << x << "," << y;
+                EXPECT_EQ(pixel.rgbGreen, expected) << x << "," << y;
+                EXPECT_EQ(pixel.rgbBlue, expected) << x << "," << y;
+                whites += pixel.rgbRed == 255 ? 1 : 0;
+            }
+        }
+        if (row.blackAndWhite) {
+            EXPECT_GT(whites, 0);
+            EXPECT_LT(whites, 35);
+        }
+    }
+}
+
 TEST_F(TextureTest, PaletteTransparentIndexBecomesAlphaZero) {
     Bitmap palette(FreeImage_Allocate(4, 3, 8));
     RGBQUAD* colors = FreeImage_GetPalette(palette.get());

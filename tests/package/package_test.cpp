@@ -35,6 +35,7 @@ std::vector<std::string> ExpectedLayout() {
         "share/millconv/gfx/flat.zip",
         "share/man/man1/millconv.1",
         "share/doc/millconv/millconv.html",
+        "share/doc/millconv/millconv-preview.png",
         "share/doc/millconv/copyright",
         "share/doc/millconv/examples/millconv-watch.service",
         "share/applications/millconv.desktop",
@@ -199,6 +200,8 @@ TEST(DebianPackageTest, FieldsAndDependencies) {
                                 "libpango-1.0-0", "fonts-liberation", "fonts-dejavu-core"}) {
         EXPECT_NE(line.find(package), std::string::npos) << package << line;
     }
+    // Links and the manual open through xdg-open.
+    EXPECT_NE(info.find(" Recommends: xdg-utils\n"), std::string::npos) << info;
     // No maintainer scripts.
     for (const char* script : {"preinst", "postinst", "prerm", "postrm"}) {
         EXPECT_EQ(info.find(std::string(" ") + script + "\n"), std::string::npos) << script;

@@ -1,7 +1,9 @@
 // Platform services: file sizes, date values, the instance lock, terminal and modules.
 #include "platform/files.h"
+#include "platform/hand_over.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
+#include "platform/runtime_folder.h"
 #include "platform/shell.h"
 #include "platform/terminal.h"
 #include "support/process.h"
@@ -10,10 +12,15 @@
 
 #include <chrono>
 #include <csignal>
-#include <sys/stat.h>
-#include <thread>
+#include <cstring>
 #include <ctime>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 
 namespace millconv {
 namespace {
@@ -136,31 +143,145 @@ TEST(InstanceLockTest, ReleasedWhenTheHolderDies) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST(InstanceLockTest, FallsBackToAPrivateFolderOfTheUser) {
-    test::TempFolder temp;
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    std::string saved = old ? old : "";
-    const char* oldTemp = std::getenv("TMPDIR");
-    std::string savedTemp = oldTemp ? oldTemp : "";
-    unsetenv("XDG_RUNTIME_DIR");
-    unsetenv("TMPDIR");
-    const std::string user = std::to_string(getuid());
-    EXPECT_EQ(InstanceLock::LockPath("T 1"), "/tmp/millconv-" + user + "/T 1.lock");
-    setenv("TMPDIR", "relative", 1); // only an absolute folder is taken
-    EXPECT_EQ(InstanceLock::LockPath("T 1"), "/tmp/millconv-" + user + "/T 1.lock");
+constexpr uid_t kOtherUser = 65534;
 
-    // Two holders in the private folder still exclude each other.
-    setenv("TMPDIR", temp.Path().c_str(), 1);
-    EXPECT_EQ(InstanceLock::LockPath("T 1"), temp.Path() + "millconv-" + user + "/T 1.lock");
-    InstanceLock first;
-    ASSERT_TRUE(first.Acquire("T 1"));
-    EXPECT_TRUE(first.Held());
-    EXPECT_FALSE(InstanceLock().Acquire("T 1"));
-
-    if (old) {
-        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+// Makes path a folder as another user might have left it: owned by someone else when the
+// test may hand it over (as root), else with a mode that lets others in.
+void PlantForeignFolder(const std::string& path) {
+    mkdir(path.c_str(), 0700);
+    if (getuid() != 0 || chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
+        chmod(path.c_str(), 0777);
     }
-    oldTemp ? setenv("TMPDIR", savedTemp.c_str(), 1) : unsetenv("TMPDIR");
+}
+
+TEST(InstanceLockTest, LivesOnlyInAPrivateFolderOfTheUser) {
+    const std::string user = std::to_string(getuid());
+    const std::string own = "millconv-" + user;
+    enum class Planted { Nothing, ForeignTemp, OpenTemp, LinkedTemp, ForeignTempAndCache };
+    struct Row {
+        const char* name;
+        bool privateRuntime; // XDG_RUNTIME_DIR set to a folder of ours with mode 0700
+        bool openRuntime;    // XDG_RUNTIME_DIR set to a folder others may write to
+        Planted planted;
+        const char* expected; // "runtime/", "temp/", "cache/" or "" for none
+    };
+    const Row rows[] = {
+        {"runtime folder", true, false, Planted::ForeignTemp, "runtime/"},
+        {"open runtime folder", false, true, Planted::Nothing, "temp/"},
+        {"fresh temp folder", false, false, Planted::Nothing, "temp/"},
+        {"temp folder of another user", false, false, Planted::ForeignTemp, "cache/"},
+        {"temp folder others may enter", false, false, Planted::OpenTemp, "cache/"},
+        {"temp folder is a link", false, false, Planted::LinkedTemp, "cache/"},
+        {"nothing private", false, false, Planted::ForeignTempAndCache, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TempFolder root;
+        mkdir((root / "runtime").c_str(), row.openRuntime ? 0777 : 0700);
+        chmod((root / "runtime").c_str(), row.openRuntime ? 0777 : 0700);
+        mkdir((root / "temp").c_str(), 01777);
+        mkdir((root / "cache").c_str(), 0700);
+        const std::string planted = root / ("temp/" + own);
+        switch (row.planted) {
+        case Planted::Nothing:
+            break;
+        case Planted::ForeignTemp:
+            PlantForeignFolder(planted);
+            break;
+        case Planted::OpenTemp:
+            mkdir(planted.c_str(), 0700);
+            chmod(planted.c_str(), 0755);
+            break;
+        case Planted::LinkedTemp:
+            mkdir((root / "mine").c_str(), 0700);
+            ASSERT_EQ(symlink((root / "mine").c_str(), planted.c_str()), 0);
+            break;
+        case Planted::ForeignTempAndCache:
+            PlantForeignFolder(planted);
+            PlantForeignFolder(root / ("cache/" + own));
+            break;
+        }
+        const test::ScopedEnvironment environment(
+            {{"XDG_RUNTIME_DIR",
+              row.privateRuntime || row.openRuntime ? root / "runtime" : std::string()},
+             {"TMPDIR", root / "temp"},
+             {"XDG_CACHE_HOME", root / "cache"}});
+        const std::string folder = std::string(row.expected) == "runtime/"
+                                       ? root / "runtime/"
+                                       : root / (std::string(row.expected) + own + "/");
+        const std::string expected = *row.expected == '\0' ? std::string() : folder;
+        EXPECT_EQ(PrivateRuntimeFolder(), expected);
+        EXPECT_EQ(InstanceLock::LockPath("T 1"), expected.empty() ? "" : expected + "T 1.lock");
+
+        // Two holders exclude each other wherever the lock lives; without a place for it no
+        // run may start.
+        InstanceLock first;
+        EXPECT_EQ(first.Acquire("T 1"), !expected.empty());
+        EXPECT_FALSE(InstanceLock().Acquire("T 1"));
+        EXPECT_EQ(first.Problem().empty(), !expected.empty());
+    }
+}
+
+TEST(InstanceLockTest, SomethingElseAtTheLockNameMovesEveryStartToTheNextName) {
+    test::TempFolder root;
+    const test::ScopedEnvironment environment({{"XDG_RUNTIME_DIR", root.Path()}});
+    mkdir((root / "T 2.lock").c_str(), 0700);
+    InstanceLock first;
+    ASSERT_TRUE(first.Acquire("T 2"));
+    EXPECT_FALSE(InstanceLock().Acquire("T 2"));
+    first.Release();
+
+    // With no name left the start is refused and says why: never run unguarded.
+    for (const char* name : {"T 2.1.lock", "T 2.2.lock", "T 2.3.lock"}) {
+        unlink((root / name).c_str());
+        mkdir((root / name).c_str(), 0700);
+    }
+    InstanceLock none;
+    EXPECT_FALSE(none.Acquire("T 2"));
+    EXPECT_NE(none.Problem().find("T 2.3.lock"), std::string::npos) << none.Problem();
+}
+
+TEST(HandOverTest, SendsThePathAndWaitsForTheAnswer) {
+    test::TempFolder root;
+    const std::string socketPath = root / "window.socket";
+    const int server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(server, 4), 0);
+    const std::string path = "/home/user/images/two\nlines \xc3\xa9.png";
+    struct Row {
+        const char* name;
+        std::string answer; // what the window sends back; empty: it says nothing
+        bool taken;
+    };
+    const Row rows[] = {{"taken", "1", true}, {"refused", "0", false}, {"silent", "", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string received;
+        std::thread window([&] {
+            const int client = accept(server, nullptr, nullptr);
+            char byte = 1;
+            while (byte != '\0' && read(client, &byte, 1) == 1) {
+                received += byte;
+            }
+            if (!row.answer.empty()) {
+                (void)!write(client, row.answer.data(), row.answer.size());
+            }
+            // A silent window keeps the connection open past the sender's limit.
+            std::this_thread::sleep_for(std::chrono::milliseconds(row.answer.empty() ? 400 : 0));
+            close(client);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(HandOverFile(socketPath, path, std::chrono::milliseconds(200)), row.taken);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        window.join();
+        EXPECT_EQ(received, path + '\0');
+    }
+    close(server);
+    EXPECT_FALSE(HandOverFile(root / "nobody.socket", path, std::chrono::milliseconds(200)));
+    EXPECT_FALSE(HandOverFile(root / std::string(200, 'x'), path, std::chrono::milliseconds(200)));
 }
 
 TEST(TerminalTest, WaitForKeyReturnsWithoutATerminal) {

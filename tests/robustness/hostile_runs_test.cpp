@@ -1,13 +1,18 @@
 // Console runs with hostile inputs and conditions: escaping names, huge and lying images, file
 // size limits, killed writers, planted locks and oversized values must all end in a clear
 // failure, never in a wrong file, a crash or a leftover.
+#include "base/product.h"
 #include "engine/bitmap.h"
 #include "engine/png_probe.h"
 #include "engine/size_limits.h"
+#include "platform/instance_lock.h"
+#include "support/limited_run.h"
 #include "support/process.h"
+#include "support/test_images.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -27,106 +32,19 @@ namespace fs = std::filesystem;
 using test::RunResult;
 using test::TempFolder;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-struct LimitedRun {
-    RunResult result;
-    long peakKiB = 0;
-    double seconds = 0;
-};
-
-// Runs millconv with a private environment; setup runs in the child before exec (limits).
-LimitedRun RunMillconv(const TempFolder& home, const std::vector<std::string>& arguments,
-                       const std::function<void()>& setup = {},
-                       std::map<std::string, std::string> environment = {}) {
-    for (const auto& [name, value] : test::IsolatedEnvironment(home)) {
-        environment.emplace(name, value);
-    }
-    char outName[] = "/tmp/millconv-out-XXXXXX";
-    char errName[] = "/tmp/millconv-err-XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    const std::string program = test::MillconvPath();
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        for (const auto& [name, value] : environment) {
-            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
-        }
-        if (setup) {
-            setup();
-        }
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
-        dup2(outFd, STDOUT_FILENO);
-        dup2(errFd, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    LimitedRun run;
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakKiB = usage.ru_maxrss;
-    run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    close(outFd);
-    close(errFd);
-    run.result.out = test::ReadWholeFile(outName);
-    run.result.err = test::ReadWholeFile(errName);
-    unlink(outName);
-    unlink(errName);
-    return run;
-}
-
-// Without the sanitizers a runaway allocation must not take the machine down with the test.
-void CapMemory() {
-    if (!kSanitized) {
-        const rlimit cap{2UL << 30, 2UL << 30};
-        setrlimit(RLIMIT_AS, &cap);
-    }
-}
+using test::CapMemory;
+using test::kSanitized;
+using test::LimitedRun;
+using test::RunMillconv;
+using test::SolidImage;
+using test::WritePng;
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A bitmap whose pixels all have three different channels.
-Bitmap SolidImage(unsigned width, unsigned height, BYTE red, BYTE green, BYTE blue) {
-    Bitmap bitmap(FreeImage_Allocate(int(width), int(height), 24));
-    RGBQUAD colour{blue, green, red, 0};
-    FreeImage_FillBackground(bitmap.get(), &colour, 0);
-    return bitmap;
-}
-
-void WritePng(FIBITMAP* bitmap, const std::string& path) {
-    ASSERT_TRUE(FreeImage_Save(FIF_PNG, bitmap, path.c_str(), PNG_Z_BEST_SPEED));
-}
-
 uint32_t Crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= uint8_t(byte);
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
 }
 
 std::string BigEndian(uint32_t value) {
@@ -264,11 +182,78 @@ TEST_F(HostileRun, DefaultBudgetHoldsAtItsEdgeFromTheHeaderAlone) {
           Edge{65535, 4096, false}, Edge{65535, 4097, true}}) {
         const std::string path = File("edge.png");
         WriteBytes(path, DeclaredImage(edge.width, edge.height, 8, 0));
-        const std::string problem = PngProbeProblem(path);
+        PngFile file;
+        ASSERT_TRUE(file.Open(path));
+        // The files hold no pixel data, so the data check refuses them all; only the budget's
+        // own line tells the edge.
+        const std::string problem = PngProbeProblem(file.View());
         EXPECT_EQ(Contains(problem, "budget of 268435456 pixels"), edge.refused)
             << edge.width << " x " << edge.height << ": " << problem;
-        EXPECT_EQ(problem.empty(), !edge.refused) << problem;
     }
+}
+
+// An RGB PNG of width x height black pixels whose zlib stream goes on with extraMiB more
+// MiB of zeros after the image, in IDAT chunks short enough for any loader to take.
+std::string InflationBomb(uint32_t width, uint32_t height, char depth, uint32_t extraMiB,
+                          const std::string& ancillary = {}) {
+    const uint32_t rowBytes = 1 + width * 3 * uint32_t(depth / 8);
+    const uint32_t imageBytes = height * rowBytes;
+    std::string stream("\x78\xda", 2);
+    // The image as one stored block, then copies of a block of 1 MiB of zeros.
+    stream +=
+        {'\0', char(imageBytes), char(imageBytes >> 8), char(~imageBytes), char(~imageBytes >> 8)};
+    stream += std::string(imageBytes, '\0');
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string zeros(1 << 20, '\0');
+    std::string block(1 << 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(zeros.data());
+    z.avail_in = uInt(zeros.size());
+    z.next_out = reinterpret_cast<Bytef*>(block.data());
+    z.avail_out = uInt(block.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    block.resize(block.size() - z.avail_out);
+    deflateEnd(&z);
+    for (uint32_t i = 0; i < extraMiB; ++i) {
+        stream += block;
+    }
+    stream += std::string("\x03\x00", 2); // an empty last block
+    const uint64_t total = imageBytes + (uint64_t(extraMiB) << 20);
+    stream += BigEndian(uint32_t(total % 65521) << 16 | 1); // Adler-32 of zeros
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + depth + '\2' + std::string(3, '\0');
+    std::string file = kSignature + Chunk("IHDR", header) + ancillary;
+    for (size_t at = 0; at < stream.size(); at += 800) {
+        file += Chunk("IDAT", stream.substr(at, 800));
+    }
+    return file + Chunk("IEND", "");
+}
+
+TEST_F(HostileRun, PixelDataIsBoundedByTheImage) {
+    // A declared size within the budget whose data could not fill a thousandth of it is refused
+    // from the chunk lengths; data going on for 10 GiB past a 16 x 16 image is never inflated.
+    struct Case {
+        std::string name;
+        std::string bytes;
+        int status;
+        std::string error; // on stderr
+    };
+    const std::vector<Case> cases = {
+        {"thin.png", DeclaredImage(16384, 16384, 16, 6), 1, "compressed bytes can hold"},
+        {"bomb.png", InflationBomb(16, 16, 8, 10240), 0, ""},
+        {"bomb-gamma.png", InflationBomb(16, 16, 16, 10240, Chunk("gAMA", BigEndian(100000))), 0,
+         ""},
+    };
+    for (const Case& test : cases) {
+        WriteBytes(File(test.name), test.bytes);
+        const LimitedRun run = Convert(File(test.name), {}, CapMemory);
+        EXPECT_EQ(run.result.status, test.status) << test.name << run.result.err;
+        EXPECT_TRUE(Contains(run.result.err, test.error)) << run.result.err;
+        EXPECT_LT(run.cpuSeconds, kSanitized ? 5.0 : 0.5) << test.name;
+        EXPECT_LT(run.seconds, 10.0) << test.name;
+        EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024) << test.name;
+    }
+    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"bomb-gamma.tga", "bomb.tga"}));
 }
 
 TEST_F(HostileRun, MaxPixelsSetsTheBudget) {
@@ -346,6 +331,40 @@ TEST_F(HostileRun, WatermarksThatCannotBeDrawnFailTheFile) {
     options = font;
     options.push_back("--wm-text=Wm");
     EXPECT_EQ(Convert(input_, options).result.status, 0);
+}
+
+TEST_F(HostileRun, TextIsDrawnOnlyWhereItMeetsTheImage) {
+    WritePng(SolidImage(10, 10, 0x10, 0x70, 0xC0).get(), File("small.png"));
+    // A block of 26367 x 31043 pixels, of which the image shows 10 x 10.
+    const LimitedRun run =
+        Convert(File("small.png"), {"--wm-font=DejaVu Sans", "--wm-font-size=20000", "--wm-text=W"},
+                CapMemory);
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    EXPECT_FALSE(Contains(run.result.err, "millconv:")) << run.result.err;
+    EXPECT_LT(run.seconds, kSanitized ? 20.0 : 5.0);
+    EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024);
+    EXPECT_TRUE(fs::exists(out_ + "/small.tga"));
+}
+
+TEST_F(HostileRun, WatermarkPicturesPassTheInputLimits) {
+    WriteBytes(File("huge.png"), DeclaredImage(20000, 20000, 8, 0));
+    LimitedRun run = Convert(input_, {"--wm-image=" + File("huge.png")}, CapMemory);
+    EXPECT_EQ(run.result.status, 1);
+    EXPECT_TRUE(Contains(run.result.out, "Error: Invalid watermark image")) << run.result.out;
+    EXPECT_TRUE(Contains(run.result.err, "millconv: the watermark picture " + File("huge.png") +
+                                             ": image of 20000 x 20000 pixels is over the budget"))
+        << run.result.err;
+    EXPECT_LT(run.seconds, kSanitized ? 5.0 : 0.5);
+    EXPECT_LT(run.peakKiB, (kSanitized ? 400 : 100) * 1024);
+
+    // A picture that decodes well is held to the pixel budget too: 64 x 64 is 4096 pixels.
+    WritePng(SolidImage(64, 64, 0x90, 0x30, 0x50).get(), File("mark.png"));
+    for (const auto& [budget, status] : {std::pair{"4095", 1}, std::pair{"4096", 0}}) {
+        run = Convert(input_,
+                      {"--wm-image=" + File("mark.png"), std::string("--max-pixels=") + budget});
+        EXPECT_EQ(run.result.status, status) << budget << run.result.err;
+    }
+    EXPECT_EQ(OutputNames(), std::vector<std::string>{"a.tga"});
 }
 
 TEST_F(HostileRun, OverlongValuesAreRefusedNamingTheOption) {
@@ -428,6 +447,16 @@ TEST_F(InstanceRun, PlantedLocksDoNotBlockRuns) {
     fs::remove(locks.front());
     fs::create_directory(locks.front());
     EXPECT_EQ(versionRun(), 0);
+    {
+        // Every start moves past the same obstacle to the same lock, which still excludes.
+        const test::ScopedEnvironment inProcess(environment);
+        InstanceLock running;
+        ASSERT_TRUE(running.Acquire(AppTitle()));
+        EXPECT_EQ(versionRun(), 75);
+    }
+    fs::remove_all(runtime_.Path());
+    fs::create_directory(runtime_.Path());
+    chmod(runtime_.Path().c_str(), 0700);
     fs::remove(locks.front());
     if (getuid() == 0) {
         std::ofstream(locks.front()).close();

@@ -13,7 +13,7 @@ namespace {
 
 TEST(SettingsTable, EveryRowHasItsOwnKeyAndField) {
     const auto table = SettingsTable();
-    ASSERT_EQ(table.size(), 136u);
+    ASSERT_EQ(table.size(), 140u);
     Settings settings;
     std::set<std::pair<std::string, std::string>> keys;
     std::set<const void*> fields;

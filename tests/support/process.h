@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -34,10 +35,12 @@ struct RunResult {
 
 // Starts a program with the given arguments, an environment built from the current one with
 // `environment` applied (an empty value removes the variable), stdin from /dev/null, stdout
-// and stderr into the given descriptors. Returns the child's process id.
+// and stderr into the given descriptors; as another user when one is given and the test may
+// switch (runs as root). Returns the child's process id.
 inline pid_t StartChild(const std::string& program, const std::vector<std::string>& arguments,
                         const std::map<std::string, std::string>& environment,
-                        const std::string& workingFolder, int outFd, int errFd) {
+                        const std::string& workingFolder, int outFd, int errFd,
+                        std::optional<uid_t> user = std::nullopt) {
     pid_t child = fork();
     if (child == 0) {
         for (const auto& [name, value] : environment) {
@@ -48,6 +51,9 @@ inline pid_t StartChild(const std::string& program, const std::vector<std::strin
             }
         }
         if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+            _exit(126);
+        }
+        if (user && (setgid(*user) != 0 || setuid(*user) != 0)) {
             _exit(126);
         }
         int devNull = open("/dev/null", O_RDONLY);
@@ -75,14 +81,15 @@ inline int WaitForChild(pid_t child) {
 // Runs a program as StartChild does and waits for it.
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                             const std::map<std::string, std::string>& environment = {},
-                            const std::string& workingFolder = {}) {
+                            const std::string& workingFolder = {},
+                            std::optional<uid_t> user = std::nullopt) {
     char outName[] = "/tmp/millconv-out-XXXXXX";
     char errName[] = "/tmp/millconv-err-XXXXXX";
     int outFd = mkstemp(outName);
     int errFd = mkstemp(errName);
     RunResult result;
     result.status =
-        WaitForChild(StartChild(program, arguments, environment, workingFolder, outFd, errFd));
+        WaitForChild(StartChild(program, arguments, environment, workingFolder, outFd, errFd, user));
     close(outFd);
     close(errFd);
     result.out = ReadWholeFile(outName);
@@ -160,5 +167,29 @@ inline std::map<std::string, std::string> IsolatedEnvironment(const std::string&
 inline std::map<std::string, std::string> IsolatedEnvironment(const TempFolder& folder) {
     return IsolatedEnvironment(folder.Path());
 }
+
+// Sets environment variables of this process for one scope (an empty value unsets one) and
+// puts the old values back.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(const std::map<std::string, std::string>& values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            saved_.emplace_back(name,
+                                old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 } // namespace millconv::test

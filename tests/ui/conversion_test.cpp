@@ -79,7 +79,43 @@ class ConversionTest : public QObject {
         StandInForm form;
         FillValidForm(form);
         form.FolderBox().clear();
-        ExpectRefused(form, Formatted("Empty output folder", {}), NotComplete());
+        form.InputField().setText(Path("in/a.jpg"));
+        ExpectRefused(form, Formatted("Empty input files", {}), NotComplete());
+    }
+
+    void TypedInputWithoutAFolderIsWrittenBesideItself() {
+        StandInForm form;
+        ScriptedPrompter prompter;
+        FillValidForm(form);
+        form.FolderBox().clear();
+        const DialogOutcome outcome =
+            DriveProgressDialog(form.Window(), [&] { StartWindowConversion(form.Controls()); });
+        QCOMPARE(outcome.text, Formatted("Files converted", "1", "1"));
+        QVERIFY(prompter.Calls().empty());
+        QVERIFY(QFile::remove(Path("in/a.tga")));
+        QCOMPARE(form.FolderBox().currentText(), Path("in/"));
+    }
+
+    void RelativeOutputFolderLiesBelowTheCurrentFolder() {
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(tmp_.path()));
+        {
+            StandInForm form;
+            ScriptedPrompter prompter;
+            FillValidForm(form);
+            form.SelectFolderItem(QStringLiteral("./out"));
+            const DialogOutcome outcome =
+                DriveProgressDialog(form.Window(), [&] { StartWindowConversion(form.Controls()); });
+            QCOMPARE(outcome.text, Formatted("Files converted", "1", "1"));
+            QVERIFY(QFileInfo(Path("out/a.tga")).size() > 0);
+            // Remembered where it is, not as typed.
+            QCOMPARE(RecentFolder(0), Path("out/"));
+            QVERIFY(QFile::remove(Path("out/a.tga")));
+
+            form.SelectFolderItem(QStringLiteral("../out"));
+            ExpectRefused(form, Formatted("Invalid output folder", "../out/"), NotComplete());
+        }
+        QDir::setCurrent(previous);
     }
 
     void MissingOutputFolderIsNamed() {
@@ -107,9 +143,8 @@ class ConversionTest : public QObject {
         FillValidForm(form);
         gSettings.watermark.doWatermark = 1;
         gSettings.watermark.font = "Millconv Nonexistent Face";
-        ExpectRefused(form,
-                      Formatted("Invalid watermark font", "Millconv Nonexistent Face"),
-                      Catalogue("General", "Preparing"));
+        ExpectRefused(form, Formatted("Invalid watermark font", "Millconv Nonexistent Face"),
+                      NotComplete());
         QVERIFY(!WatermarkFontLoaded());
     }
 
@@ -118,11 +153,10 @@ class ConversionTest : public QObject {
         FillValidForm(form);
         gSettings.watermark.doWatermark = 2;
         gSettings.watermark.image.clear();
-        ExpectRefused(form, Formatted("Empty watermark image", {}),
-                      Catalogue("General", "Preparing"));
+        ExpectRefused(form, Formatted("Empty watermark image", {}), NotComplete());
         gSettings.watermark.image = Path("in/none.png").toStdString();
         ExpectRefused(form, Formatted("Invalid watermark image", Path("in/none.png")),
-                      Catalogue("General", "Preparing"));
+                      NotComplete());
     }
 
     void RunConvertsTheFileAndRemembersTheFolder() {
@@ -158,7 +192,9 @@ class ConversionTest : public QObject {
             form.Window(), [&] { StartWindowConversion(form.Controls()); });
         QVERIFY(outcome.ended);
         QCOMPARE(outcome.text, Formatted("Files converted", "0", "1"));
-        QCOMPARE(form.Status(), Catalogue("Msg", "Conversion complete"));
+        // The status says why: the file and the reason.
+        QVERIFY2(form.Status().startsWith(Path("in/broken.png") + ": "), qPrintable(form.Status()));
+        QVERIFY(form.Status().size() > Path("in/broken.png: ").size() + 10);
         QVERIFY(prompter.Calls().empty());
         QVERIFY(QDir(Path("out")).isEmpty());
     }

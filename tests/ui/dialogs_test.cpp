@@ -25,6 +25,7 @@
 
 using namespace millconv;
 using millconv::test::ControlFor;
+using millconv::test::ShownText;
 using millconv::ui::test::PrompterCall;
 using millconv::ui::test::ScriptedPrompter;
 
@@ -166,14 +167,14 @@ class DialogsTest : public QObject {
         QStringList texts;
         const auto labels = dialog.findChildren<QLabel*>();
         for (const QLabel* label : labels) {
-            texts << label->text();
+            texts << ShownText(label->text());
         }
         QVERIFY(texts.contains("Pixelmill PNG to TGA 2.9"));
         QCOMPARE(ControlFor<ui::LinkLabel>(&dialog, "Web:"), dialog.HomepageLink());
         QCOMPARE(ControlFor<ui::LinkLabel>(&dialog, "E-mail:"), dialog.MailLink());
         QCOMPARE(dialog.HomepageLink()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QCOMPARE(dialog.MailLink()->geometry(), QRect(140, 120, 215, 20));
-        QCOMPARE(dialog.OkButton()->text(), QString("OK"));
+        QCOMPARE(ShownText(dialog.OkButton()->text()), QString("OK"));
         QVERIFY(dialog.OkButton()->isDefault());
     }
 
@@ -219,8 +220,9 @@ class DialogsTest : public QObject {
         QCOMPARE(page.size(), QSize(300, 100));
         QCOMPARE(page.windowTitle(), QString("Uninstall"));
         QVERIFY(page.VisitBox()->isChecked());
-        QCOMPARE(page.VisitBox()->text(), QString("Full Uninstall - Visit Uninstall Center"));
-        QCOMPARE(page.NextButton()->text(), QString("Next"));
+        QCOMPARE(ShownText(page.VisitBox()->text()),
+                 QString("Full Uninstall - Visit Uninstall Center"));
+        QCOMPARE(ShownText(page.NextButton()->text()), QString("Next"));
         QVERIFY(page.NextButton()->isDefault());
     }
 
@@ -257,8 +259,14 @@ class DialogsTest : public QObject {
 
     void UninstallCloseBoxEndsWithoutOpening() {
         test::FakeOpener opener;
-        WhenModalShows([](QWidget* modal) { modal->close(); });
+        bool hasIcon = false;
+        WhenModalShows([&hasIcon](QWidget* modal) {
+            // The page carries the program's icon, as every window of millconv does.
+            hasIcon = !modal->windowIcon().isNull();
+            modal->close();
+        });
         QCOMPARE(ui::RunUninstallPage(), 0);
+        QVERIFY(hasIcon);
         test::ExpectOpenedExactly(opener, {});
     }
 

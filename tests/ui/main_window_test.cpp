@@ -23,6 +23,7 @@
 using millconv::gJob;
 using millconv::gSettings;
 using millconv::test::ControlFor;
+using millconv::test::ShownText;
 using millconv::ui::MainWindow;
 
 namespace {
@@ -36,9 +37,9 @@ QString Describe(const QList<QAction*>& actions, bool withTooltips = false) {
         } else if (withTooltips) {
             items << action->toolTip();
         } else if (action->shortcut().isEmpty()) {
-            items << action->text();
+            items << ShownText(action->text());
         } else {
-            items << action->text() + '\t' + action->shortcut().toString();
+            items << ShownText(action->text()) + '\t' + action->shortcut().toString();
         }
     }
     return items.join('|');
@@ -148,19 +149,20 @@ class MainWindowTest : public QObject {
         MainWindow window;
         const QList<QAction*> menus = window.menuBar()->actions();
         QCOMPARE(menus.size(), 3);
-        QCOMPARE(menus[0]->text(), QString("File"));
+        QCOMPARE(ShownText(menus[0]->text()), QString("File"));
         QCOMPARE(Describe(menus[0]->menu()->actions()),
                  QString("New\tCtrl+N|Add Input File...|Select Output Folder...|-|Exit\tAlt+X"));
-        QCOMPARE(menus[1]->text(), QString("Converter"));
+        QCOMPARE(ShownText(menus[1]->text()), QString("Converter"));
         QCOMPARE(Describe(menus[1]->menu()->actions()),
-                 QString("Convert\tF5|-|Find a File Converter...|-|Preferences..."));
-        QCOMPARE(menus[2]->text(), QString("Help"));
+                 QString("Convert\tF5|Preview...\tF6|-|Find a File Converter...|-|Preferences..."));
+        QCOMPARE(ShownText(menus[2]->text()), QString("Help"));
         QCOMPARE(Describe(menus[2]->menu()->actions()),
                  QString("User Manual...\tF1|-|Send Feedback|Visit the Program's Homepage|"
                          "Check For a New Version|-|About..."));
         QCOMPARE(Describe(window.MainToolBar()->actions(), true),
                  QString("New|Add Input File...|Select Output Folder...|-|Preferences...|-|"
-                         "Convert|-|User Manual...|Send Feedback|Visit the Program's Homepage|"
+                         "Convert|Preview...|-|User Manual...|Send Feedback|"
+                         "Visit the Program's Homepage|"
                          "Check For a New Version"));
         QCOMPARE(Describe(window.CommandToolBar(0)->actions(), true), QString("Add Input File..."));
         QCOMPARE(Describe(window.CommandToolBar(1)->actions(), true),

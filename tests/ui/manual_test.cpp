@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
@@ -28,6 +29,7 @@ struct ManualContents {
     QString title;
     QStringList ids;
     QStringList internalLinks;
+    QStringList pictures; // the src of every img
     QStringList headings;
     QString text;
 };
@@ -44,6 +46,9 @@ ManualContents ParseManual(const QByteArray& html) {
             const auto attributes = reader.attributes();
             if (attributes.hasAttribute("id")) {
                 found.ids << attributes.value("id").toString();
+            }
+            if (reader.name() == QLatin1String("img")) {
+                found.pictures << attributes.value("src").toString();
             }
             const QString href = attributes.value("href").toString();
             if (href.startsWith('#')) {
@@ -104,11 +109,15 @@ class ManualTest : public QObject {
     void IsWellFormedAndSelfContained() {
         QVERIFY2(manual_.error.isEmpty(), qPrintable(manual_.error));
         QVERIFY(manual_.title.contains("Pixelmill PNG to TGA 2.9"));
-        // Self-contained: no style sheets, scripts or pictures fetched from elsewhere.
+        // Self-contained: no style sheets or scripts, and pictures only from beside the manual.
         const QByteArray html = ReadFile(kManualSource);
         QVERIFY(!html.contains("<link"));
         QVERIFY(!html.contains("<script"));
-        QVERIFY(!html.contains("<img"));
+        QVERIFY(!manual_.pictures.isEmpty());
+        for (const QString& picture : std::as_const(manual_.pictures)) {
+            QVERIFY2(!picture.contains('/') && !picture.contains(':'), qPrintable(picture));
+            QVERIFY2(!QImage(MILLCONV_SOURCE_DIR "docs/" + picture).isNull(), qPrintable(picture));
+        }
     }
 
     void EveryInternalLinkResolves() {
@@ -122,7 +131,8 @@ class ManualTest : public QObject {
 
     void NamesEveryMenuCommand() {
         const char* keys[] = {"New",           "Select Input File",     "Select Output Folder",
-                              "Exit",          "Convert",               "Custom Converter",
+                              "Exit",          "Convert",               "Preview",
+                              "Custom Converter",
                               "Preferences",   "Manual",                "Send Feedback",
                               "Visit Homepage", "Check For New Version", "About"};
         for (const char* key : keys) {
@@ -148,7 +158,10 @@ class ManualTest : public QObject {
 
     void BuildTreeCopyIsCurrent() {
         // F1 in a build-tree program opens this copy.
-        QCOMPARE(ReadFile(MILLCONV_BINARY_DIR "docs/millconv.html"), ReadFile(kManualSource));
+        for (const QString& file : QStringList{"millconv.html"} + manual_.pictures) {
+            QCOMPARE(ReadFile(MILLCONV_BINARY_DIR "docs/" + file),
+                     ReadFile(MILLCONV_SOURCE_DIR "docs/" + file));
+        }
     }
 
     void InstallPutsItIntoTheDocFolder() {
@@ -161,8 +174,10 @@ class ManualTest : public QObject {
         install.start(cmake, {"--install", MILLCONV_BINARY_DIR, "--prefix", prefix.path()});
         QVERIFY(install.waitForFinished(60000));
         QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
-        QCOMPARE(ReadFile(prefix.filePath("share/doc/millconv/millconv.html")),
-                 ReadFile(kManualSource));
+        for (const QString& file : QStringList{"millconv.html"} + manual_.pictures) {
+            QCOMPARE(ReadFile(prefix.filePath("share/doc/millconv/" + file)),
+                     ReadFile(MILLCONV_SOURCE_DIR "docs/" + file));
+        }
     }
 };
 

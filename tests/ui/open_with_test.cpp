@@ -2,15 +2,20 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <string>
 #include <vector>
 
+#include "base/product.h"
+#include "platform/hand_over.h"
+#include "platform/instance_lock.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "support/process.h"
+#include "ui/hand_over_server.h"
 #include "ui/main_window.h"
 #include "ui/support/private_home.h"
 #include "ui/window_mode.h"
@@ -116,6 +121,42 @@ class OpenWithTest : public QObject {
         millconv::LoadSettings(stored);
         QVERIFY2(QString::fromStdString(stored.file.recentOutFolders).contains(home_ + "pics/"),
                  stored.file.recentOutFolders.c_str());
+    }
+
+    void SecondStartHandsTheFileToTheRunningWindow() {
+        // This process plays the running window: it holds the lock and listens.
+        millconv::InstanceLock running;
+        QVERIFY(running.Acquire(millconv::AppTitle()));
+        MainWindow window;
+        millconv::ui::ShowWindow(window, QString());
+        millconv::ui::HandOverServer server(window);
+        QVERIFY(server.Listen(
+            QString::fromStdString(millconv::HandOverSocketPath(millconv::AppTitle()))));
+
+        struct Start {
+            const char* name;
+            QStringList arguments;
+            int status; // 0: the window took the file into its input field
+        };
+        const Start starts[] = {
+            // Named from the file's own folder: the window gets the whole path.
+            {"file", {"Sunset 3.png"}, 0},
+            {"option", {"-v"}, 75},
+            {"two files", {"Sunset 3.png", "Sunset 3.png"}, 75},
+            {"missing file", {"gone.png"}, 75},
+        };
+        for (const Start& start : starts) {
+            window.NewForm();
+            QProcess second;
+            second.setWorkingDirectory(home_ + "pics");
+            second.start(QString::fromStdString(millconv::test::MillconvPath()), start.arguments);
+            // The window answers from this event loop while the second start waits.
+            QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+            QVERIFY2(second.exitCode() == start.status, start.name);
+            const QString expected = start.status == 0 ? picture_ : QString();
+            QVERIFY2(window.Controls().inputField->text() == expected, start.name);
+            QVERIFY2(second.readAllStandardOutput().isEmpty(), start.name);
+        }
     }
 
   private:

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -346,15 +347,15 @@ class PreferencesPagesTest : public QObject {
     }
 
     void fontPickerAddsTheNameSizeAndStyle() {
-        gSettings.watermark.fonts = "Arial,Tahoma";
-        gSettings.watermark.font = "Tahoma";
+        gSettings.watermark.fonts = "Arial,DejaVu Serif";
+        gSettings.watermark.font = "DejaVu Serif";
         gSettings.watermark.fontSize = 13;
         PreferencesDialog dialog(nullptr);
         QWidget* text = Panel(dialog, "Watermark-text");
         auto* fonts = ControlFor<QComboBox>(text, "Font:");
         QCOMPARE(fonts->count(), 2);
-        QCOMPARE(fonts->currentText(), QStringLiteral("Tahoma"));
-        QFont chosen(QStringLiteral("Millconv Test Sans"));
+        QCOMPARE(fonts->currentText(), QStringLiteral("DejaVu Serif"));
+        QFont chosen(QStringLiteral("DejaVu Sans Mono"));
         chosen.setPointSize(22);
         chosen.setBold(true);
         chosen.setItalic(true);
@@ -362,17 +363,49 @@ class PreferencesPagesTest : public QObject {
         At<QPushButton>(text, 395, 1)->click();
         QFont start;
         QVERIFY(start.fromString(prompter_->LastOf(Kind::PickFont).text));
-        QCOMPARE(start.family(), QStringLiteral("Tahoma"));
+        QCOMPARE(start.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(start.pointSize(), 13);
-        QCOMPARE(fonts->currentText(), QStringLiteral("Millconv Test Sans"));
-        QCOMPARE(gSettings.watermark.fonts, std::string("Arial,Tahoma,Millconv Test Sans"));
+        QCOMPARE(fonts->currentText(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(gSettings.watermark.fonts, std::string("Arial,DejaVu Serif,DejaVu Sans Mono"));
         QCOMPARE(ControlFor<QLineEdit>(text, "Font Size:")->text(), QStringLiteral("22"));
         QCOMPARE(ControlFor<QComboBox>(text, "Font Style:")->currentText(),
                  QStringLiteral("Bold Italic"));
         dialog.OkButton()->click();
-        QCOMPARE(gSettings.watermark.font, std::string("Millconv Test Sans"));
+        QCOMPARE(gSettings.watermark.font, std::string("DejaVu Sans Mono"));
         QCOMPARE(gSettings.watermark.fontSize, 22);
         QCOMPARE(gSettings.watermark.fontStyle, int8_t{3});
+    }
+
+    void fontPickerShowsAndStoresOnlyInstalledFamilies() {
+        // A default that is not installed opens the picker on the family that stands in for
+        // it; a family that is not installed is stored as the one the font system gives.
+        struct Row {
+            const char* listed;
+            const char* picked;
+            const char* shown;
+            const char* stored;
+        };
+        const Row rows[] = {
+            {"Arial", "Liberation Serif", "Liberation Sans", "Liberation Serif"},
+            {"Liberation Mono", "Millconv Test Sans", "Liberation Mono", nullptr},
+        };
+        for (const Row& row : rows) {
+            gSettings.watermark.fonts = row.listed;
+            gSettings.watermark.font = row.listed;
+            PreferencesDialog dialog(nullptr);
+            QWidget* text = Panel(dialog, "Watermark-text");
+            prompter_->fonts = {QFont(QString::fromLatin1(row.picked))};
+            At<QPushButton>(text, 395, 1)->click();
+            QFont start;
+            QVERIFY(start.fromString(prompter_->LastOf(Kind::PickFont).text));
+            QCOMPARE(start.family(), QString::fromLatin1(row.shown));
+            dialog.OkButton()->click();
+            const QString stored = QString::fromStdString(gSettings.watermark.font);
+            QVERIFY2(row.stored == nullptr || stored == QLatin1String(row.stored),
+                     qPrintable(stored));
+            QVERIFY2(stored != QLatin1String("Millconv Test Sans"), qPrintable(stored));
+            QCOMPARE(QFontInfo(QFont(stored)).family(), stored);
+        }
     }
 
     void emptyFontListStartsFromTheFont() {

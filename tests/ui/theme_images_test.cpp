@@ -7,6 +7,9 @@
 #include <fstream>
 #include <set>
 
+#include <sys/resource.h>
+#include <zlib.h>
+
 #include "resources/theme_archive.h"
 #include "resources/zip_writer.h"
 #include "settings/settings.h"
@@ -36,6 +39,84 @@ QRgb Centre(const QPixmap& pixmap) {
 }
 
 QRgb Centre(const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); }
+
+std::string LittleEndian(uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) {
+        text += char((value >> (8 * i)) & 0xff);
+    }
+    return text;
+}
+
+std::string BigEndian(uint32_t value) {
+    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    const auto crc =
+        uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    return BigEndian(uint32_t(data.size())) + body + BigEndian(crc);
+}
+
+// A transparent RGBA PNG of that size. Without data it is a few hundred bytes that declare a
+// picture of any size; with data its rows are all there, a quarter of a GiB at 8000 x 8000.
+std::string ClearPng(uint32_t width, uint32_t height, bool withData) {
+    const std::string header =
+        BigEndian(width) + BigEndian(height) + "\x08\x06" + std::string(3, '\0');
+    std::string data("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
+    if (withData) {
+        z_stream stream{};
+        deflateInit(&stream, 9);
+        std::string rows(size_t(width) * 4 + 1, '\0');
+        std::string chunk(1 << 16, '\0');
+        data.clear();
+        for (uint32_t y = 0; y <= height; ++y) {
+            stream.next_in = reinterpret_cast<Bytef*>(rows.data());
+            stream.avail_in = y < height ? uInt(rows.size()) : 0;
+            do {
+                stream.next_out = reinterpret_cast<Bytef*>(chunk.data());
+                stream.avail_out = uInt(chunk.size());
+                deflate(&stream, y < height ? Z_NO_FLUSH : Z_FINISH);
+                data.append(chunk, 0, chunk.size() - stream.avail_out);
+            } while (stream.avail_out == 0);
+        }
+        deflateEnd(&stream);
+    }
+    return "\x89PNG\r\n\x1a\n" + PngChunk("IHDR", header) + PngChunk("IDAT", data) +
+           PngChunk("IEND", "");
+}
+
+// A zip without a central directory whose only entry, of unstated length, inflates to
+// `gibibytes` GiB of zeros: a reader that streams must inflate all of it to find its end.
+std::string StreamBomb(int gibibytes) {
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string zeros(1 << 20, '\0');
+    std::string segment(64 * 1024, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(zeros.data());
+    stream.avail_in = uInt(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(segment.data());
+    stream.avail_out = uInt(segment.size());
+    deflate(&stream, Z_FULL_FLUSH); // byte-aligned and independent: it can be repeated
+    segment.resize(segment.size() - stream.avail_out);
+    deflateEnd(&stream);
+    const std::string name = "theme.cfg";
+    std::string zip = std::string("PK\x03\x04", 4) + LittleEndian(20, 2) + LittleEndian(8, 2) +
+                      LittleEndian(8, 2) + std::string(16, '\0') +
+                      LittleEndian(uint32_t(name.size()), 2) + LittleEndian(0, 2) + name;
+    zip.reserve(zip.size() + segment.size() * 1024 * size_t(gibibytes) + 2);
+    for (int i = 0; i < 1024 * gibibytes; ++i) {
+        zip += segment;
+    }
+    return zip + std::string("\x03\x00", 2); // the last block, empty
+}
+
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 const QColor kToolbar48(0x12, 0x9a, 0xe4);
 const QColor kMenu16(0xd3, 0x41, 0x7c);
@@ -193,6 +274,39 @@ class ThemeImagesTest : public QObject {
         ui::LoadTheme(true, true, true);
         QCOMPARE(gSettings.interface.uiTheme, "gone");
         QCOMPARE(Centre(ui::MenuIcon("Add")), before);
+    }
+
+    void HostileArchivesCostMilliseconds() {
+        UseFreshFolder("hostile");
+        std::ofstream(gfx_ + "bomb.zip", std::ios::binary) << StreamBomb(8);
+        // A few hundred bytes that declare gigabytes, and a quarter of a GiB that decodes well.
+        Zip("huge", {{"theme.cfg", "[Theme]\r\nName=Huge\r\n[Icons]\r\nAdd=open\r\n"},
+                     {"open_16.png", ClearPng(30000, 30000, false)},
+                     {"open_48.png", ClearPng(8000, 8000, true)}});
+        // A plain-looking theme outside the folder, which a name with a path part would reach.
+        Zip("../outside",
+            {{"theme.cfg", "[Icons]\r\nAdd=open\r\n"}, {"open_16.png", Png(kExact, 16, 16)}});
+        const QRgb builtIn = Centre(ui::MenuIcon("Add"));
+        const QRgb builtInToolbar = Centre(ui::ToolbarIcon("Add"));
+        const long peakBefore = PeakKiB();
+        for (const char* theme : {"huge", "bomb", "../outside"}) {
+            QElapsedTimer clock;
+            clock.start();
+            gSettings.interface.uiTheme = theme;
+            ui::ScanThemes();
+            ui::LoadTheme(true, true, true);
+            QVERIFY2(clock.elapsed() < 200, theme);
+            QCOMPARE(Centre(ui::MenuIcon("Add")), builtIn);
+            QCOMPARE(Centre(ui::ToolbarIcon("Add")), builtInToolbar);
+        }
+        QVERIFY(PeakKiB() - peakBefore < 100 * 1024);
+        QCOMPARE(ui::ThemeList().size(), size_t(2));
+        // The name with a path part counts as missing: the last listed theme takes its place.
+        QCOMPARE(gSettings.interface.uiTheme, "huge");
+        QVERIFY(!millconv::IsPlainThemeName(".."));
+        QVERIFY(!millconv::IsPlainThemeName(""));
+        QVERIFY(!millconv::IsPlainThemeName("a/b"));
+        QVERIFY(millconv::IsPlainThemeName("..a"));
     }
 
     void ShippedThemesHoldEveryKeyAtEverySize() {

@@ -11,6 +11,9 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <QProgressDialog>
 
 #include "base/product.h"
 #include "platform/files.h"
@@ -249,6 +252,61 @@ class UpdateCheckTest : public QObject {
         QVERIFY(waited < 5s);
     }
 
+    void OneDeadlineCoversConnectingAndTheResponse() {
+        // A full listen queue holds the connection back until the server makes room; the
+        // server then says nothing. The time spent connecting counts against the same limit.
+        const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const uint16_t port = BindToLoopback(listener);
+        listen(listener, 0);
+        std::vector<int> fillers;
+        for (int i = 0; i < 4; ++i) {
+            const int filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.sin_port = htons(port);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+            fillers.push_back(filler);
+        }
+        std::vector<int> accepted;
+        std::thread server([&] {
+            std::this_thread::sleep_for(400ms);
+            for (int i = 0; i < 8; ++i) {
+                pollfd ready{listener, POLLIN, 0};
+                if (poll(&ready, 1, 400) == 1) {
+                    accepted.push_back(accept(listener, nullptr, nullptr));
+                }
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/x";
+        QCOMPARE(FetchUpdateInfo(url, AppTitle(), 1500ms), std::string());
+        const auto waited = std::chrono::steady_clock::now() - start;
+        server.join();
+        for (const int fd : fillers) {
+            close(fd);
+        }
+        for (const int fd : accepted) {
+            close(fd);
+        }
+        close(listener);
+        QVERIFY(waited >= 1500ms);
+        QVERIFY2(waited < 2300ms, "the limit started again after connecting");
+    }
+
+    void CancelEndsTheFetchAtOnce() {
+        TestServer server("", TestServer::Mode::Silent);
+        std::atomic<bool> cancel{false};
+        std::thread canceller([&cancel] {
+            std::this_thread::sleep_for(100ms);
+            cancel = true;
+        });
+        const auto start = std::chrono::steady_clock::now();
+        QCOMPARE(FetchUpdateInfo(server.Url(), AppTitle(), 10s, &cancel), std::string());
+        canceller.join();
+        QVERIFY(std::chrono::steady_clock::now() - start < 2s);
+    }
+
     void ReplyCutOffByTheLimitKeepsNothing() {
         // Headers and the number arrive, but the server never closes: not a complete answer.
         TestServer stalled(Response("291"), TestServer::Mode::ReplyAndHold);
@@ -349,6 +407,36 @@ class UpdateCheckTest : public QObject {
                 std::string::npos);
 
         test::ExpectOpenedExactly(opener, opened);
+    }
+
+    void CheckKeepsTheWindowResponsiveUntilCancelled() {
+        // The server never answers; the window's timers keep running meanwhile, and Cancel
+        // in the busy dialog ends the check without a message.
+        TestServer server("", TestServer::Mode::Silent);
+        PointUpdateUrlAt(server);
+        ui::test::ScriptedPrompter prompter;
+        QWidget window;
+        window.show();
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(10);
+        bool cancelled = false;
+        QTimer::singleShot(400, [&cancelled] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* busy = qobject_cast<QProgressDialog*>(widget);
+                    busy && busy->isVisible()) {
+                    busy->cancel();
+                    cancelled = true;
+                }
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        ui::CheckForUpdate(&window);
+        QVERIFY(cancelled);
+        QVERIFY(std::chrono::steady_clock::now() - start < 5s);
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        QCOMPARE(int(prompter.Calls().size()), 0);
     }
 
     void UnreachableServerShowsConnectionProblems() {

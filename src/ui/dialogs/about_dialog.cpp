@@ -9,9 +9,29 @@
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
+#include "ui/mnemonics.h"
 #include "ui/theme_images.h"
 
 namespace millconv::ui {
+
+namespace {
+
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(360, 240);
+constexpr QRect kBannerPlace(0, 0, 360, 40);
+constexpr QRect kFramePlace(0, 40, 360, 150);
+// The two centred lines use the frame's whole inner width: the notice is wider than 320.
+constexpr QRect kTitlePlace(2, 50, 356, kLabelHeight);
+constexpr QRect kNoticePlace(2, 70, 356, kLabelHeight);
+constexpr QRect kWebLabelPlace(80, 100, 60, kLabelHeight);
+constexpr QRect kHomepagePlace(140, 100, 215, kLabelHeight);
+constexpr QRect kMailLabelPlace(80, 120, 50, kLabelHeight);
+constexpr QRect kMailPlace(140, 120, 215, kLabelHeight);
+constexpr QRect kOkPlace(QPoint(140, 200), kButtonSize);
+
+} // namespace
 
 LinkLabel::LinkLabel(const QString& text, std::string target, QWidget* parent)
     : QLabel(text, parent), target_(std::move(target)) {
@@ -42,56 +62,56 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
 
 AboutDialog::AboutDialog(QWidget* mainWindow) : QDialog(mainWindow) {
     setWindowTitle(UiText("About", "Title"));
-    setFixedSize(360, 240);
+    setFixedSize(Scaled(kClientSize));
     setModal(true);
 
     auto* banner = new QLabel(this);
-    banner->setGeometry(0, 0, 360, 40);
+    Place(banner, kBannerPlace);
     banner->setPixmap(BannerImage());
+    // The banner spans the window at every font size.
+    banner->setScaledContents(true);
 
     auto* frame = new QFrame(this);
-    frame->setGeometry(0, 40, 360, 150);
+    Place(frame, kFramePlace);
     frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     frame->setLineWidth(1);
 
     auto* title = new QLabel(WindowTitle(), this);
-    title->setGeometry(20, 50, 320, 20);
+    Place(title, kTitlePlace);
     title->setAlignment(Qt::AlignCenter);
 
     auto* notice = new QLabel(QString::fromUtf8(kNoticeLine.data(), kNoticeLine.size()), this);
-    notice->setGeometry(20, 70, 320, 20);
+    Place(notice, kNoticePlace);
     notice->setAlignment(Qt::AlignCenter);
 
     const QString homepage = QString::fromUtf8(kSiteRootUrl.data(), kSiteRootUrl.size());
     const QString address = QString::fromUtf8(kSupportAddress.data(), kSupportAddress.size());
 
     auto* webLabel = new QLabel(UiText("About", "Website"), this);
-    webLabel->setGeometry(80, 100, 60, 20);
+    Place(webLabel, kWebLabelPlace);
     homepageLink_ = new LinkLabel(homepage, std::string(kSiteRootUrl), this);
-    homepageLink_->setGeometry(140, 100, 215, 20);
+    Place(homepageLink_, kHomepagePlace);
     webLabel->setBuddy(homepageLink_);
 
     auto* mailLabel = new QLabel(UiText("About", "Email"), this);
-    mailLabel->setGeometry(80, 120, 50, 20);
+    Place(mailLabel, kMailLabelPlace);
     mailLink_ = new LinkLabel(address, SupportMailLink(), this);
-    mailLink_->setGeometry(140, 120, 215, 20);
+    Place(mailLink_, kMailPlace);
     mailLabel->setBuddy(mailLink_);
 
     okButton_ = new QPushButton(UiText("Dialog", "OK"), this);
-    okButton_->setGeometry(140, 200, 80, 25);
+    Place(okButton_, kOkPlace);
     okButton_->setDefault(true);
     okButton_->setFocus();
     // Enter presses the default button; Escape and the close box reject, which closes too.
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    AddMnemonics(this, MnemonicSet());
 }
 
 void ShowAboutBox(QWidget* mainWindow) {
+    const FocusReturn focusReturn;
     AboutDialog dialog(mainWindow);
     dialog.exec();
-    if (mainWindow != nullptr) {
-        mainWindow->activateWindow();
-        mainWindow->setFocus();
-    }
 }
 
 } // namespace millconv::ui

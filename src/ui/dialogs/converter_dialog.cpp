@@ -8,6 +8,9 @@
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
+#include "ui/mnemonics.h"
 #include "ui/prompter.h"
 
 namespace millconv::ui {
@@ -15,6 +18,14 @@ namespace millconv::ui {
 namespace {
 
 constexpr qsizetype kFileTypeLength = 12;
+
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(370, 60);
+constexpr QRect kFromLabelPlace(10, 23, 40, kLabelHeight);
+constexpr QRect kFromPlace(50, 20, 80, kFieldHeight);
+constexpr QRect kToLabelPlace(150, 23, 30, kLabelHeight);
+constexpr QRect kToPlace(180, 20, 80, kFieldHeight);
+constexpr QRect kSearchPlace(QPoint(280, 18), kButtonSize);
 
 bool IsPlainAlphanumeric(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
@@ -45,27 +56,28 @@ std::string CleanFileType(const QString& text) {
 
 FileConverterDialog::FileConverterDialog(QWidget* mainWindow) : QDialog(mainWindow) {
     setWindowTitle(UiText("Custom-Converter", "Title"));
-    setFixedSize(370, 60);
+    setFixedSize(Scaled(kClientSize));
     setModal(true);
 
     auto* fromLabel = new QLabel(UiText("Custom-Converter", "From"), this);
-    fromLabel->setGeometry(10, 23, 40, 20);
+    Place(fromLabel, kFromLabelPlace);
     fromField_ = new QLineEdit(this);
-    fromField_->setGeometry(50, 20, 80, 20);
+    Place(fromField_, kFromPlace);
     fromLabel->setBuddy(fromField_);
 
     auto* toLabel = new QLabel(UiText("Custom-Converter", "To"), this);
-    toLabel->setGeometry(150, 23, 30, 20);
+    Place(toLabel, kToLabelPlace);
     toField_ = new QLineEdit(this);
-    toField_->setGeometry(180, 20, 80, 20);
+    Place(toField_, kToPlace);
     toLabel->setBuddy(toField_);
 
     searchButton_ = new QPushButton(UiText("Custom-Converter", "Search"), this);
-    searchButton_->setGeometry(280, 18, 80, 25);
+    Place(searchButton_, kSearchPlace);
     // Enter in either field presses the default button; Escape rejects without searching.
     searchButton_->setDefault(true);
     connect(searchButton_, &QPushButton::clicked, this, &FileConverterDialog::Search);
 
+    AddMnemonics(this, MnemonicSet());
     fromField_->setFocus();
 }
 
@@ -84,12 +96,9 @@ void FileConverterDialog::Search() {
 }
 
 void ShowFileConverterWindow(QWidget* mainWindow) {
+    const FocusReturn focusReturn;
     FileConverterDialog dialog(mainWindow);
     dialog.exec();
-    if (mainWindow != nullptr) {
-        mainWindow->activateWindow();
-        mainWindow->setFocus();
-    }
 }
 
 } // namespace millconv::ui

@@ -18,8 +18,8 @@ void SendFeedback();
 // Command 22: the product page on the maker's web site.
 void VisitHomepage();
 
-// Command 23: one update check, with a wait cursor while it blocks; tells the user the result.
-// Leaves [General] Update Date alone.
+// Command 23: one update check on a thread of its own, with a busy dialog whose Cancel ends
+// it without a word; tells the user the result. Leaves [General] Update Date alone.
 void CheckForUpdate(QWidget* parent);
 
 // Called once while the main window is prepared (never in screenshot mode): when the interval

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 
@@ -11,11 +12,19 @@
 #include "platform/shell.h"
 #include "ui/dialogs/help_commands.h"
 #include "ui/dialogs/web_links.h"
-#include "ui/window_mode.h"
+#include "ui/form_metrics.h"
+#include "ui/mnemonics.h"
+#include "ui/qt_start.h"
+#include "ui/theme_images.h"
 
 namespace millconv::ui {
 
 namespace {
+
+// Where the controls stand, in design pixels.
+constexpr QSize kClientSize(300, 100);
+constexpr QRect kVisitPlace(30, 20, 250, kFieldHeight);
+constexpr QRect kNextPlace(QPoint(200, 60), kButtonSize);
 
 void CentreOnScreen(QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -31,17 +40,19 @@ void CentreOnScreen(QWidget* window) {
 
 UninstallPage::UninstallPage() {
     setWindowTitle(UiText("Uninstall", "Title"));
-    setFixedSize(300, 100);
+    setWindowIcon(QIcon(ApplicationImage()));
+    setFixedSize(Scaled(kClientSize));
 
     visitBox_ = new QCheckBox(UiText("Uninstall", "Uninstall Text"), this);
-    visitBox_->setGeometry(30, 20, 250, 20);
+    Place(visitBox_, kVisitPlace);
     visitBox_->setChecked(true);
 
     nextButton_ = new QPushButton(UiText("Uninstall", "Next"), this);
-    nextButton_->setGeometry(200, 60, 80, 25);
+    Place(nextButton_, kNextPlace);
     nextButton_->setDefault(true);
     connect(nextButton_, &QPushButton::clicked, this, &UninstallPage::Next);
 
+    AddMnemonics(this, MnemonicSet());
     CentreOnScreen(this);
     nextButton_->setFocus();
 }
@@ -67,6 +78,8 @@ int RunUninstallPage() {
             return 1;
         }
     }
+    // The built-in pictures only: no theme, since no settings name one on this path.
+    LoadBuiltInImages();
     UninstallPage page;
     page.exec();
     return 0;

@@ -20,10 +20,6 @@ constexpr const char* kManualName = "millconv.html";
 
 QString WindowTitle() { return QString::fromStdString(AppTitle()); }
 
-QString UiText(std::string_view section, std::string_view key) {
-    return QString::fromStdString(CatalogueText(section, key));
-}
-
 std::string SupportMailLink() { return "mailto:" + std::string(kSupportAddress); }
 
 std::string FeedbackLink() {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/product.h"
+#include "ui/catalogue_text.h"
 
 namespace millconv::ui {
 
@@ -19,9 +20,6 @@ inline constexpr std::string_view kNoticeLine = kMakerNotice;
 
 // The window title: product name and version ("Pixelmill PNG to TGA 2.9").
 QString WindowTitle();
-
-// A catalogue text as a QString.
-QString UiText(std::string_view section, std::string_view key);
 
 // "mailto:" and the support address.
 std::string SupportMailLink();

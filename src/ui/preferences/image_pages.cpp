@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -13,6 +14,7 @@
 
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
+#include "ui/catalogue_text.h"
 #include "ui/preferences/row_controls.h"
 #include "ui/prompter.h"
 
@@ -23,6 +25,8 @@ namespace {
 constexpr QRect kAreaPlace(0, 40, 450, 215);
 constexpr int kColorIconSize = 16;
 constexpr int kStyleStep = 256; // font style values: 0 regular, 256 bold, 512 italic
+constexpr SettingKey kFontSetting = SettingRef("Watermark", "Font");
+constexpr SettingKey kFontsSetting = SettingRef("Watermark", "Fonts");
 
 // Enables the rows while the box is ticked: when the dialog is filled and on every change.
 void EnableWhileTicked(SettingBinder& binder, const Row& box, std::vector<Row> rows) {
@@ -68,17 +72,16 @@ int FindColorItem(const QComboBox* list, const QColor& color) {
 }
 
 // A colour list of the watermark: the colours of listKey offered, the one of key chosen.
-void BindColorList(SettingBinder& binder, const Row& row, std::string_view key,
-                   std::string_view listKey) {
+void BindColorList(SettingBinder& binder, const Row& row, SettingKey setting,
+                   SettingKey listSetting) {
     auto* list = static_cast<QComboBox*>(row.control);
     binder.Bind(
-        [&binder, list, key, listKey] {
+        [&binder, list, setting, listSetting] {
             list->clear();
-            for (const QString& entry : SplitList(binder.String("Watermark", listKey))) {
+            for (const QString& entry : SplitList(binder.String(listSetting))) {
                 AddColorItem(list, ReadColorText(entry));
             }
-            const QColor current =
-                ReadColorText(QString::fromStdString(binder.String("Watermark", key)));
+            const QColor current = ReadColorText(QString::fromStdString(binder.String(setting)));
             int found = FindColorItem(list, current);
             if (found < 0) {
                 // Keep a colour the list does not offer, so OK does not silently change it.
@@ -87,24 +90,24 @@ void BindColorList(SettingBinder& binder, const Row& row, std::string_view key,
             }
             list->setCurrentIndex(found);
         },
-        [&binder, list, key] {
+        [&binder, list, setting] {
             if (list->currentIndex() >= 0) {
-                binder.String("Watermark", key) =
+                binder.String(setting) =
                     ColorText(list->currentData().value<QColor>()).toStdString();
             }
         });
     auto* button = static_cast<QPushButton*>(row.extra);
-    QObject::connect(button, &QPushButton::clicked, list, [&binder, list, listKey] {
+    QObject::connect(button, &QPushButton::clicked, list, [&binder, list, listSetting] {
         const QColor current = list->currentData().value<QColor>();
         const auto chosen = CurrentPrompter().PickColor(list->window(), current);
         if (!chosen) {
             return;
         }
         int found = FindColorItem(list, *chosen);
-        const bool listed = SplitList(binder.String("Watermark", listKey))
-                                .contains(ColorText(*chosen), Qt::CaseInsensitive);
+        const bool listed =
+            SplitList(binder.String(listSetting)).contains(ColorText(*chosen), Qt::CaseInsensitive);
         if (!listed) {
-            binder.AppendAtOnce("Watermark", listKey, ColorText(*chosen).toStdString());
+            binder.AppendAtOnce(listSetting, ColorText(*chosen).toStdString());
         }
         if (found < 0) {
             AddColorItem(list, *chosen);
@@ -114,13 +117,16 @@ void BindColorList(SettingBinder& binder, const Row& row, std::string_view key,
     });
 }
 
+// The family of the installed font the font system gives for a font.
+QString InstalledFamily(const QFont& font) { return QFontInfo(font).family(); }
+
 void BindFontList(SettingBinder& binder, const Row& fontRow, const Row& sizeRow,
                   const Row& styleRow) {
     auto* list = static_cast<QComboBox*>(fontRow.control);
     binder.Bind(
         [&binder, list] {
-            std::string& fonts = binder.String("Watermark", "Fonts");
-            const std::string& font = binder.String("Watermark", "Font");
+            std::string& fonts = binder.String(kFontsSetting);
+            const std::string& font = binder.String(kFontSetting);
             if (fonts.empty()) {
                 fonts = font;
             }
@@ -135,22 +141,24 @@ void BindFontList(SettingBinder& binder, const Row& fontRow, const Row& sizeRow,
         },
         [&binder, list] {
             if (list->currentIndex() >= 0) {
-                binder.String("Watermark", "Font") = list->currentText().toStdString();
+                binder.String(kFontSetting) = list->currentText().toStdString();
             }
         });
     auto* size = static_cast<QLineEdit*>(sizeRow.control);
     auto* style = static_cast<QComboBox*>(styleRow.control);
     auto* button = static_cast<QPushButton*>(fontRow.extra);
     QObject::connect(button, &QPushButton::clicked, list, [&binder, list, size, style] {
-        QFont initial(list->currentText());
+        // The picker shows and stores the installed family a name resolves to (Arial may be
+        // Liberation Sans), never a name the conversion's font check would refuse.
+        QFont initial(InstalledFamily(QFont(list->currentText())));
         initial.setPointSize(std::max(size->text().toInt(), 1));
         const auto chosen = CurrentPrompter().PickFont(list->window(), initial);
         if (!chosen) {
             return;
         }
-        const QString name = chosen->family();
-        if (!SplitList(binder.String("Watermark", "Fonts")).contains(name)) {
-            binder.AppendAtOnce("Watermark", "Fonts", name.toStdString());
+        const QString name = InstalledFamily(*chosen);
+        if (!SplitList(binder.String(kFontsSetting)).contains(name)) {
+            binder.AppendAtOnce(kFontsSetting, name.toStdString());
         }
         if (list->findText(name) < 0) {
             list->addItem(name);
@@ -192,121 +200,132 @@ QStringList Positions() {
 
 TransformPage::TransformPage(QWidget* parent, SettingBinder& binder)
     : PreferencesPage(parent, kTransformPage) {
-    QScrollArea* area =
-        AddScrollArea(this, rect(), QSize(420, 375), QStringLiteral("Transform-rows"));
-    RowBuilder rows(area->widget(), binder, "Transform");
-    const Row rotation = rows.Check(0, "Image Rotation", "Do Image Rotation");
+    QScrollArea* area = AddScrollArea(this, QRect(QPoint(0, 0), kPageSize), QSize(420, 375),
+                                      QStringLiteral("Transform-rows"));
+    RowBuilder rows(area->widget(), binder);
+    const Row rotation =
+        rows.Check(0, "Image Rotation", SettingRef("Transform", "Do Image Rotation"));
     const Row rotationRows[] = {
         rows.List(1, "Rotation Type", {"Simple Rotation", "Advanced Rotation"},
-                  "Image Rotation Type"),
-        rows.Slider(2, "Rotation Angle", "Image Rotation", 0, 360),
-        rows.Swatch(3, "Background Color", "Image Rotation Back Color"),
+                  SettingRef("Transform", "Image Rotation Type")),
+        rows.Slider(2, "Rotation Angle", SettingRef("Transform", "Image Rotation"), 0, 360),
+        rows.Swatch(3, "Background Color", SettingRef("Transform", "Image Rotation Back Color")),
     };
-    const Row resize = rows.Check(4, "Image Resize", "Do Image Resize");
+    const Row resize = rows.Check(4, "Image Resize", SettingRef("Transform", "Do Image Resize"));
     const Row resizeRows[] = {
-        rows.Number(5, "Image Width", "Image Width", {"Pixels", "Percent"}, "Image Width Unit"),
-        rows.Number(6, "Image Height", "Image Height", {"Pixels", "Percent"},
-                    "Image Height Unit"),
-        rows.Check(7, "Keep Aspect Ratio", "Keep Aspect Ratio"),
-        rows.List(8, "Resize Type", {"All Images", "Large Images"}, "Image Resize Type"),
+        rows.Number(5, "Image Width", SettingRef("Transform", "Image Width"), {"Pixels", "Percent"},
+                    SettingRef("Transform", "Image Width Unit")),
+        rows.Number(6, "Image Height", SettingRef("Transform", "Image Height"),
+                    {"Pixels", "Percent"}, SettingRef("Transform", "Image Height Unit")),
+        rows.Check(7, "Keep Aspect Ratio", SettingRef("Transform", "Keep Aspect Ratio")),
+        rows.List(8, "Resize Type", {"All Images", "Large Images"},
+                  SettingRef("Transform", "Image Resize Type")),
         rows.List(9, "Resize Algorithm",
                   {"Box", "Bilinear", "Bspline", "Bicubic", "Catmullrom", "Lanczos"},
-                  "Image Resize Algorithm"),
+                  SettingRef("Transform", "Image Resize Algorithm")),
     };
-    rows.Check(10, "Image Flip Horizontal", "Do Image Flip Horizontal");
-    rows.Check(11, "Image Flip Vertical", "Do Image Flip Vertical");
+    rows.Check(10, "Image Flip Horizontal", SettingRef("Transform", "Do Image Flip Horizontal"));
+    rows.Check(11, "Image Flip Vertical", SettingRef("Transform", "Do Image Flip Vertical"));
     EnableWhileTicked(binder, rotation, {std::begin(rotationRows), std::end(rotationRows)});
     EnableWhileTicked(binder, resize, {std::begin(resizeRows), std::end(resizeRows)});
 }
 
 AdjustmentPage::AdjustmentPage(QWidget* parent, SettingBinder& binder)
     : PreferencesPage(parent, kAdjustmentPage) {
-    RowBuilder rows(this, binder, "Adjustment");
-    rows.Slider(0, "Image Brightness", "Image Brightness", -100, 100, 100);
-    rows.Slider(1, "Image Contrast", "Image Contrast", -100, 100, 100);
+    RowBuilder rows(this, binder);
+    rows.Slider(0, "Image Brightness", SettingRef("Adjustment", "Image Brightness"), -100, 100,
+                100);
+    rows.Slider(1, "Image Contrast", SettingRef("Adjustment", "Image Contrast"), -100, 100, 100);
 
-    rows.Gamma(2, "Image Gamma", "Image Gamma");
-    rows.Check(3, "Image Invert", "Image Invert");
-    rows.Check(4, "Image Greyscale", "Do Image Greyscale");
-    const Row threshold = rows.Check(5, "Image Threshold", "Do Image Threshold");
-    const Row level = rows.Slider(6, "Threshold Level", "Image Threshold", 0, 255);
+    rows.Gamma(2, "Image Gamma", SettingRef("Adjustment", "Image Gamma"));
+    rows.Check(3, "Image Invert", SettingRef("Adjustment", "Image Invert"));
+    rows.Check(4, "Image Greyscale", SettingRef("Adjustment", "Do Image Greyscale"));
+    const Row threshold =
+        rows.Check(5, "Image Threshold", SettingRef("Adjustment", "Do Image Threshold"));
+    const Row level =
+        rows.Slider(6, "Threshold Level", SettingRef("Adjustment", "Image Threshold"), 0, 255);
     EnableWhileTicked(binder, threshold, {level});
 }
 
-FramePage::FramePage(QWidget* parent, SettingBinder& binder)
-    : PreferencesPage(parent, kFramePage) {
-    RowBuilder top(this, binder, "Frame");
-    const Row type = top.List(0, "Frame Type", {"None", "Frame Solid"}, "Do Frame");
+FramePage::FramePage(QWidget* parent, SettingBinder& binder) : PreferencesPage(parent, kFramePage) {
+    RowBuilder top(this, binder);
+    const Row type =
+        top.List(0, "Frame Type", {"None", "Frame Solid"}, SettingRef("Frame", "Do Frame"));
     QScrollArea* area =
         AddScrollArea(this, kAreaPlace, QSize(420, 310), QStringLiteral("Frame-solid"));
-    RowBuilder rows(area->widget(), binder, "Frame");
-    rows.Number(0, "Left", "Solid Left", {"Pixels"});
-    rows.Number(1, "Right", "Solid Right", {"Pixels"});
-    rows.Number(2, "Top", "Solid Top", {"Pixels"});
-    rows.Number(3, "Bottom", "Solid Bottom", {"Pixels"});
-    rows.Swatch(4, "Left Color", "Solid Left Color");
-    rows.Swatch(5, "Right Color", "Solid Right Color");
-    rows.Swatch(6, "Top Color", "Solid Top Color");
-    rows.Swatch(7, "Bottom Color", "Solid Bottom Color");
-    rows.Slider(8, "Opacity", "Solid Opacity", 1, 255);
+    RowBuilder rows(area->widget(), binder);
+    rows.Number(0, "Left", SettingRef("Frame", "Solid Left"), {"Pixels"});
+    rows.Number(1, "Right", SettingRef("Frame", "Solid Right"), {"Pixels"});
+    rows.Number(2, "Top", SettingRef("Frame", "Solid Top"), {"Pixels"});
+    rows.Number(3, "Bottom", SettingRef("Frame", "Solid Bottom"), {"Pixels"});
+    rows.Swatch(4, "Left Color", SettingRef("Frame", "Solid Left Color"));
+    rows.Swatch(5, "Right Color", SettingRef("Frame", "Solid Right Color"));
+    rows.Swatch(6, "Top Color", SettingRef("Frame", "Solid Top Color"));
+    rows.Swatch(7, "Bottom Color", SettingRef("Frame", "Solid Bottom Color"));
+    rows.Slider(8, "Opacity", SettingRef("Frame", "Solid Opacity"), 1, 255);
     FollowList(binder, type, [area](int item) { area->setVisible(item == 1); });
 }
 
 WatermarkPage::WatermarkPage(QWidget* parent, SettingBinder& binder)
     : PreferencesPage(parent, kWatermarkPage) {
-    RowBuilder top(this, binder, "Watermark");
+    RowBuilder top(this, binder);
     const Row type = top.List(0, "Watermark Type", {"None", "Watermark Text", "Watermark Image"},
-                              "Do Watermark");
+                              SettingRef("Watermark", "Do Watermark"));
 
     QScrollArea* textArea =
         AddScrollArea(this, kAreaPlace, QSize(420, 610), QStringLiteral("Watermark-text"));
-    RowBuilder text(textArea->widget(), binder, "Watermark");
-    text.Text(0, "Text", "Text");
+    RowBuilder text(textArea->widget(), binder);
+    text.Text(0, "Text", SettingRef("Watermark", "Text"));
     const Row font = text.PickerList(1, "Font");
-    const Row fontSize = text.Number(2, "Font Size", "Font Size", {"Points"});
-    text.Number(3, "Font Leading", "Font Leading", {"Pixels"});
+    const Row fontSize =
+        text.Number(2, "Font Size", SettingRef("Watermark", "Font Size"), {"Points"});
+    text.Number(3, "Font Leading", SettingRef("Watermark", "Font Leading"), {"Pixels"});
     const Row fontColor = text.PickerList(4, "Font Color");
-    const Row fontStyle =
-        text.List(5, "Font Style", {"Regular", "Bold", "Italic", "Bold Italic"}, "Font Style");
-    text.List(6, "Font Effect", {"None", "Underline", "Strikeout"}, "Font Effect");
-    text.Check(7, "Antialiasing", "Text Antialiasing");
+    const Row fontStyle = text.List(5, "Font Style", {"Regular", "Bold", "Italic", "Bold Italic"},
+                                    SettingRef("Watermark", "Font Style"));
+    text.List(6, "Font Effect", {"None", "Underline", "Strikeout"},
+              SettingRef("Watermark", "Font Effect"));
+    text.Check(7, "Antialiasing", SettingRef("Watermark", "Text Antialiasing"));
     text.List(8, "Text Alignment", {"Align Left", "Align Center", "Align Right"},
-              "Text Alignment");
-    text.Number(9, "Text Padding", "Text Padding", {"Pixels"});
-    text.Slider(10, "Text Opacity", "Text Opacity", 1, 255);
+              SettingRef("Watermark", "Text Alignment"));
+    text.Number(9, "Text Padding", SettingRef("Watermark", "Text Padding"), {"Pixels"});
+    text.Slider(10, "Text Opacity", SettingRef("Watermark", "Text Opacity"), 1, 255);
     const Row backColor = text.PickerList(11, "Background Color");
-    text.Slider(12, "Background Opacity", "Back Opacity", 1, 255);
-    text.List(13, "Boundary", {"Bound Image", "Bound Frame"}, "Text Boundary");
-    text.ListOf(14, "Position", Positions(), "Text Position");
-    text.Number(15, "X-Offset", "Text X Offset", {"Pixels"});
-    text.Number(16, "Y-Offset", "Text Y Offset", {"Pixels"});
-    text.Slider(17, "Rotation Angle", "Text Rotation", 0, 360);
-    const Row textSize = text.List(18, "Size", {"Fixed"}, "Text Size");
-    const Row textScale = text.Slider(19, "Scale", "Text Scale", 1, 200);
+    text.Slider(12, "Background Opacity", SettingRef("Watermark", "Back Opacity"), 1, 255);
+    text.List(13, "Boundary", {"Bound Image", "Bound Frame"},
+              SettingRef("Watermark", "Text Boundary"));
+    text.ListOf(14, "Position", Positions(), SettingRef("Watermark", "Text Position"));
+    text.Number(15, "X-Offset", SettingRef("Watermark", "Text X Offset"), {"Pixels"});
+    text.Number(16, "Y-Offset", SettingRef("Watermark", "Text Y Offset"), {"Pixels"});
+    text.Slider(17, "Rotation Angle", SettingRef("Watermark", "Text Rotation"), 0, 360);
+    const Row textSize = text.List(18, "Size", {"Fixed"}, SettingRef("Watermark", "Text Size"));
+    const Row textScale = text.Slider(19, "Scale", SettingRef("Watermark", "Text Scale"), 1, 200);
     BindFontList(binder, font, fontSize, fontStyle);
-    BindColorList(binder, fontColor, "Font Color", "Font Colors");
-    BindColorList(binder, backColor, "Back Color", "Back Colors");
+    BindColorList(binder, fontColor, SettingRef("Watermark", "Font Color"),
+                  SettingRef("Watermark", "Font Colors"));
+    BindColorList(binder, backColor, SettingRef("Watermark", "Back Color"),
+                  SettingRef("Watermark", "Back Colors"));
 
     QScrollArea* imageArea =
         AddScrollArea(this, kAreaPlace, QSize(420, 310), QStringLiteral("Watermark-image"));
-    RowBuilder image(imageArea->widget(), binder, "Watermark");
-    const Row file = image.PickerText(0, "Image", "Image");
-    image.Check(1, "Image Greyscale", "Image Greyscale");
-    image.Slider(2, "Opacity", "Image Opacity", 1, 255);
-    image.List(3, "Boundary", {"Bound Image", "Bound Frame"}, "Image Boundary");
-    image.ListOf(4, "Position", Positions(), "Image Position");
-    image.Number(5, "X-Offset", "Image X Offset", {"Pixels"});
-    image.Number(6, "Y-Offset", "Image Y Offset", {"Pixels"});
-    image.Slider(7, "Rotation Angle", "Image Rotation", 0, 360);
-    const Row imageSize = image.List(8, "Size", {"Fixed"}, "Image Size");
-    const Row imageScale = image.Slider(9, "Scale", "Image Scale", 1, 200);
+    RowBuilder image(imageArea->widget(), binder);
+    const Row file = image.PickerText(0, "Image", SettingRef("Watermark", "Image"));
+    image.Check(1, "Image Greyscale", SettingRef("Watermark", "Image Greyscale"));
+    image.Slider(2, "Opacity", SettingRef("Watermark", "Image Opacity"), 1, 255);
+    image.List(3, "Boundary", {"Bound Image", "Bound Frame"},
+               SettingRef("Watermark", "Image Boundary"));
+    image.ListOf(4, "Position", Positions(), SettingRef("Watermark", "Image Position"));
+    image.Number(5, "X-Offset", SettingRef("Watermark", "Image X Offset"), {"Pixels"});
+    image.Number(6, "Y-Offset", SettingRef("Watermark", "Image Y Offset"), {"Pixels"});
+    image.Slider(7, "Rotation Angle", SettingRef("Watermark", "Image Rotation"), 0, 360);
+    const Row imageSize = image.List(8, "Size", {"Fixed"}, SettingRef("Watermark", "Image Size"));
+    const Row imageScale = image.Slider(9, "Scale", SettingRef("Watermark", "Image Scale"), 1, 200);
 
     auto* path = static_cast<QLineEdit*>(file.control);
     QObject::connect(static_cast<QPushButton*>(file.extra), &QPushButton::clicked, path, [path] {
-        const QString chosen = CurrentPrompter().OpenFile(
-            path->window(),
-            QString::fromStdString(CatalogueText("Dialog", "Select Watermark Image")),
-            path->text().trimmed(), QtFilter(WatermarkImageFilter()));
+        const QString chosen =
+            CurrentPrompter().OpenFile(path->window(), UiText("Dialog", "Select Watermark Image"),
+                                       path->text().trimmed(), QtFilter(WatermarkImageFilter()));
         if (!chosen.isEmpty()) {
             path->setText(chosen);
         }
@@ -322,15 +341,17 @@ WatermarkPage::WatermarkPage(QWidget* parent, SettingBinder& binder)
 
 AdvancedPage::AdvancedPage(QWidget* parent, SettingBinder& binder)
     : PreferencesPage(parent, kAdvancedPage) {
-    RowBuilder rows(this, binder, "Advanced");
-    rows.Text(0, "Filename Mask", "Filename Mask");
-    const Row timestamp =
-        rows.List(1, "File Timestamp", {"Current", "Original", "Custom"}, "File Timestamp");
-    const Row custom = rows.DateTime(2, "Custom Timestamp", "Custom Timestamp");
-    rows.List(3, "Out Folders History", {"Clean On Exit", "Keep Folders"}, "Out Folders History");
-    rows.Slider(4, "Out Folders Number", "Out Folders Number", 1, 50);
+    RowBuilder rows(this, binder);
+    rows.Text(0, "Filename Mask", SettingRef("Advanced", "Filename Mask"));
+    const Row timestamp = rows.List(1, "File Timestamp", {"Current", "Original", "Custom"},
+                                    SettingRef("Advanced", "File Timestamp"));
+    const Row custom =
+        rows.DateTime(2, "Custom Timestamp", SettingRef("Advanced", "Custom Timestamp"));
+    rows.List(3, "Out Folders History", {"Clean On Exit", "Keep Folders"},
+              SettingRef("Advanced", "Out Folders History"));
+    rows.Slider(4, "Out Folders Number", SettingRef("Advanced", "Out Folders Number"), 1, 50);
     // Not offered in this version; the row exists so OK writes the value back as it was.
-    rows.Check(5, "Keep Subfolders", "Keep Subfolders").SetVisible(false);
+    rows.Check(5, "Keep Subfolders", SettingRef("Advanced", "Keep Subfolders")).SetVisible(false);
     FollowList(binder, timestamp, [custom](int item) { custom.SetEnabled(item == 2); });
 }
 

@@ -32,6 +32,9 @@ enum PageIndex {
     kPageCount
 };
 
+// A page's size in design pixels.
+inline constexpr QSize kPageSize(450, 255);
+
 // The catalogue key (and English name) of page i.
 const char* PageKey(int index);
 
@@ -61,7 +64,7 @@ class FormatPage : public PreferencesPage {
 
   protected:
     QWidget* AddFormatPanel(const std::string& format);
-    void BuildFormatList(SettingBinder& binder, const char* group, const char* labelKey,
+    void BuildFormatList(SettingBinder& binder, SettingKey setting, const char* labelKey,
                          const std::vector<std::string>& formats);
 
   private:
@@ -107,7 +110,8 @@ class AdvancedPage : public PreferencesPage {
 };
 
 // A scrollable area at place on a page; its widget() is the inner panel (named objectName) that
-// holds the rows; the wheel and arrows move it 10 pixels a step.
+// holds the rows; the wheel and arrows move it 10 pixels a step. Place and inner size are in
+// design pixels.
 QScrollArea* AddScrollArea(QWidget* page, const QRect& place, const QSize& inner,
                            const QString& objectName);
 

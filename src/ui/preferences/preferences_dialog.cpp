@@ -11,6 +11,10 @@
 
 #include "settings/message_catalogue.h"
 #include "settings/settings_file.h"
+#include "ui/catalogue_text.h"
+#include "ui/form_metrics.h"
+#include "ui/input_guards.h"
+#include "ui/mnemonics.h"
 #include "ui/preferences/pages.h"
 #include "ui/preferences/row_controls.h"
 #include "ui/prompter.h"
@@ -19,19 +23,16 @@ namespace millconv::ui {
 
 namespace {
 
+// Where the frame's controls stand, in design pixels.
 constexpr QSize kDialogSize(600, 350);
 constexpr QRect kPageListPlace(10, 10, 120, 295);
 constexpr QRect kTitleStripPlace(140, 10, 450, 30);
 constexpr QRect kTitleTextPlace(10, 7, 330, 20); // on the strip
 constexpr QRect kPageAreaPlace(140, 50, 450, 255);
-constexpr QRect kDefaultsPlace(10, 315, 80, 25);
-constexpr QRect kOkPlace(420, 315, 80, 25);
-constexpr QRect kCancelPlace(510, 315, 80, 25);
+constexpr QRect kDefaultsPlace(QPoint(10, 315), kButtonSize);
+constexpr QRect kOkPlace(QPoint(420, 315), kButtonSize);
+constexpr QRect kCancelPlace(QPoint(510, 315), kButtonSize);
 constexpr int kTitlePointSize = 10;
-
-QString CatalogueQText(std::string_view section, std::string_view key) {
-    return QString::fromStdString(CatalogueText(section, key));
-}
 
 // Colour correction runs only when one of its values is not neutral.
 void DeriveColorCorrection(Settings& settings) {
@@ -43,18 +44,18 @@ void DeriveColorCorrection(Settings& settings) {
 }
 
 QPushButton* AddButton(QWidget* parent, std::string_view key, const QRect& place) {
-    auto* button = new QPushButton(CatalogueQText("Dialog", key), parent);
-    button->setGeometry(place);
-    // Enter in a field must not close the dialog; only the buttons do.
-    button->setAutoDefault(false);
+    auto* button = new QPushButton(UiText("Dialog", key), parent);
+    Place(button, place);
+    // Enter presses a focused button, else OK (the default).
+    button->setAutoDefault(true);
     return button;
 }
 
 } // namespace
 
 bool ConfirmResetToDefaults(QWidget* parent) {
-    return CurrentPrompter().Question(parent, CatalogueQText("Msg", "Reset to Defaults"),
-                                      CatalogueQText("Msg", "Ask reset to defaults"));
+    return CurrentPrompter().Question(parent, UiText("Msg", "Reset to Defaults"),
+                                      UiText("Msg", "Ask reset to defaults"));
 }
 
 int ThemeRefreshRequest(const Settings& before, const Settings& after) {
@@ -66,31 +67,34 @@ int ThemeRefreshRequest(const Settings& before, const Settings& after) {
 
 PreferencesDialog::PreferencesDialog(QWidget* mainWindow, int startPage)
     : QDialog(mainWindow), copy_(gSettings), binder_(copy_) {
-    setWindowTitle(CatalogueQText("Preferences", "Title"));
-    setFixedSize(kDialogSize);
+    setWindowTitle(UiText("Preferences", "Title"));
+    setFixedSize(Scaled(kDialogSize));
+    InstallWheelGuard();
     setModal(true);
 
     pageList_ = new QListWidget(this);
-    pageList_->setGeometry(kPageListPlace);
+    Place(pageList_, kPageListPlace);
     for (int i = 0; i < kPageCount; ++i) {
         pageList_->addItem(PrefText(PageKey(i)));
     }
 
     auto* strip = new QWidget(this);
-    strip->setGeometry(kTitleStripPlace);
+    Place(strip, kTitleStripPlace);
     strip->setAutoFillBackground(true);
     QPalette white = strip->palette();
     white.setColor(QPalette::Window, Qt::white);
     strip->setPalette(white);
     pageTitle_ = new QLabel(strip);
-    pageTitle_->setGeometry(kTitleTextPlace);
+    Place(pageTitle_, kTitleTextPlace);
     QFont titleFont = font();
-    titleFont.setPointSize(kTitlePointSize);
+    // Larger by as much as the dialog font is larger than the design font.
+    titleFont.setPointSizeF(kTitlePointSize *
+                            std::max(1.0, titleFont.pointSizeF() / kDesignPointSize));
     titleFont.setBold(true);
     pageTitle_->setFont(titleFont);
 
     pages_ = new QStackedWidget(this);
-    pages_->setGeometry(kPageAreaPlace);
+    Place(pages_, kPageAreaPlace);
     pages_->addWidget(new GeneralPage(pages_, binder_));
     pages_->addWidget(new InterfacePage(pages_, binder_));
     pages_->addWidget(new InputPage(pages_, binder_));
@@ -108,6 +112,8 @@ PreferencesDialog::PreferencesDialog(QWidget* mainWindow, int startPage)
     connect(okButton_, &QPushButton::clicked, this, &PreferencesDialog::StoreAndClose);
     // Escape and the close box reject the dialog just as Cancel does.
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    okButton_->setDefault(true);
+    AddMnemonics(this, MnemonicSet());
 
     binder_.Fill();
     connect(pageList_, &QListWidget::currentRowChanged, this, &PreferencesDialog::ShowPage);

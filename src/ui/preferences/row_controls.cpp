@@ -21,18 +21,19 @@
 
 #include "engine/hex_color.h"
 #include "settings/message_catalogue.h"
+#include "ui/catalogue_text.h"
+#include "ui/form_metrics.h"
 #include "ui/prompter.h"
 
 namespace millconv::ui {
 
 namespace {
 
+// Row geometry in design pixels.
 constexpr int kLabelX = 10;
 constexpr int kLabelWidth = 160;
 constexpr int kControlX = 170;
 constexpr int kFieldWidth = 240;
-constexpr int kFieldHeight = 20;
-constexpr int kListHeight = 21;
 constexpr int kPickerListWidth = 214;
 constexpr int kPickerButtonX = 389;
 constexpr int kPickerButtonSize = 22;
@@ -78,9 +79,7 @@ void SetSwatchColor(QPushButton* button, QLineEdit* text, const QColor& color) {
 
 } // namespace
 
-QString PrefText(std::string_view key) {
-    return QString::fromStdString(CatalogueText("Preferences", key));
-}
+QString PrefText(std::string_view key) { return UiText("Preferences", key); }
 
 QString ColorText(const QColor& color) {
     return QString::asprintf("%02X%02X%02X", color.red(), color.green(), color.blue());
@@ -245,155 +244,141 @@ void Row::SetVisible(bool visible) const {
 
 // --- RowBuilder
 
-RowBuilder::RowBuilder(QWidget* panel, SettingBinder& binder, std::string_view group)
-    : panel_(panel), binder_(binder), group_(group) {}
+RowBuilder::RowBuilder(QWidget* panel, SettingBinder& binder) : panel_(panel), binder_(binder) {}
 
 QLabel* RowBuilder::Label(int k, std::string_view labelKey) {
     auto* label = new QLabel(PrefText(labelKey), panel_);
-    label->setGeometry(kLabelX, LabelTop(k), kLabelWidth, kFieldHeight);
+    Place(label, QRect(kLabelX, LabelTop(k), kLabelWidth, kFieldHeight));
     return label;
 }
 
 QComboBox* RowBuilder::Combo(int k, int width) {
     auto* combo = new QComboBox(panel_);
     combo->setEditable(false);
-    combo->setGeometry(kControlX, ControlTop(k), width, kListHeight);
+    Place(combo, QRect(kControlX, ControlTop(k), width, kListHeight));
     return combo;
 }
 
 QPushButton* RowBuilder::PickerButton(int k) {
     auto* button = new QPushButton(QStringLiteral("..."), panel_);
     button->setAutoDefault(false);
-    button->setGeometry(kPickerButtonX, ControlTop(k) - 1, kPickerButtonSize, kPickerButtonSize);
+    Place(button, QRect(kPickerButtonX, ControlTop(k) - 1, kPickerButtonSize, kPickerButtonSize));
     return button;
 }
 
-void RowBuilder::BindIndex(QComboBox* combo, std::string_view key) {
-    if (key.empty()) {
+void RowBuilder::BindIndex(QComboBox* combo, SettingKey setting) {
+    if (setting == nullptr) {
         return;
     }
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
-    binder.Bind(
-        [&binder, combo, group, key] {
-            combo->setCurrentIndex(static_cast<int>(binder.Integer(group, key)));
-        },
-        [&binder, combo, group, key] {
-            // A value the list has no item for stays as it was.
-            if (combo->currentIndex() >= 0) {
-                binder.SetInteger(group, key, combo->currentIndex());
-            }
-        });
+    binder.Bind([&binder, combo,
+                 setting] { combo->setCurrentIndex(static_cast<int>(binder.Integer(setting))); },
+                [&binder, combo, setting] {
+                    // A value the list has no item for stays as it was.
+                    if (combo->currentIndex() >= 0) {
+                        binder.SetInteger(setting, combo->currentIndex());
+                    }
+                });
 }
 
-void RowBuilder::BindText(QLineEdit* field, std::string_view key) {
+void RowBuilder::BindText(QLineEdit* field, SettingKey setting) {
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
-    binder.Bind([&binder, field, group,
-                 key] { field->setText(QString::fromStdString(binder.String(group, key))); },
-                [&binder, field, group, key] {
-                    binder.String(group, key) = CleanFieldText(field->text()).toStdString();
+    binder.Bind([&binder, field,
+                 setting] { field->setText(QString::fromStdString(binder.String(setting))); },
+                [&binder, field, setting] {
+                    binder.String(setting) = CleanFieldText(field->text()).toStdString();
                 });
 }
 
 Row RowBuilder::List(int k, std::string_view labelKey,
-                     std::initializer_list<std::string_view> items, std::string_view key) {
+                     std::initializer_list<std::string_view> items, SettingKey setting) {
     QStringList texts;
     for (std::string_view item : items) {
         texts << PrefText(item);
     }
-    return ListOf(k, labelKey, texts, key);
+    return ListOf(k, labelKey, texts, setting);
 }
 
 Row RowBuilder::ListOf(int k, std::string_view labelKey, const QStringList& items,
-                       std::string_view key) {
+                       SettingKey setting) {
     Row row{Label(k, labelKey), Combo(k, kFieldWidth), nullptr};
     auto* combo = static_cast<QComboBox*>(row.control);
     combo->addItems(items);
     row.label->setBuddy(combo);
-    BindIndex(combo, key);
+    BindIndex(combo, setting);
     return row;
 }
 
-Row RowBuilder::Check(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::Check(int k, std::string_view labelKey, SettingKey setting) {
     auto* box = new QCheckBox(panel_);
-    box->setGeometry(kControlX, ControlTop(k), kFieldWidth, kFieldHeight);
+    Place(box, QRect(kControlX, ControlTop(k), kFieldWidth, kFieldHeight));
     Row row{Label(k, labelKey), box, nullptr};
     row.label->setBuddy(box);
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
-    binder.Bind([&binder, box, group, key] { box->setChecked(binder.Integer(group, key) != 0); },
-                [&binder, box, group, key] {
-                    binder.SetInteger(group, key, box->isChecked() ? 1 : 0);
-                });
+    binder.Bind([&binder, box, setting] { box->setChecked(binder.Integer(setting) != 0); },
+                [&binder, box, setting] { binder.SetInteger(setting, box->isChecked() ? 1 : 0); });
     return row;
 }
 
-Row RowBuilder::Text(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::Text(int k, std::string_view labelKey, SettingKey setting) {
     auto* field = new QLineEdit(panel_);
-    field->setGeometry(kControlX, ControlTop(k), kFieldWidth, kFieldHeight);
+    Place(field, QRect(kControlX, ControlTop(k), kFieldWidth, kFieldHeight));
     Row row{Label(k, labelKey), field, nullptr};
     row.label->setBuddy(field);
-    BindText(field, key);
+    BindText(field, setting);
     return row;
 }
 
-Row RowBuilder::Number(int k, std::string_view labelKey, std::string_view key,
-                       std::initializer_list<std::string_view> units, std::string_view unitKey) {
+Row RowBuilder::Number(int k, std::string_view labelKey, SettingKey setting,
+                       std::initializer_list<std::string_view> units, SettingKey unitSetting) {
     auto* field = new QLineEdit(panel_);
-    field->setGeometry(kControlX, ControlTop(k), kNumberWidth, kFieldHeight);
+    Place(field, QRect(kControlX, ControlTop(k), kNumberWidth, kFieldHeight));
     field->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,10}")), field));
     Row row{Label(k, labelKey), field, Combo(k, kSecondWidth)};
     auto* unitList = static_cast<QComboBox*>(row.extra);
-    unitList->move(kSecondX, ControlTop(k) - 1);
+    unitList->move(Scaled(QPoint(kSecondX, ControlTop(k) - 1)));
     for (std::string_view unit : units) {
         unitList->addItem(PrefText(unit));
     }
     row.label->setBuddy(field);
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
     binder.Bind(
-        [&binder, field, group, key] {
-            field->setText(QString::number(binder.Integer(group, key)));
-        },
-        [&binder, field, group, key] {
-            binder.SetInteger(group, key, NumberFieldValue(field->text()));
-        });
-    BindIndex(unitList, unitKey);
+        [&binder, field, setting] { field->setText(QString::number(binder.Integer(setting))); },
+        [&binder, field, setting] { binder.SetInteger(setting, NumberFieldValue(field->text())); });
+    BindIndex(unitList, unitSetting);
     return row;
 }
 
-Row RowBuilder::Slider(int k, std::string_view labelKey, std::string_view key, int minimum,
+Row RowBuilder::Slider(int k, std::string_view labelKey, SettingKey setting, int minimum,
                        int maximum, int offset) {
     auto* slider = new QSlider(Qt::Horizontal, panel_);
-    slider->setGeometry(kControlX, ControlTop(k), kSliderWidth, kFieldHeight);
+    Place(slider, QRect(kControlX, ControlTop(k), kSliderWidth, kFieldHeight));
     slider->setRange(minimum + offset, maximum + offset);
     auto* spin = new CoupledSpinBox(panel_);
-    spin->setGeometry(kSecondX, ControlTop(k), kSecondWidth, kFieldHeight);
+    Place(spin, QRect(kSecondX, ControlTop(k), kSecondWidth, kFieldHeight));
     spin->setRange(minimum, maximum);
     spin->Couple(slider, offset);
     Row row{Label(k, labelKey), spin, slider};
     row.label->setBuddy(spin);
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
     binder.Bind(
-        [&binder, spin, group, key] {
-            spin->setValue(static_cast<int>(std::clamp<int64_t>(binder.Integer(group, key),
-                                                                spin->minimum(), spin->maximum())));
+        [&binder, spin, setting] {
+            spin->setValue(static_cast<int>(
+                std::clamp<int64_t>(binder.Integer(setting), spin->minimum(), spin->maximum())));
         },
-        [&binder, spin, group, key] { binder.SetInteger(group, key, spin->value()); });
+        [&binder, spin, setting] { binder.SetInteger(setting, spin->value()); });
     return row;
 }
 
-Row RowBuilder::Swatch(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::Swatch(int k, std::string_view labelKey, SettingKey setting) {
     auto* button = new QPushButton(panel_);
     button->setAutoDefault(false);
-    button->setGeometry(kControlX, ControlTop(k) - 1, kSwatchWidth, kSwatchHeight);
+    Place(button, QRect(kControlX, ControlTop(k) - 1, kSwatchWidth, kSwatchHeight));
     button->setIconSize(QSize(kSwatchBlockWidth, kSwatchBlockHeight));
     auto* text = new QLineEdit(panel_);
     text->setReadOnly(true);
-    text->setGeometry(kSwatchTextX, ControlTop(k), kSwatchTextWidth, kFieldHeight);
+    Place(text, QRect(kSwatchTextX, ControlTop(k), kSwatchTextWidth, kFieldHeight));
     Row row{Label(k, labelKey), button, text};
     row.label->setBuddy(button);
     QObject::connect(button, &QPushButton::clicked, button, [button, text] {
@@ -404,68 +389,63 @@ Row RowBuilder::Swatch(int k, std::string_view labelKey, std::string_view key) {
         }
     });
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
     binder.Bind(
-        [&binder, button, text, group, key] {
+        [&binder, button, text, setting] {
             // The text shows the colour as read, so a malformed setting shows as black.
             SetSwatchColor(button, text,
-                           ReadColorText(QString::fromStdString(binder.String(group, key))));
+                           ReadColorText(QString::fromStdString(binder.String(setting))));
         },
-        [&binder, text, group, key] {
-            binder.String(group, key) = ColorText(ReadColorText(text->text())).toStdString();
+        [&binder, text, setting] {
+            binder.String(setting) = ColorText(ReadColorText(text->text())).toStdString();
         });
     return row;
 }
 
-Row RowBuilder::Gamma(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::Gamma(int k, std::string_view labelKey, SettingKey setting) {
     auto* slider = new QSlider(Qt::Horizontal, panel_);
-    slider->setGeometry(kControlX, ControlTop(k), kSliderWidth, kFieldHeight);
+    Place(slider, QRect(kControlX, ControlTop(k), kSliderWidth, kFieldHeight));
     slider->setRange(GammaSpinBox::kMinimum, GammaSpinBox::kMaximum);
     auto* spin = new GammaSpinBox(panel_);
-    spin->setGeometry(kSecondX, ControlTop(k), kSecondWidth, kFieldHeight);
+    Place(spin, QRect(kSecondX, ControlTop(k), kSecondWidth, kFieldHeight));
     spin->Couple(slider);
     Row row{Label(k, labelKey), spin, slider};
     row.label->setBuddy(spin);
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
     binder.Bind(
-        [&binder, spin, group, key] {
-            const double gamma = binder.Float(group, key);
+        [&binder, spin, setting] {
+            const double gamma = binder.Float(setting);
             // NaN or infinity from a hand-edited file shows as the neutral 1.00.
-            spin->SetHundredths(std::isfinite(gamma)
-                                    ? static_cast<int>(std::lround(std::clamp(gamma, 0.0, 10.0) *
-                                                                   100.0))
-                                    : 100);
+            spin->SetHundredths(std::isfinite(gamma) ? static_cast<int>(std::lround(
+                                                           std::clamp(gamma, 0.0, 10.0) * 100.0))
+                                                     : 100);
         },
-        [&binder, spin, group, key] { binder.SetFloat(group, key, spin->Hundredths() / 100.0); });
+        [&binder, spin, setting] { binder.SetFloat(setting, spin->Hundredths() / 100.0); });
     return row;
 }
 
-Row RowBuilder::DateTime(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::DateTime(int k, std::string_view labelKey, SettingKey setting) {
     auto* edit = new QDateTimeEdit(panel_);
-    edit->setGeometry(kControlX, ControlTop(k), kFieldWidth, kFieldHeight);
+    Place(edit, QRect(kControlX, ControlTop(k), kFieldWidth, kFieldHeight));
     edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm"));
     edit->setTimeSpec(Qt::UTC);
     // Dates are int32 seconds, so the edit keeps to their span.
-    edit->setDateTimeRange(QDateTime::fromSecsSinceEpoch(0, Qt::UTC),
-                           QDateTime::fromSecsSinceEpoch(std::numeric_limits<int32_t>::max(),
-                                                         Qt::UTC));
+    edit->setDateTimeRange(
+        QDateTime::fromSecsSinceEpoch(0, Qt::UTC),
+        QDateTime::fromSecsSinceEpoch(std::numeric_limits<int32_t>::max(), Qt::UTC));
     Row row{Label(k, labelKey), edit, nullptr};
     row.label->setBuddy(edit);
     SettingBinder& binder = binder_;
-    const std::string_view group = group_;
     // Date settings count seconds of local wall-clock time, so their fields are read as UTC.
     binder.Bind(
-        [&binder, edit, group, key] {
-            edit->setDateTime(
-                QDateTime::fromSecsSinceEpoch(binder.Integer(group, key), Qt::UTC));
+        [&binder, edit, setting] {
+            edit->setDateTime(QDateTime::fromSecsSinceEpoch(binder.Integer(setting), Qt::UTC));
         },
-        [&binder, edit, group, key] {
+        [&binder, edit, setting] {
             // The field shows minutes; an untouched minute keeps the stored seconds.
-            const int64_t stored = binder.Integer(group, key);
+            const int64_t stored = binder.Integer(setting);
             const int64_t shown = edit->dateTime().toSecsSinceEpoch();
             if (shown / 60 != stored / 60) {
-                binder.SetInteger(group, key, shown);
+                binder.SetInteger(setting, shown);
             }
         });
     return row;
@@ -477,12 +457,12 @@ Row RowBuilder::PickerList(int k, std::string_view labelKey) {
     return row;
 }
 
-Row RowBuilder::PickerText(int k, std::string_view labelKey, std::string_view key) {
+Row RowBuilder::PickerText(int k, std::string_view labelKey, SettingKey setting) {
     auto* field = new QLineEdit(panel_);
-    field->setGeometry(kControlX, ControlTop(k), kPickerListWidth, kFieldHeight);
+    Place(field, QRect(kControlX, ControlTop(k), kPickerListWidth, kFieldHeight));
     Row row{Label(k, labelKey), field, PickerButton(k)};
     row.label->setBuddy(field);
-    BindText(field, key);
+    BindText(field, setting);
     return row;
 }
 

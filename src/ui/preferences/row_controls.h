@@ -89,49 +89,48 @@ struct Row {
     void SetVisible(bool visible) const;
 };
 
-// Places rows on a panel (row k: label at y 13 + 30k, control at y 10 + 30k) and binds them to
-// settings of one group of the copy.
+// Places rows on a panel (row k: label at y 13 + 30k, control at y 10 + 30k, in design pixels)
+// and binds them to settings of the copy. A row without a setting (nullptr) is not stored.
 class RowBuilder {
   public:
-    RowBuilder(QWidget* panel, SettingBinder& binder, std::string_view group);
+    RowBuilder(QWidget* panel, SettingBinder& binder);
 
     QWidget* Panel() const { return panel_; }
     SettingBinder& Binder() const { return binder_; }
 
     // A drop-down list of catalogue items; with a key it stores the item index.
     Row List(int k, std::string_view labelKey, std::initializer_list<std::string_view> items,
-             std::string_view key = {});
+             SettingKey setting = nullptr);
     // The same with items already in their shown form.
     Row ListOf(int k, std::string_view labelKey, const QStringList& items,
-               std::string_view key = {});
-    Row Check(int k, std::string_view labelKey, std::string_view key);
+               SettingKey setting = nullptr);
+    Row Check(int k, std::string_view labelKey, SettingKey setting);
     // Text fields store their text cleaned of blanks at the ends and of tabs and line breaks.
-    Row Text(int k, std::string_view labelKey, std::string_view key);
-    // Digits only; empty gives 0. The unit list stores its index under unitKey when given.
-    Row Number(int k, std::string_view labelKey, std::string_view key,
-               std::initializer_list<std::string_view> units, std::string_view unitKey = {});
-    Row Slider(int k, std::string_view labelKey, std::string_view key, int minimum, int maximum,
+    Row Text(int k, std::string_view labelKey, SettingKey setting);
+    // Digits only; empty gives 0. The unit list stores its index in unitSetting when given.
+    Row Number(int k, std::string_view labelKey, SettingKey setting,
+               std::initializer_list<std::string_view> units, SettingKey unitSetting = nullptr);
+    Row Slider(int k, std::string_view labelKey, SettingKey setting, int minimum, int maximum,
                int offset = 0);
-    Row Swatch(int k, std::string_view labelKey, std::string_view key);
+    Row Swatch(int k, std::string_view labelKey, SettingKey setting);
     // Gamma: slider 1..999 holding gamma x 100 and a box showing it with two decimals.
-    Row Gamma(int k, std::string_view labelKey, std::string_view key);
+    Row Gamma(int k, std::string_view labelKey, SettingKey setting);
     // A date and time field ("yyyy/MM/dd HH:mm") over a date setting.
-    Row DateTime(int k, std::string_view labelKey, std::string_view key);
+    Row DateTime(int k, std::string_view labelKey, SettingKey setting);
     // A list 214 wide with a "..." button; filling and storing are the caller's.
     Row PickerList(int k, std::string_view labelKey);
     // A text field 214 wide with a "..." button.
-    Row PickerText(int k, std::string_view labelKey, std::string_view key);
+    Row PickerText(int k, std::string_view labelKey, SettingKey setting);
 
   private:
     QLabel* Label(int k, std::string_view labelKey);
     QComboBox* Combo(int k, int width);
     QPushButton* PickerButton(int k);
-    void BindIndex(QComboBox* combo, std::string_view key);
-    void BindText(QLineEdit* field, std::string_view key);
+    void BindIndex(QComboBox* combo, SettingKey setting);
+    void BindText(QLineEdit* field, SettingKey setting);
 
     QWidget* panel_;
     SettingBinder& binder_;
-    std::string_view group_;
 };
 
 // Top of row k's label and control.

@@ -8,59 +8,42 @@
 
 namespace millconv::ui {
 
-namespace {
-
-SettingField FieldOf(Settings& settings, std::string_view group, std::string_view key) {
-    return SettingBinder::Def(group, key).field(settings);
+int64_t SettingBinder::Integer(SettingKey setting) const {
+    return IntegerValue(setting->field(copy_));
 }
 
-} // namespace
-
-const SettingDef& SettingBinder::Def(std::string_view group, std::string_view key) {
-    const SettingDef* def = FindSetting(group, key);
-    if (def == nullptr) {
-        qFatal("No setting [%s] %s", std::string(group).c_str(), std::string(key).c_str());
-    }
-    return *def;
+void SettingBinder::SetInteger(SettingKey setting, int64_t value) {
+    AssignInteger(setting->field(copy_), value);
 }
 
-int64_t SettingBinder::Integer(std::string_view group, std::string_view key) const {
-    return IntegerValue(FieldOf(copy_, group, key));
-}
-
-void SettingBinder::SetInteger(std::string_view group, std::string_view key, int64_t value) {
-    AssignInteger(FieldOf(copy_, group, key), value);
-}
-
-double SettingBinder::Float(std::string_view group, std::string_view key) const {
-    const SettingField field = FieldOf(copy_, group, key);
+double SettingBinder::Float(SettingKey setting) const {
+    const SettingField field = setting->field(copy_);
     if (auto* pf = std::get_if<float*>(&field)) {
         return **pf;
     }
-    return static_cast<double>(Integer(group, key));
+    return static_cast<double>(Integer(setting));
 }
 
-void SettingBinder::SetFloat(std::string_view group, std::string_view key, double value) {
-    const SettingField field = FieldOf(copy_, group, key);
+void SettingBinder::SetFloat(SettingKey setting, double value) {
+    const SettingField field = setting->field(copy_);
     if (auto* pf = std::get_if<float*>(&field)) {
         **pf = static_cast<float>(value);
     }
 }
 
-std::string& SettingBinder::String(std::string_view group, std::string_view key) {
-    const SettingField field = FieldOf(copy_, group, key);
+std::string& SettingBinder::String(SettingKey setting) {
+    const SettingField field = setting->field(copy_);
     auto* ps = std::get_if<std::string*>(&field);
     if (ps == nullptr) {
-        qFatal("Setting [%s] %s is not a text", std::string(group).c_str(),
-               std::string(key).c_str());
+        qFatal("Setting [%s] %s is not a text", std::string(setting->group).c_str(),
+               std::string(setting->key).c_str());
     }
     return **ps;
 }
 
-void SettingBinder::AppendAtOnce(std::string_view group, std::string_view key,
-                                 const std::string& entry) {
+void SettingBinder::AppendAtOnce(SettingKey setting, const std::string& entry) {
     for (Settings* settings : {&copy_, &gSettings}) {
-        const SettingField field = FieldOf(*settings, group, key);
+        const SettingField field = setting->field(*settings);
         if (auto* ps = std::get_if<std::string*>(&field)) {
             std::string& list = **ps;
             list += list.empty() ? entry : "," + entry;

@@ -8,8 +8,13 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/settings_table.h"
 
 namespace millconv::ui {
+
+// A control's setting: its row of the settings table, named with SettingRef so that a misspelt
+// group or key stops the build.
+using SettingKey = const SettingDef*;
 
 // The dialog edits a copy; each binding knows how to fill its control from the copy and how to
 // store the control back. Rules (enabling, visibility) run after every fill.
@@ -19,19 +24,17 @@ class SettingBinder {
 
     Settings& Copy() { return copy_; }
 
-    // The table row of group/key; a missing row is a programming error and stops the program.
-    static const SettingDef& Def(std::string_view group, std::string_view key);
-
     // Typed access to one setting of the copy by its table row.
-    int64_t Integer(std::string_view group, std::string_view key) const;
-    void SetInteger(std::string_view group, std::string_view key, int64_t value);
-    double Float(std::string_view group, std::string_view key) const;
-    void SetFloat(std::string_view group, std::string_view key, double value);
-    std::string& String(std::string_view group, std::string_view key);
+    int64_t Integer(SettingKey setting) const;
+    void SetInteger(SettingKey setting, int64_t value);
+    double Float(SettingKey setting) const;
+    void SetFloat(SettingKey setting, double value);
+    // A text setting; a setting of another type is a programming error and stops the program.
+    std::string& String(SettingKey setting);
 
     // Appends "," and the entry to a comma-separated list setting of both the copy and the
     // settings record: what a picker adds to its list stays even when the dialog is cancelled.
-    void AppendAtOnce(std::string_view group, std::string_view key, const std::string& entry);
+    void AppendAtOnce(SettingKey setting, const std::string& entry);
 
     void Bind(std::function<void()> fill, std::function<void()> store);
     void AddRule(std::function<void()> rule);

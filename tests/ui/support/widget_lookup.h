@@ -6,16 +6,21 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include "ui/mnemonics.h"
+
 namespace millconv::test {
 
-// The control (inside scope) whose buddy label reads text; null, with a warning, unless
+using ui::ShownText;
+
+// The control (inside scope) whose buddy label reads text (as shown, without its mnemonic mark);
+// null, with a warning, unless
 // exactly one label of that text names a control of that type.
 template <typename Control = QWidget>
 Control* ControlFor(const QWidget* scope, const QString& text) {
     Control* found = nullptr;
     int matches = 0;
     for (QLabel* label : scope->findChildren<QLabel*>()) {
-        if (label->text() == text && label->buddy() != nullptr) {
+        if (ShownText(label->text()) == text && label->buddy() != nullptr) {
             ++matches;
             found = qobject_cast<Control*>(label->buddy());
         }
