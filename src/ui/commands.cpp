@@ -13,7 +13,6 @@
 #include "ui/catalogue_text.h"
 #include "ui/conversion_controller.h"
 #include "ui/dialogs/help_commands.h"
-#include "ui/main_window.h"
 #include "ui/mnemonics.h"
 #include "ui/preferences/pages.h"
 #include "ui/preview/preview_window.h"
@@ -29,22 +28,9 @@ void Exit(CommandTarget& window) { window.Widget()->close(); }
 void ChooseInputFile(CommandTarget& window) { SelectInputFile(window.Controls()); }
 void ChooseOutputFolder(CommandTarget& window) { SelectOutputFolder(window.Controls()); }
 void Convert(CommandTarget& window) { StartWindowConversion(window.Controls()); }
-void Preferences(CommandTarget& window) { window.OpenPreferences(); }
-
-// The preview and the start page belong to the main window; other command targets have none.
-void Preview(CommandTarget& window) {
-    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
-        ShowPreviewWindow(*main);
-    }
-}
-
-void OutputFormatOptions(CommandTarget& window) {
-    if (auto* main = dynamic_cast<MainWindow*>(&window)) {
-        main->OpenPreferences(kOutputPage);
-    } else {
-        window.OpenPreferences();
-    }
-}
+void Preferences(CommandTarget& window) { window.OpenPreferences(0); }
+void Preview(CommandTarget& window) { ShowPreviewWindow(window); }
+void OutputFormatOptions(CommandTarget& window) { window.OpenPreferences(kOutputPage); }
 
 void Manual(CommandTarget&) { OpenUserManual(); }
 void Feedback(CommandTarget&) { SendFeedback(); }

@@ -23,7 +23,8 @@ class CommandTarget {
     virtual QWidget* Widget() = 0;
     virtual WindowControls Controls() = 0;
     virtual void NewForm() = 0;
-    virtual void OpenPreferences() = 0;
+    // Opens the preferences dialog on a start page (0 to 8) and applies what it changed.
+    virtual void OpenPreferences(int startPage) = 0;
 };
 
 // Command numbers shared by menu items, toolbar buttons and shortcuts.

@@ -331,8 +331,6 @@ void MainWindow::ApplyPreferences(int themeRefresh) {
     }
 }
 
-void MainWindow::OpenPreferences() { OpenPreferences(0); }
-
 void MainWindow::OpenPreferences(int startPage) {
     const FocusReturn focusReturn;
     const PreferencesResult result = RunPreferencesDialog(this, startPage);

@@ -52,10 +52,7 @@ class MainWindow : public QMainWindow, public CommandTarget {
     // After the preferences dialog: theme refresh, output format selection, folder box size.
     void ApplyPreferences(int themeRefresh);
 
-    // Opens the preferences dialog on the first page and applies what it changed.
-    void OpenPreferences() override;
-    // The same on a start page (0 to 8).
-    void OpenPreferences(int startPage);
+    void OpenPreferences(int startPage) override;
 
     // Status bar field 0.
     void SetStatusText(const QString& text);

@@ -200,7 +200,7 @@ class PreviewTest : public QObject {
             }
             dialog->OkButton()->click();
         });
-        window_->OpenPreferences();
+        window_->OpenPreferences(0);
         QVERIFY(clicked);
         QVERIFY(updated.wait(30000));
         WaitUntilDone(preview);

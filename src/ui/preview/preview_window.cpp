@@ -362,7 +362,12 @@ void PreviewWindow::ZoomBy(int steps) {
     SetZoom(from * std::pow(kZoomFactor, steps));
 }
 
-void ShowPreviewWindow(MainWindow& mainWindow) {
+void ShowPreviewWindow(CommandTarget& target) {
+    auto* main = dynamic_cast<MainWindow*>(&target);
+    if (main == nullptr) {
+        return;
+    }
+    MainWindow& mainWindow = *main;
     auto* preview = mainWindow.findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (preview == nullptr) {
         preview = new PreviewWindow(mainWindow);

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace millconv::ui {
 
+class CommandTarget;
 class MainWindow;
 class PreviewCanvas;
 
@@ -85,7 +86,8 @@ class PreviewWindow : public QWidget {
 // preferred size; over the main window's middle when none does.
 QRect FirstPlacement(const QRect& main, const QRect& area);
 
-// Command: opens the main window's preview (making it the first time) and brings it to front.
-void ShowPreviewWindow(MainWindow& mainWindow);
+// Command: opens the main window's preview (making it the first time) and brings it to front;
+// a command target that is not the main window has no preview.
+void ShowPreviewWindow(CommandTarget& target);
 
 } // namespace millconv::ui
