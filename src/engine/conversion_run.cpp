@@ -166,31 +166,8 @@ int32_t ConversionRun::WorkerCount() const {
     return std::clamp(wanted, 1, std::max(total, 1));
 }
 
-RunOutcome ConversionRun::Run() {
-    const int32_t count = WorkerCount();
-    {
-        std::lock_guard lock(mutex_);
-        activeWorkers_ = 1;
-    }
-    for (int32_t i = 1; i < count; ++i) {
-        try {
-            {
-                std::lock_guard lock(mutex_);
-                ++activeWorkers_;
-            }
-            threads_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-            std::lock_guard lock(mutex_);
-            --activeWorkers_;
-            break; // fewer workers when no more threads can be made
-        }
-    }
-    Work();
-    return Join();
-}
-
-bool ConversionRun::Start() {
-    const int32_t count = WorkerCount();
+// Starts up to count worker threads; fewer when no more threads can be made.
+void ConversionRun::StartThreads(int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         try {
             {
@@ -204,6 +181,20 @@ bool ConversionRun::Start() {
             break;
         }
     }
+}
+
+RunOutcome ConversionRun::Run() {
+    {
+        std::lock_guard lock(mutex_);
+        activeWorkers_ = 1; // the caller's own thread
+    }
+    StartThreads(WorkerCount() - 1);
+    Work();
+    return Join();
+}
+
+bool ConversionRun::Start() {
+    StartThreads(WorkerCount());
     if (!threads_.empty()) {
         return true;
     }

@@ -123,6 +123,7 @@ class ConversionRun {
 
   private:
     int32_t WorkerCount() const;
+    void StartThreads(int32_t count);
     // Takes the next file under the lock; false when none is left or a stop was asked for.
     bool TakeNext(size_t& index);
     void Work();

@@ -131,45 +131,45 @@ struct BuiltPng {
     std::string pixels; // the filtered rows
 };
 
-BuiltPng BuildPng(const PngCase& spec, uint32_t width, uint32_t height, uint8_t interlace) {
+BuiltPng BuildPng(const PngCase& kind, uint32_t width, uint32_t height, uint8_t interlace) {
     PngHeader header;
     header.width = width;
     header.height = height;
-    header.bitDepth = spec.depth;
-    header.colorType = spec.colorType;
+    header.bitDepth = kind.depth;
+    header.colorType = kind.colorType;
     header.interlace = interlace;
     std::string ihdr = BigEndian(width) + BigEndian(height);
-    ihdr += {char(spec.depth), char(spec.colorType), 0, 0, char(interlace)};
+    ihdr += {char(kind.depth), char(kind.colorType), 0, 0, char(interlace)};
     BuiltPng png;
     png.header =
         std::string(reinterpret_cast<const char*>(kPngSignature.data()), 8) + Chunk("IHDR", ihdr);
     std::string key;
-    if (spec.colorType == 3) {
+    if (kind.colorType == 3) {
         // Fewer entries than the depth allows, so indices past the palette occur too.
-        const unsigned entries = std::min(6u, 1u << spec.depth);
+        const unsigned entries = std::min(6u, 1u << kind.depth);
         std::string palette;
         for (unsigned i = 0; i < entries; ++i) {
             palette += {char(40 * i + 1), char(200 - 30 * i), char(17 * i + 90)};
         }
         png.header += Chunk("PLTE", palette);
-        if (spec.keyed) {
+        if (kind.keyed) {
             png.header += Chunk("tRNS", std::string("\x00\x80\xff", 3));
         }
-    } else if (spec.keyed) {
-        const unsigned samples = spec.colorType == 2 ? 3 : 1;
-        const uint16_t value = spec.depth == 16 ? 0x1234 : uint16_t((1u << spec.depth) - 2);
+    } else if (kind.keyed) {
+        const unsigned samples = kind.colorType == 2 ? 3 : 1;
+        const uint16_t value = kind.depth == 16 ? 0x1234 : uint16_t((1u << kind.depth) - 2);
         std::string trns;
         for (unsigned i = 0; i < samples; ++i) {
             trns += {char(value >> 8), char(value)};
-            key += spec.depth == 16 ? std::string{char(value >> 8), char(value)}
+            key += kind.depth == 16 ? std::string{char(value >> 8), char(value)}
                                     : std::string(1, char(value));
         }
-        if (spec.depth < 8) {
-            key = std::string(1, char(value << (8 - spec.depth))); // the first pixel only
+        if (kind.depth < 8) {
+            key = std::string(1, char(value << (8 - kind.depth))); // the first pixel only
         }
         png.header += Chunk("tRNS", trns);
     }
-    png.header += spec.ancillary;
+    png.header += kind.ancillary;
     png.pixels = FilteredRows(header, key);
     return png;
 }
