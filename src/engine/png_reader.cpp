@@ -3,6 +3,7 @@
 // never with more pixel data than the image holds.
 #include "engine/png_reader.h"
 
+#include "engine/inflate_rules.h"
 #include "engine/large_buffer.h"
 #include "engine/png_chunks.h"
 #include "engine/png_pixels.h"
@@ -78,12 +79,15 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
     const libdeflate_result result = libdeflate_zlib_decompress(
         inflater.get(), stream.data(), stream.size(), out, imageSize + kInflateRoom, &produced);
     const unsigned windowBits = (stream[0] >> 4) + 8;
+    // libdeflate takes a few streams the loader's inflater refuses; those are the loader's.
+    const bool inflated = result == LIBDEFLATE_INSUFFICIENT_SPACE ||
+                          (result == LIBDEFLATE_SUCCESS && produced >= imageSize);
+    if (!inflated || !KeepsInflateRules(stream, imageSize + kInflateRoom)) {
+        return Inflated::Failed;
+    }
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
         windowKept = windowBits == 15;
         return Inflated::Continues;
-    }
-    if (result != LIBDEFLATE_SUCCESS || produced < imageSize) {
-        return Inflated::Failed;
     }
     windowKept = windowBits == 15 || produced <= (size_t(1) << windowBits);
     return Inflated::Complete;

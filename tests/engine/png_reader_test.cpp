@@ -240,6 +240,18 @@ TEST_F(PngReaderTest, EveryCorpusFileLoadsAsTheLibraryLoadsIt) {
     EXPECT_GT(fast, 80);
 }
 
+// Files the fuzzer found where the two decoders once parted.
+TEST_F(PngReaderTest, FuzzFindingsLoadAsTheLibraryLoadsThem) {
+    const fs::path folder = fs::path(MILLCONV_SOURCE_DIR) / "fuzz/corpus/png_reader";
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        CompareLoads(entry.path().string());
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
 TEST_F(PngReaderTest, EveryKindOfPngTakesTheFastPathWithTheLibrarysResult) {
     for (const PngCase& kind : kKinds) {
         for (const uint8_t interlace : {uint8_t(0), uint8_t(1)}) {

@@ -1,0 +1,380 @@
+// Walks a zlib stream symbol by symbol without writing out what it holds, checking every block
+// header and every symbol the way zlib's inflater does.
+#include "engine/inflate_rules.h"
+
+#include <endian.h>
+
+#include <array>
+#include <cstring>
+
+namespace millconv {
+
+namespace {
+
+constexpr unsigned kMaxCodeBits = 15;
+constexpr unsigned kFastBits = 10;
+constexpr unsigned kFixedLitLenSymbols = 288;
+constexpr unsigned kFixedDistanceSymbols = 32;
+constexpr unsigned kMaxLitLenSymbols = 286;  // a dynamic block's limit, and zlib's last length
+constexpr unsigned kMaxDistanceSymbols = 30; // the same for distances
+constexpr unsigned kCodeLengthSymbols = 19;
+constexpr int kEndOfBlock = 256;
+
+constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10,  11, 13,
+                                                  15, 17, 19, 23, 27, 31, 35, 43,  51, 59,
+                                                  67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<uint8_t, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1,
+                                                      1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
+                                                      4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<uint16_t, 30> kDistanceBase = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<uint8_t, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,
+                                                        4, 4, 5, 5, 6, 6, 7,  7,  8,  8,
+                                                        9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+// The order in which a dynamic block stores the code-length code's lengths.
+constexpr std::array<uint8_t, kCodeLengthSymbols> kCodeLengthOrder = {
+    16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
+// The stream's bits, least significant first. Past its end it reads zeros and counts them, so
+// a symbol near the end decodes without a check per bit; Overran() tells when one was used.
+class BitStream {
+  public:
+    BitStream(const unsigned char* at, const unsigned char* end) : at_(at), end_(end) {}
+
+    // At least 56 bits are held afterwards: enough for a length, a distance and their extras.
+    void Refill() {
+        if (end_ - at_ >= 8) {
+            uint64_t word;
+            std::memcpy(&word, at_, sizeof word);
+            buffer_ |= le64toh(word) << count_;
+            at_ += (63 - count_) >> 3;
+            count_ |= 56;
+            return;
+        }
+        while (count_ <= 56) {
+            if (at_ < end_) {
+                buffer_ |= uint64_t(*at_++) << count_;
+            } else {
+                ++padding_;
+            }
+            count_ += 8;
+        }
+    }
+    uint32_t Peek(unsigned bits) const { return uint32_t(buffer_ & ((uint64_t(1) << bits) - 1)); }
+    void Drop(unsigned bits) {
+        buffer_ >>= bits;
+        count_ -= bits;
+    }
+    uint32_t Take(unsigned bits) {
+        const uint32_t value = Peek(bits);
+        Drop(bits);
+        return value;
+    }
+    bool Overran() const { return padding_ * 8 > count_; }
+    void AlignToByte() { Drop(count_ & 7); }
+    // The next unread byte; only after AlignToByte() and while !Overran().
+    const unsigned char* Position() const { return at_ - (count_ / 8 - padding_); }
+    const unsigned char* End() const { return end_; }
+    void Seek(const unsigned char* at) {
+        at_ = at;
+        buffer_ = 0;
+        count_ = 0;
+        padding_ = 0;
+    }
+
+  private:
+    const unsigned char* at_;
+    const unsigned char* end_;
+    uint64_t buffer_ = 0;
+    unsigned count_ = 0;
+    unsigned padding_ = 0;
+};
+
+unsigned Reversed(unsigned code, unsigned length) {
+    unsigned result = 0;
+    for (unsigned bit = 0; bit < length; ++bit) {
+        result = (result << 1) | ((code >> bit) & 1);
+    }
+    return result;
+}
+
+// A canonical Huffman code: a table for codewords of up to kFastBits bits, a walk by the
+// length counts for longer ones and for codewords the code leaves unused.
+class HuffmanCode {
+  public:
+    // False when zlib refuses the lengths: too many codewords for their lengths, or too few,
+    // except for the two cases it takes in a length or distance code (one codeword of one bit,
+    // or none at all); any use of a missing codeword is refused when it is decoded.
+    bool Build(const uint8_t* lengths, unsigned symbols, bool codeLengthCode) {
+        counts_.fill(0);
+        for (unsigned symbol = 0; symbol < symbols; ++symbol) {
+            ++counts_[lengths[symbol]];
+        }
+        counts_[0] = 0;
+        int left = 1;
+        unsigned longest = 0;
+        for (unsigned length = 1; length <= kMaxCodeBits; ++length) {
+            left = (left << 1) - counts_[length];
+            if (left < 0) {
+                return false;
+            }
+            longest = counts_[length] != 0 ? length : longest;
+        }
+        // An empty code-length code gives every length zero, so no end-of-block code either.
+        if (left > 0 && (codeLengthCode || longest > 1)) {
+            return false;
+        }
+        std::array<uint16_t, kMaxCodeBits + 2> next{};
+        for (unsigned length = 1; length <= kMaxCodeBits; ++length) {
+            next[length + 1] = uint16_t(next[length] + counts_[length]);
+        }
+        for (unsigned symbol = 0; symbol < symbols; ++symbol) {
+            if (lengths[symbol] != 0) {
+                sorted_[next[lengths[symbol]]++] = uint16_t(symbol);
+            }
+        }
+        FillFastTable();
+        return true;
+    }
+
+    // The next symbol, or -1 for a codeword the code does not have.
+    int Decode(BitStream& bits) const {
+        const uint16_t entry = fast_[bits.Peek(kFastBits)];
+        if (entry != 0) {
+            bits.Drop(entry & 15);
+            return entry >> 4;
+        }
+        return DecodeLong(bits);
+    }
+
+  private:
+    void FillFastTable() {
+        fast_.fill(0);
+        unsigned code = 0;
+        unsigned index = 0;
+        for (unsigned length = 1; length <= kFastBits; ++length) {
+            for (unsigned n = 0; n < counts_[length]; ++n, ++index, ++code) {
+                const auto entry = uint16_t(sorted_[index] << 4 | length);
+                for (unsigned at = Reversed(code, length); at < fast_.size(); at += 1u << length) {
+                    fast_[at] = entry;
+                }
+            }
+            code <<= 1;
+        }
+    }
+
+    int DecodeLong(BitStream& bits) const {
+        const uint32_t window = bits.Peek(kMaxCodeBits);
+        int code = 0;
+        int first = 0;
+        int index = 0;
+        for (unsigned length = 1; length <= kMaxCodeBits; ++length) {
+            code |= int(window >> (length - 1)) & 1;
+            const int count = counts_[length];
+            if (code - first < count) {
+                bits.Drop(length);
+                return sorted_[size_t(index + code - first)];
+            }
+            index += count;
+            first = (first + count) << 1;
+            code <<= 1;
+        }
+        return -1;
+    }
+
+    std::array<uint16_t, 1u << kFastBits> fast_{}; // symbol << 4 | length; 0 = look further
+    std::array<uint16_t, kMaxCodeBits + 1> counts_{};
+    std::array<uint16_t, kFixedLitLenSymbols> sorted_{};
+};
+
+const HuffmanCode& FixedLitLenCode() {
+    static const HuffmanCode code = [] {
+        std::array<uint8_t, kFixedLitLenSymbols> lengths{};
+        for (unsigned symbol = 0; symbol < kFixedLitLenSymbols; ++symbol) {
+            lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
+        }
+        HuffmanCode built;
+        built.Build(lengths.data(), kFixedLitLenSymbols, false);
+        return built;
+    }();
+    return code;
+}
+
+const HuffmanCode& FixedDistanceCode() {
+    static const HuffmanCode code = [] {
+        std::array<uint8_t, kFixedDistanceSymbols> lengths{};
+        lengths.fill(5);
+        HuffmanCode built;
+        built.Build(lengths.data(), kFixedDistanceSymbols, false);
+        return built;
+    }();
+    return code;
+}
+
+class StreamWalk {
+  public:
+    StreamWalk(PngBytes deflate, uint64_t limit)
+        : bits_(deflate.data(), deflate.data() + deflate.size()), limit_(limit) {}
+
+    bool Run() {
+        for (;;) {
+            bits_.Refill();
+            const bool last = bits_.Take(1) != 0;
+            bool sound = false;
+            switch (bits_.Take(2)) {
+            case 0:
+                sound = StoredBlock();
+                break;
+            case 1:
+                sound = Symbols(FixedLitLenCode(), FixedDistanceCode());
+                break;
+            case 2:
+                sound = DynamicBlock();
+                break;
+            default:
+                return false;
+            }
+            if (!sound || bits_.Overran()) {
+                return false;
+            }
+            if (last || produced_ >= limit_) {
+                return true;
+            }
+        }
+    }
+
+  private:
+    bool StoredBlock() {
+        bits_.AlignToByte();
+        if (bits_.Overran()) {
+            return false;
+        }
+        const unsigned char* at = bits_.Position();
+        if (bits_.End() - at < 4) {
+            return false;
+        }
+        const unsigned length = at[0] | unsigned(at[1]) << 8;
+        const unsigned complement = at[2] | unsigned(at[3]) << 8;
+        if (length != (~complement & 0xFFFFu) || size_t(bits_.End() - at - 4) < length) {
+            return false;
+        }
+        produced_ += length;
+        bits_.Seek(at + 4 + length);
+        return true;
+    }
+
+    bool DynamicBlock() {
+        const unsigned litLens = bits_.Take(5) + 257;
+        const unsigned distances = bits_.Take(5) + 1;
+        const unsigned codeLengths = bits_.Take(4) + 4;
+        if (litLens > kMaxLitLenSymbols || distances > kMaxDistanceSymbols) {
+            return false;
+        }
+        std::array<uint8_t, kCodeLengthSymbols> codeLengthLengths{};
+        for (unsigned i = 0; i < codeLengths; ++i) {
+            bits_.Refill();
+            codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(bits_.Take(3));
+        }
+        HuffmanCode& codeLengthCode = litLen_;
+        if (!codeLengthCode.Build(codeLengthLengths.data(), kCodeLengthSymbols, true)) {
+            return false;
+        }
+        std::array<uint8_t, kMaxLitLenSymbols + kMaxDistanceSymbols> lengths{};
+        const unsigned total = litLens + distances;
+        for (unsigned have = 0; have < total;) {
+            bits_.Refill();
+            if (bits_.Overran()) {
+                return false;
+            }
+            const int symbol = codeLengthCode.Decode(bits_);
+            if (symbol < 16) {
+                lengths[have++] = uint8_t(symbol);
+                continue;
+            }
+            uint8_t value = 0;
+            unsigned repeat = 0;
+            if (symbol == 16) {
+                if (have == 0) {
+                    return false;
+                }
+                value = lengths[have - 1];
+                repeat = 3 + bits_.Take(2);
+            } else if (symbol == 17) {
+                repeat = 3 + bits_.Take(3);
+            } else {
+                repeat = 11 + bits_.Take(7);
+            }
+            if (have + repeat > total) {
+                return false;
+            }
+            std::memset(lengths.data() + have, value, repeat);
+            have += repeat;
+        }
+        return lengths[kEndOfBlock] != 0 && litLen_.Build(lengths.data(), litLens, false) &&
+               distance_.Build(lengths.data() + litLens, distances, false) &&
+               Symbols(litLen_, distance_);
+    }
+
+    // The block's symbols up to its end-of-block code, or until the limit is reached.
+    bool Symbols(const HuffmanCode& litLen, const HuffmanCode& distance) {
+        for (;;) {
+            bits_.Refill();
+            if (bits_.Overran()) {
+                return false;
+            }
+            const int symbol = litLen.Decode(bits_);
+            if (symbol < kEndOfBlock) {
+                if (symbol < 0) {
+                    return false;
+                }
+                if (++produced_ >= limit_) {
+                    return true;
+                }
+                continue;
+            }
+            if (symbol == kEndOfBlock) {
+                return true;
+            }
+            if (symbol >= int(kMaxLitLenSymbols)) {
+                return false;
+            }
+            const size_t slot = size_t(symbol) - kEndOfBlock - 1;
+            const unsigned length = kLengthBase[slot] + bits_.Take(kLengthExtraBits[slot]);
+            const int code = distance.Decode(bits_);
+            if (code < 0 || code >= int(kMaxDistanceSymbols)) {
+                return false;
+            }
+            const uint64_t back = kDistanceBase[size_t(code)] +
+                                  bits_.Take(kDistanceExtraBits[size_t(code)]);
+            if (back > produced_) {
+                return false;
+            }
+            produced_ += length;
+            if (produced_ >= limit_) {
+                return true;
+            }
+        }
+    }
+
+    BitStream bits_;
+    uint64_t limit_;
+    uint64_t produced_ = 0;
+    HuffmanCode litLen_;
+    HuffmanCode distance_;
+};
+
+} // namespace
+
+bool KeepsInflateRules(PngBytes stream, uint64_t limit) {
+    if (stream.size() < 2) {
+        return false;
+    }
+    const unsigned method = stream[0];
+    const unsigned flags = stream[1];
+    const bool headerSound = (method & 15) == 8 && (method >> 4) <= 7 &&
+                             (method * 256 + flags) % 31 == 0 && (flags & 0x20) == 0;
+    return headerSound && StreamWalk(stream.subspan(2), limit).Run();
+}
+
+} // namespace millconv
