@@ -43,14 +43,15 @@ class BitStream {
     BitStream(const unsigned char* at, const unsigned char* end) : at_(at), end_(end) {}
 
     // At least 56 bits are held afterwards: enough for a length, a distance and their extras.
-    void Refill() {
-        if (end_ - at_ >= 8) {
+    // False once bits past the stream's end have been used.
+    bool Refill() {
+        if (end_ - at_ >= 8) [[likely]] {
             uint64_t word;
             std::memcpy(&word, at_, sizeof word);
             buffer_ |= le64toh(word) << count_;
             at_ += (63 - count_) >> 3;
             count_ |= 56;
-            return;
+            return padding_ == 0;
         }
         while (count_ <= 56) {
             if (at_ < end_) {
@@ -60,6 +61,7 @@ class BitStream {
             }
             count_ += 8;
         }
+        return !Overran();
     }
     uint32_t Peek(unsigned bits) const { return uint32_t(buffer_ & ((uint64_t(1) << bits) - 1)); }
     void Drop(unsigned bits) {
@@ -138,14 +140,24 @@ class HuffmanCode {
         return true;
     }
 
-    // The next symbol, or -1 for a codeword the code does not have.
+    // The table's entry for the next bits: symbol << 8 | codeword length, 0 when the codeword
+    // is longer than the table or missing.
+    uint32_t ShortEntry(const BitStream& bits) const { return fast_[bits.Peek(kFastBits)]; }
+    static bool ShortLiteral(uint32_t entry) { return entry - 1 < (256u << 8) - 1; }
+    static unsigned EntryBits(uint32_t entry) { return entry & 0xFF; }
+
+    // The next symbol, or -1 for a codeword the code does not have; the bits it takes are
+    // dropped. Inlined into the loops, so the stream's state stays in registers.
     int Decode(BitStream& bits) const {
-        const uint16_t entry = fast_[bits.Peek(kFastBits)];
+        const uint32_t entry = fast_[bits.Peek(kFastBits)];
         if (entry != 0) {
-            bits.Drop(entry & 15);
-            return entry >> 4;
+            bits.Drop(EntryBits(entry));
+            return int(entry >> 8);
         }
-        return DecodeLong(bits);
+        unsigned length = 0;
+        const int symbol = DecodeLong(bits.Peek(kMaxCodeBits), length);
+        bits.Drop(length);
+        return symbol;
     }
 
   private:
@@ -155,7 +167,7 @@ class HuffmanCode {
         unsigned index = 0;
         for (unsigned length = 1; length <= kFastBits; ++length) {
             for (unsigned n = 0; n < counts_[length]; ++n, ++index, ++code) {
-                const auto entry = uint16_t(sorted_[index] << 4 | length);
+                const uint32_t entry = uint32_t(sorted_[index]) << 8 | length;
                 for (unsigned at = Reversed(code, length); at < fast_.size(); at += 1u << length) {
                     fast_[at] = entry;
                 }
@@ -164,8 +176,8 @@ class HuffmanCode {
         }
     }
 
-    int DecodeLong(BitStream& bits) const {
-        const uint32_t window = bits.Peek(kMaxCodeBits);
+    // Codewords longer than the table, found by walking the counts one bit at a time.
+    int DecodeLong(uint32_t window, unsigned& taken) const {
         int code = 0;
         int first = 0;
         int index = 0;
@@ -173,7 +185,7 @@ class HuffmanCode {
             code |= int(window >> (length - 1)) & 1;
             const int count = counts_[length];
             if (code - first < count) {
-                bits.Drop(length);
+                taken = length;
                 return sorted_[size_t(index + code - first)];
             }
             index += count;
@@ -183,7 +195,7 @@ class HuffmanCode {
         return -1;
     }
 
-    std::array<uint16_t, 1u << kFastBits> fast_{}; // symbol << 4 | length; 0 = look further
+    std::array<uint32_t, 1u << kFastBits> fast_{}; // symbol << 8 | length; 0 = look further
     std::array<uint16_t, kMaxCodeBits + 1> counts_{};
     std::array<uint16_t, kFixedLitLenSymbols> sorted_{};
 };
@@ -316,44 +328,73 @@ class StreamWalk {
                Symbols(litLen_, distance_);
     }
 
-    // The block's symbols up to its end-of-block code, or until the limit is reached.
+    // The block's symbols up to its end-of-block code, or until the limit is reached. The
+    // stream and the count are copied in and out so the loop keeps them in registers.
     bool Symbols(const HuffmanCode& litLen, const HuffmanCode& distance) {
+        const BlockEnd end = SymbolsFrom(bits_, produced_, litLen, distance);
+        bits_ = end.bits;
+        produced_ = end.produced;
+        return end.sound;
+    }
+
+    struct BlockEnd {
+        bool sound;
+        uint64_t produced;
+        BitStream bits;
+    };
+
+    // Takes the stream by value and hands it back: a local the loop can keep in registers.
+    BlockEnd SymbolsFrom(BitStream bits, uint64_t produced, const HuffmanCode& litLen,
+                         const HuffmanCode& distance) const {
+        // Counted down, so a literal costs one decrement.
+        uint64_t left = limit_ - produced;
+        const auto end = [&](bool sound) { return BlockEnd{sound, limit_ - left, bits}; };
+        // Each literal's successor is looked up before the stream is topped up, so the
+        // lookup does not wait for the refill: at least 41 of the 56 bits are left then.
+        bits.Refill();
+        uint32_t entry = litLen.ShortEntry(bits);
         for (;;) {
-            bits_.Refill();
-            if (bits_.Overran()) {
-                return false;
-            }
-            const int symbol = litLen.Decode(bits_);
-            if (symbol < kEndOfBlock) {
-                if (symbol < 0) {
-                    return false;
+            if (HuffmanCode::ShortLiteral(entry)) {
+                bits.Drop(HuffmanCode::EntryBits(entry));
+                if (--left == 0) {
+                    return end(!bits.Overran());
                 }
-                if (++produced_ >= limit_) {
-                    return true;
+                entry = litLen.ShortEntry(bits);
+                if (!bits.Refill()) {
+                    return end(false);
                 }
                 continue;
             }
+            const int symbol = litLen.Decode(bits);
+            if (symbol < 0 || symbol >= int(kMaxLitLenSymbols)) {
+                return end(false);
+            }
             if (symbol == kEndOfBlock) {
-                return true;
+                return end(true);
             }
-            if (symbol >= int(kMaxLitLenSymbols)) {
-                return false;
+            uint64_t length = 1;
+            if (symbol > kEndOfBlock) {
+                const size_t slot = size_t(symbol) - kEndOfBlock - 1;
+                length = kLengthBase[slot] + bits.Take(kLengthExtraBits[slot]);
+                const int code = distance.Decode(bits);
+                if (code < 0 || code >= int(kMaxDistanceSymbols)) {
+                    return end(false);
+                }
+                const uint64_t back = kDistanceBase[size_t(code)] +
+                                      bits.Take(kDistanceExtraBits[size_t(code)]);
+                if (back > limit_ - left) {
+                    return end(false);
+                }
             }
-            const size_t slot = size_t(symbol) - kEndOfBlock - 1;
-            const unsigned length = kLengthBase[slot] + bits_.Take(kLengthExtraBits[slot]);
-            const int code = distance.Decode(bits_);
-            if (code < 0 || code >= int(kMaxDistanceSymbols)) {
-                return false;
+            if (length >= left) {
+                left = 0;
+                return end(!bits.Overran());
             }
-            const uint64_t back = kDistanceBase[size_t(code)] +
-                                  bits_.Take(kDistanceExtraBits[size_t(code)]);
-            if (back > produced_) {
-                return false;
+            left -= length;
+            if (!bits.Refill()) {
+                return end(false);
             }
-            produced_ += length;
-            if (produced_ >= limit_) {
-                return true;
-            }
+            entry = litLen.ShortEntry(bits);
         }
     }
 

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace millconv {
@@ -66,6 +68,45 @@ PngBytes JoinIdat(const PngLayout& layout, LargeBuffer& joined) {
     return {joined.data(), at};
 }
 
+// zlib's rules checked for a stream while libdeflate inflates it: on a thread of its own when
+// the stream is large enough to repay one (the walk takes about as long as the inflation), else
+// afterwards on the caller's thread.
+class InflateRulesCheck {
+  public:
+    InflateRulesCheck(PngBytes stream, uint64_t limit) : stream_(stream), limit_(limit) {
+        if (stream.size() < kThreadedCheckBytes) {
+            return;
+        }
+        try {
+            walk_ = std::thread([this] { kept_ = KeepsInflateRules(stream_, limit_); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the check runs in Passed() instead.
+        }
+    }
+    ~InflateRulesCheck() {
+        if (walk_.joinable()) {
+            walk_.join();
+        }
+    }
+    InflateRulesCheck(const InflateRulesCheck&) = delete;
+    InflateRulesCheck& operator=(const InflateRulesCheck&) = delete;
+
+    bool Passed() {
+        if (!walk_.joinable()) {
+            return KeepsInflateRules(stream_, limit_);
+        }
+        walk_.join();
+        return kept_;
+    }
+
+  private:
+    static constexpr size_t kThreadedCheckBytes = 64 * 1024;
+    PngBytes stream_;
+    uint64_t limit_;
+    bool kept_ = false;
+    std::thread walk_;
+};
+
 // Inflates the zlib stream into out (the image's size plus the room). The loader's inflater
 // keeps to the window the stream header names; a smaller window than 32 KiB is taken only
 // when the whole output fits it, so no copy can reach further back than that inflater allows.
@@ -75,14 +116,15 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
     if (!inflater || stream.empty()) {
         return Inflated::Failed;
     }
+    // libdeflate takes a few streams the loader's inflater refuses; those are the loader's.
+    InflateRulesCheck rulesKept(stream, imageSize + kInflateRoom);
     size_t produced = 0;
     const libdeflate_result result = libdeflate_zlib_decompress(
         inflater.get(), stream.data(), stream.size(), out, imageSize + kInflateRoom, &produced);
     const unsigned windowBits = (stream[0] >> 4) + 8;
-    // libdeflate takes a few streams the loader's inflater refuses; those are the loader's.
     const bool inflated = result == LIBDEFLATE_INSUFFICIENT_SPACE ||
                           (result == LIBDEFLATE_SUCCESS && produced >= imageSize);
-    if (!inflated || !KeepsInflateRules(stream, imageSize + kInflateRoom)) {
+    if (!inflated || !rulesKept.Passed()) {
         return Inflated::Failed;
     }
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
