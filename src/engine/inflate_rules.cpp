@@ -300,6 +300,9 @@ class StreamWalk {
                 return false;
             }
             const int symbol = codeLengthCode.Decode(bits_);
+            if (symbol < 0) {
+                return false; // cannot happen with a complete code; kept as a guard
+            }
             if (symbol < 16) {
                 lengths[have++] = uint8_t(symbol);
                 continue;

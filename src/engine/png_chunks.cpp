@@ -77,7 +77,10 @@ bool ReadMetadataChunk(const PngChunk& chunk, PngLayout& layout, unsigned& seen)
     if (chunk.type == "PLTE") {
         const size_t entries = data.size() / 3;
         const size_t most = header.colorType == kPalette ? (1u << header.bitDepth) : 256;
-        if (!once(1) || data.size() % 3 != 0 || entries == 0 || entries > most ||
+        // A palette after tRNS or bKGD is out of order: the loader then reads those its way.
+        const bool afterTransparencyOrBackground = (seen & (2 | 4)) != 0;
+        if (!once(1) || afterTransparencyOrBackground || data.size() % 3 != 0 || entries == 0 ||
+            entries > most ||
             (header.colorType != kPalette && header.colorType != kRgb &&
              header.colorType != kRgbAlpha)) {
             return false;

@@ -277,6 +277,7 @@ TEST_F(PngReaderTest, FilesTheFastPathLeavesGoToTheLibrary) {
         changed.header += chunk;
         return Assemble(changed, stream);
     };
+    const std::string kRgbKey("\0\x11\0\x22\0\x33", 6);
     std::string badCrc = Assemble(png, stream);
     badCrc[badCrc.size() - 13] ^= 1; // last byte of the IDAT's CRC
     const struct {
@@ -294,6 +295,11 @@ TEST_F(PngReaderTest, FilesTheFastPathLeavesGoToTheLibrary) {
         {"private ancillary chunk", withChunk(Chunk("prIv", "x")), PngRoute::Fast},
         {"bad IDAT CRC", badCrc, PngRoute::Library},
         {"tRNS of the wrong size", withChunk(Chunk("tRNS", "ab")), PngRoute::Library},
+        // The loader reads a suggested palette after tRNS in a way of its own.
+        {"palette, then tRNS", withChunk(Chunk("PLTE", "abcdef") + Chunk("tRNS", kRgbKey)),
+         PngRoute::Fast},
+        {"tRNS, then palette", withChunk(Chunk("tRNS", kRgbKey) + Chunk("PLTE", "abcdef")),
+         PngRoute::Library},
         // A 1 KiB window holds the whole 360-byte image; a 256-byte one cannot.
         {"small window", Assemble(png, WithWindow(stream, 2)), PngRoute::Fast},
         {"window too small", Assemble(png, WithWindow(stream, 0)), PngRoute::Library},
