@@ -9,14 +9,14 @@
 #include "engine/png_pixels.h"
 #include "engine/png_probe.h"
 #include "engine/report.h"
+#include "platform/side_task.h"
 
 #include <libdeflate.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
-#include <thread>
+#include <optional>
 #include <vector>
 
 namespace millconv {
@@ -68,43 +68,31 @@ PngBytes JoinIdat(const PngLayout& layout, LargeBuffer& joined) {
     return {joined.data(), at};
 }
 
-// zlib's rules checked for a stream while libdeflate inflates it: on a thread of its own when
-// the stream is large enough to repay one (the walk takes about as long as the inflation), else
-// afterwards on the caller's thread.
+// zlib's rules checked for a stream while libdeflate inflates it: beside it on another
+// processor when the stream is large enough to repay a thread (the walk takes about as long as
+// the inflation), else afterwards on the caller's thread.
 class InflateRulesCheck {
   public:
     InflateRulesCheck(PngBytes stream, uint64_t limit) : stream_(stream), limit_(limit) {
-        if (stream.size() < kThreadedCheckBytes) {
-            return;
-        }
-        try {
-            walk_ = std::thread([this] { kept_ = KeepsInflateRules(stream_, limit_); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the check runs in Passed() instead.
+        if (stream.size() >= kBesideBytes) {
+            walk_.emplace([this] { kept_ = KeepsInflateRules(stream_, limit_); });
         }
     }
-    ~InflateRulesCheck() {
-        if (walk_.joinable()) {
-            walk_.join();
-        }
-    }
-    InflateRulesCheck(const InflateRulesCheck&) = delete;
-    InflateRulesCheck& operator=(const InflateRulesCheck&) = delete;
 
     bool Passed() {
-        if (!walk_.joinable()) {
+        if (!walk_) {
             return KeepsInflateRules(stream_, limit_);
         }
-        walk_.join();
+        walk_->Join();
         return kept_;
     }
 
   private:
-    static constexpr size_t kThreadedCheckBytes = 64 * 1024;
+    static constexpr size_t kBesideBytes = 64 * 1024;
     PngBytes stream_;
     uint64_t limit_;
     bool kept_ = false;
-    std::thread walk_;
+    std::optional<SideTask> walk_; // last: joined before the members it uses go
 };
 
 // Inflates the zlib stream into out (the image's size plus the room). The loader's inflater
