@@ -1,9 +1,12 @@
-// Walks a zlib stream symbol by symbol without writing out what it holds, checking every block
-// header and every symbol the way zlib's inflater does.
+// A whole-buffer inflater that refuses what zlib's inflater refuses: every block header and
+// every symbol is checked as zlib checks it.
 #include "engine/inflate_rules.h"
 
 #include <endian.h>
 
+#include <libdeflate.h>
+
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -51,7 +54,7 @@ class BitStream {
             buffer_ |= le64toh(word) << count_;
             at_ += (63 - count_) >> 3;
             count_ |= 56;
-            return padding_ == 0;
+            return true; // zeros are only ever read once the stream's bytes have run out
         }
         while (count_ <= 56) {
             if (at_ < end_) {
@@ -224,12 +227,16 @@ const HuffmanCode& FixedDistanceCode() {
     return code;
 }
 
-class StreamWalk {
+class Inflater {
   public:
-    StreamWalk(PngBytes deflate, uint64_t limit)
-        : bits_(deflate.data(), deflate.data() + deflate.size()), limit_(limit) {}
+    Inflater(PngBytes deflate, unsigned char* out, size_t capacity)
+        : bits_(deflate.data(), deflate.data() + deflate.size()), out_(out), at_(out),
+          end_(out + capacity) {}
 
-    bool Run() {
+    InflateEnd Run() {
+        if (at_ == end_) {
+            return InflateEnd::Full;
+        }
         for (;;) {
             bits_.Refill();
             const bool last = bits_.Take(1) != 0;
@@ -245,18 +252,33 @@ class StreamWalk {
                 sound = DynamicBlock();
                 break;
             default:
-                return false;
+                return InflateEnd::Broken;
             }
             if (!sound || bits_.Overran()) {
-                return false;
+                return InflateEnd::Broken;
             }
-            if (last || produced_ >= limit_) {
-                return true;
+            if (at_ == end_) {
+                return InflateEnd::Full;
+            }
+            if (last) {
+                return ChecksumMatches() ? InflateEnd::Finished : InflateEnd::Broken;
             }
         }
     }
 
+    size_t Produced() const { return size_t(at_ - out_); }
+
   private:
+    bool ChecksumMatches() {
+        bits_.AlignToByte();
+        if (bits_.Overran()) {
+            return false;
+        }
+        const unsigned char* at = bits_.Position();
+        return bits_.End() - at >= 4 &&
+               PngUint32(at) == libdeflate_adler32(1, out_, Produced());
+    }
+
     bool StoredBlock() {
         bits_.AlignToByte();
         if (bits_.Overran()) {
@@ -271,7 +293,9 @@ class StreamWalk {
         if (length != (~complement & 0xFFFFu) || size_t(bits_.End() - at - 4) < length) {
             return false;
         }
-        produced_ += length;
+        const size_t copied = std::min<size_t>(length, size_t(end_ - at_));
+        std::memcpy(at_, at + 4, copied);
+        at_ += copied;
         bits_.Seek(at + 4 + length);
         return true;
     }
@@ -295,8 +319,7 @@ class StreamWalk {
         std::array<uint8_t, kMaxLitLenSymbols + kMaxDistanceSymbols> lengths{};
         const unsigned total = litLens + distances;
         for (unsigned have = 0; have < total;) {
-            bits_.Refill();
-            if (bits_.Overran()) {
+            if (!bits_.Refill()) {
                 return false;
             }
             const int symbol = codeLengthCode.Decode(bits_);
@@ -331,35 +354,39 @@ class StreamWalk {
                Symbols(litLen_, distance_);
     }
 
-    // The block's symbols up to its end-of-block code, or until the limit is reached. The
-    // stream and the count are copied in and out so the loop keeps them in registers.
+    // The block's symbols up to its end-of-block code, or until the output is full. The
+    // stream and the write position are copied in and out so the loop keeps them in registers.
     bool Symbols(const HuffmanCode& litLen, const HuffmanCode& distance) {
-        const BlockEnd end = SymbolsFrom(bits_, produced_, litLen, distance);
+        const BlockEnd end = SymbolsFrom(bits_, at_, litLen, distance);
         bits_ = end.bits;
-        produced_ = end.produced;
+        at_ = end.at;
         return end.sound;
     }
 
     struct BlockEnd {
         bool sound;
-        uint64_t produced;
+        unsigned char* at;
         BitStream bits;
     };
 
-    // Takes the stream by value and hands it back: a local the loop can keep in registers.
-    BlockEnd SymbolsFrom(BitStream bits, uint64_t produced, const HuffmanCode& litLen,
-                         const HuffmanCode& distance) const {
-        // Counted down, so a literal costs one decrement.
-        uint64_t left = limit_ - produced;
-        const auto end = [&](bool sound) { return BlockEnd{sound, limit_ - left, bits}; };
+    // Kept out of line: compiled on its own, the loop gets the registers to itself.
+    [[gnu::noinline]] BlockEnd SymbolsFrom(BitStream bits, unsigned char* at,
+                                           const HuffmanCode& litLen,
+                                           const HuffmanCode& distance) const {
+        unsigned char* const start = out_;
+        unsigned char* const stop = end_;
+        const auto end = [&](bool sound) { return BlockEnd{sound, at, bits}; };
         // Each literal's successor is looked up before the stream is topped up, so the
         // lookup does not wait for the refill: at least 41 of the 56 bits are left then.
-        bits.Refill();
+        if (!bits.Refill()) {
+            return end(false);
+        }
         uint32_t entry = litLen.ShortEntry(bits);
         for (;;) {
             if (HuffmanCode::ShortLiteral(entry)) {
                 bits.Drop(HuffmanCode::EntryBits(entry));
-                if (--left == 0) {
+                *at++ = uint8_t(entry >> 8);
+                if (at == stop) {
                     return end(!bits.Overran());
                 }
                 entry = litLen.ShortEntry(bits);
@@ -375,25 +402,25 @@ class StreamWalk {
             if (symbol == kEndOfBlock) {
                 return end(true);
             }
-            uint64_t length = 1;
-            if (symbol > kEndOfBlock) {
+            if (symbol < kEndOfBlock) {
+                *at++ = uint8_t(symbol);
+            } else {
                 const size_t slot = size_t(symbol) - kEndOfBlock - 1;
-                length = kLengthBase[slot] + bits.Take(kLengthExtraBits[slot]);
+                const size_t length = kLengthBase[slot] + bits.Take(kLengthExtraBits[slot]);
                 const int code = distance.Decode(bits);
                 if (code < 0 || code >= int(kMaxDistanceSymbols)) {
                     return end(false);
                 }
-                const uint64_t back = kDistanceBase[size_t(code)] +
-                                      bits.Take(kDistanceExtraBits[size_t(code)]);
-                if (back > limit_ - left) {
+                const size_t back = kDistanceBase[size_t(code)] +
+                                    bits.Take(kDistanceExtraBits[size_t(code)]);
+                if (back > size_t(at - start)) {
                     return end(false);
                 }
+                at = CopyMatch(at, back, std::min(length, size_t(stop - at)), stop);
             }
-            if (length >= left) {
-                left = 0;
+            if (at == stop) {
                 return end(!bits.Overran());
             }
-            left -= length;
             if (!bits.Refill()) {
                 return end(false);
             }
@@ -401,24 +428,50 @@ class StreamWalk {
         }
     }
 
+    // Copies length bytes from back bytes before at, the copy overlapping itself when back is
+    // shorter; eight bytes at a time where the copy and eight bytes past it fit before stop.
+    static unsigned char* CopyMatch(unsigned char* at, size_t back, size_t length,
+                                    const unsigned char* stop) {
+        const unsigned char* from = at - back;
+        unsigned char* const done = at + length;
+        if (back >= 8 && size_t(stop - done) >= 8) {
+            for (; at < done; at += 8, from += 8) {
+                std::memcpy(at, from, 8);
+            }
+        } else if (back == 1) {
+            std::memset(at, at[-1], length);
+        } else {
+            for (; at < done; ++at, ++from) {
+                *at = *from;
+            }
+        }
+        return done;
+    }
+
     BitStream bits_;
-    uint64_t limit_;
-    uint64_t produced_ = 0;
+    unsigned char* out_;
+    unsigned char* at_;
+    unsigned char* end_;
     HuffmanCode litLen_;
     HuffmanCode distance_;
 };
 
 } // namespace
 
-bool KeepsInflateRules(PngBytes stream, uint64_t limit) {
+InflateResult InflateZlib(PngBytes stream, unsigned char* out, size_t capacity) {
     if (stream.size() < 2) {
-        return false;
+        return {};
     }
     const unsigned method = stream[0];
     const unsigned flags = stream[1];
     const bool headerSound = (method & 15) == 8 && (method >> 4) <= 7 &&
                              (method * 256 + flags) % 31 == 0 && (flags & 0x20) == 0;
-    return headerSound && StreamWalk(stream.subspan(2), limit).Run();
+    if (!headerSound) {
+        return {};
+    }
+    Inflater inflater(stream.subspan(2), out, capacity);
+    const InflateEnd end = inflater.Run();
+    return {end, inflater.Produced()};
 }
 
 } // namespace millconv

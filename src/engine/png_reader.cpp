@@ -1,4 +1,4 @@
-// The PNG load step: the file mapped once, checked, inflated whole with libdeflate and written
+// The PNG load step: the file mapped once, checked, inflated whole by zlib's rules and written
 // straight into the bitmap; files the fast decoder does not reproduce go to FreeImage's loader,
 // never with more pixel data than the image holds.
 #include "engine/png_reader.h"
@@ -9,14 +9,12 @@
 #include "engine/png_pixels.h"
 #include "engine/png_probe.h"
 #include "engine/report.h"
-#include "platform/side_task.h"
 
 #include <libdeflate.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 namespace millconv {
@@ -28,10 +26,6 @@ namespace {
 constexpr size_t kInflateRoom = 65536 + 258;
 constexpr size_t kStoredBlock = 65535;
 constexpr uint32_t kMaxIdatChunk = 1u << 30;
-
-struct DecompressorFree {
-    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
-};
 
 enum class Inflated {
     Failed,   // damaged or short: the loader refuses it or finds what it finds
@@ -68,58 +62,24 @@ PngBytes JoinIdat(const PngLayout& layout, LargeBuffer& joined) {
     return {joined.data(), at};
 }
 
-// zlib's rules checked for a stream while libdeflate inflates it: beside it on another
-// processor when the stream is large enough to repay a thread (the walk takes about as long as
-// the inflation), else afterwards on the caller's thread.
-class InflateRulesCheck {
-  public:
-    InflateRulesCheck(PngBytes stream, uint64_t limit) : stream_(stream), limit_(limit) {
-        if (stream.size() >= kBesideBytes) {
-            walk_.emplace([this] { kept_ = KeepsInflateRules(stream_, limit_); });
-        }
-    }
-
-    bool Passed() {
-        if (!walk_) {
-            return KeepsInflateRules(stream_, limit_);
-        }
-        walk_->Join();
-        return kept_;
-    }
-
-  private:
-    static constexpr size_t kBesideBytes = 64 * 1024;
-    PngBytes stream_;
-    uint64_t limit_;
-    bool kept_ = false;
-    std::optional<SideTask> walk_; // last: joined before the members it uses go
-};
-
-// Inflates the zlib stream into out (the image's size plus the room). The loader's inflater
+// Inflates the zlib stream into out (the image's size plus the room), by zlib's rules: a stream
+// that only a more lenient inflater takes is the loader's to refuse. The loader's inflater
 // keeps to the window the stream header names; a smaller window than 32 KiB is taken only
 // when the whole output fits it, so no copy can reach further back than that inflater allows.
 Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bool& windowKept) {
-    std::unique_ptr<libdeflate_decompressor, DecompressorFree> inflater(
-        libdeflate_alloc_decompressor());
-    if (!inflater || stream.empty()) {
+    if (stream.empty()) {
         return Inflated::Failed;
     }
-    // libdeflate takes a few streams the loader's inflater refuses; those are the loader's.
-    InflateRulesCheck rulesKept(stream, imageSize + kInflateRoom);
-    size_t produced = 0;
-    const libdeflate_result result = libdeflate_zlib_decompress(
-        inflater.get(), stream.data(), stream.size(), out, imageSize + kInflateRoom, &produced);
+    const InflateResult result = InflateZlib(stream, out, imageSize + kInflateRoom);
     const unsigned windowBits = (stream[0] >> 4) + 8;
-    const bool inflated = result == LIBDEFLATE_INSUFFICIENT_SPACE ||
-                          (result == LIBDEFLATE_SUCCESS && produced >= imageSize);
-    if (!inflated || !rulesKept.Passed()) {
-        return Inflated::Failed;
-    }
-    if (result == LIBDEFLATE_INSUFFICIENT_SPACE) {
+    if (result.end == InflateEnd::Full) {
         windowKept = windowBits == 15;
         return Inflated::Continues;
     }
-    windowKept = windowBits == 15 || produced <= (size_t(1) << windowBits);
+    if (result.end != InflateEnd::Finished || result.produced < imageSize) {
+        return Inflated::Failed;
+    }
+    windowKept = windowBits == 15 || result.produced <= (size_t(1) << windowBits);
     return Inflated::Complete;
 }
 
