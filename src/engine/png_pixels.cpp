@@ -2,6 +2,7 @@
 #include "engine/png_pixels.h"
 
 #include "engine/png_unfilter.h"
+#include "engine/swizzle.h"
 
 #include <cstring>
 #include <memory>
@@ -101,20 +102,10 @@ class RowWriter {
             break;
         }
         case Shape::Bgr:
-            for (uint32_t x = 0; x < width; ++x, in += 3, out += 3) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
+            RgbToBgr(in, out, width);
             break;
         case Shape::Bgra:
-            for (uint32_t x = 0; x < width; ++x, in += 4, out += 4) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-                out[3] = in[3];
-                translucent_ |= in[3] != 255;
-            }
+            translucent_ |= RgbaToBgra(in, out, width);
             break;
         case Shape::BgraKeyed:
             for (uint32_t x = 0; x < width; ++x, in += 3, out += 4) {
