@@ -91,7 +91,9 @@ std::string GfxFolder() {
 
 std::string ThemeConfigValue(std::string_view text, std::string_view section,
                              std::string_view key) {
-    std::string header = "[" + std::string(section) + "]";
+    // Appended piece by piece: GCC 12 at -O3 takes "[" + string for an overlapping copy.
+    std::string header(1, '[');
+    header.append(section).push_back(']');
     size_t g = FindIgnoringCase(text, header, 0);
     if (g == std::string_view::npos) {
         return {};
