@@ -77,9 +77,12 @@ class BitStream {
         return value;
     }
     bool Overran() const { return padding_ * 8 > count_; }
-    void AlignToByte() { Drop(count_ & 7); }
-    // The next unread byte; only after AlignToByte() and while !Overran().
-    const unsigned char* Position() const { return at_ - (count_ / 8 - padding_); }
+    // Skips to the next byte boundary and returns the next unread byte; null when bits past
+    // the stream's end have been used.
+    const unsigned char* NextByte() {
+        Drop(count_ & 7);
+        return Overran() ? nullptr : at_ - (count_ / 8 - padding_);
+    }
     const unsigned char* End() const { return end_; }
     void Seek(const unsigned char* at) {
         at_ = at;
@@ -270,22 +273,14 @@ class Inflater {
 
   private:
     bool ChecksumMatches() {
-        bits_.AlignToByte();
-        if (bits_.Overran()) {
-            return false;
-        }
-        const unsigned char* at = bits_.Position();
-        return bits_.End() - at >= 4 &&
+        const unsigned char* at = bits_.NextByte();
+        return at != nullptr && bits_.End() - at >= 4 &&
                PngUint32(at) == libdeflate_adler32(1, out_, Produced());
     }
 
     bool StoredBlock() {
-        bits_.AlignToByte();
-        if (bits_.Overran()) {
-            return false;
-        }
-        const unsigned char* at = bits_.Position();
-        if (bits_.End() - at < 4) {
+        const unsigned char* at = bits_.NextByte();
+        if (at == nullptr || bits_.End() - at < 4) {
             return false;
         }
         const unsigned length = at[0] | unsigned(at[1]) << 8;

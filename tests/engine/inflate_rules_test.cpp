@@ -134,70 +134,70 @@ Outcome Zlib(const std::string& stream, bool checked = true, size_t* used = null
     return {finished, std::string(out.begin(), out.begin() + ptrdiff_t(z.total_out))};
 }
 
+// A final block of the fixed code, or of a dynamic code with the given lengths.
+BitWriter FixedBlock() {
+    BitWriter writer;
+    writer.Bits(1, 1).Bits(1, 2);
+    return writer;
+}
+
+BitWriter DynamicBlock(const std::vector<uint8_t>& litLens, const std::vector<uint8_t>& distances) {
+    BitWriter writer;
+    writer.Bits(1, 1).Bits(2, 2).DynamicHeader(litLens, distances);
+    return writer;
+}
+
+// size code lengths, zero but for the symbols given.
+std::vector<uint8_t> Lengths(std::initializer_list<std::pair<unsigned, uint8_t>> used,
+                             size_t size) {
+    std::vector<uint8_t> lengths(size, 0);
+    for (const auto& [symbol, length] : used) {
+        lengths[symbol] = length;
+    }
+    return lengths;
+}
+
 TEST(InflateRulesTest, RefusesWhatOnlyLibdeflateTakes) {
-    auto litLens = [&](std::initializer_list<std::pair<unsigned, uint8_t>> used, size_t size) {
-        std::vector<uint8_t> lengths(size, 0);
-        for (const auto& [symbol, length] : used) {
-            lengths[symbol] = length;
-        }
-        return lengths;
+    // libdeflate reads distance symbol 30 as 24577, so 24577 stored bytes come first.
+    const std::string stored24577 =
+        std::string("\x00\x01\x60\xfe\x9f", 5) + std::string(24577, 'z');
+    const auto fixedMatch = [](unsigned length, unsigned distance, unsigned extra) {
+        return FixedBlock().Fixed('q').Fixed(length).Code(distance, 5).Bits(0, extra)
+            .Fixed(256).Deflate();
     };
     // Codewords in canonical order: 257 "0", 'q' "10", end-of-block "11"; a distance code
     // with one codeword of one bit has "0" only.
-    const std::string kStored24577 =
-        std::string("\x00\x01\x60\xfe\x9f", 5) + std::string(24577, 'z');
-    const auto qAndEnd = litLens({{'q', 1}, {256, 1}}, 257);
-    const auto endOnly = litLens({{256, 1}}, 257);
+    const auto oneBitDistance = [](unsigned codeword) {
+        return DynamicBlock(Lengths({{'q', 2}, {256, 2}, {257, 1}}, 258), {1})
+            .Code(2, 2).Code(0, 1).Code(codeword, 1).Code(3, 2).Deflate();
+    };
+    const auto endOnly = [](unsigned codeword) {
+        return DynamicBlock(Lengths({{256, 1}}, 257), {1}).Code(codeword, 1).Deflate();
+    };
+    const auto qAndEnd = [](size_t litLens, size_t distances) {
+        return DynamicBlock(Lengths({{'q', 1}, {256, 1}}, litLens),
+                            Lengths({{0, 1}, {1, 1}}, distances))
+            .Code(0, 1).Code(1, 1).Deflate();
+    };
     const struct {
         const char* name;
         std::string deflate;
         bool lenient; // libdeflate takes it, zlib does not
     } cases[] = {
-        {"fixed: length 258 at distance 1",
-         BitWriter().Bits(1, 1).Bits(1, 2).Fixed('q').Fixed(285).Code(0, 5).Fixed(256).Deflate(),
+        {"fixed: length 258 at distance 1", fixedMatch(285, 0, 0), false},
+        {"fixed: length symbol 286", fixedMatch(286, 0, 0), true},
+        {"fixed: length symbol 287", fixedMatch(287, 0, 0), true},
+        {"fixed: distance symbol 29 after 24577 bytes", stored24577 + fixedMatch(257, 29, 13),
          false},
-        {"fixed: length symbol 286",
-         BitWriter().Bits(1, 1).Bits(1, 2).Fixed('q').Fixed(286).Code(0, 5).Fixed(256).Deflate(),
+        {"fixed: distance symbol 30 after 24577 bytes", stored24577 + fixedMatch(257, 30, 13),
          true},
-        {"fixed: length symbol 287",
-         BitWriter().Bits(1, 1).Bits(1, 2).Fixed('q').Fixed(287).Code(0, 5).Fixed(256).Deflate(),
-         true},
-        // libdeflate reads distance symbol 30 as 24577, so 24577 bytes come first.
-        {"fixed: distance symbol 29 after 24577 bytes",
-         kStored24577 + BitWriter().Bits(1, 1).Bits(1, 2).Fixed(257).Code(29, 5).Bits(0, 13)
-                            .Fixed(256).Deflate(),
-         false},
-        {"fixed: distance symbol 30 after 24577 bytes",
-         kStored24577 + BitWriter().Bits(1, 1).Bits(1, 2).Fixed(257).Code(30, 5).Bits(0, 13)
-                            .Fixed(256).Deflate(),
-         true},
-        {"dynamic: one-bit distance code, codeword 0",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(litLens({{'q', 2}, {256, 2}, {257, 1}},
-                                                                  258), {1})
-             .Code(2, 2).Code(0, 1).Code(0, 1).Code(3, 2).Deflate(),
-         false},
-        {"dynamic: one-bit distance code, codeword 1",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(litLens({{'q', 2}, {256, 2}, {257, 1}},
-                                                                  258), {1})
-             .Code(2, 2).Code(0, 1).Code(1, 1).Code(3, 2).Deflate(),
-         true},
-        {"dynamic: end-of-block alone, codeword 0",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(endOnly, {1}).Code(0, 1).Deflate(),
-         false},
-        {"dynamic: end-of-block alone, codeword 1",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(endOnly, {1}).Code(1, 1).Deflate(), true},
-        {"dynamic: 288 length symbols",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(litLens({{'q', 1}, {256, 1}}, 288), {1})
-             .Code(0, 1).Code(1, 1).Deflate(),
-         true},
-        {"dynamic: 286 length symbols",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(litLens({{'q', 1}, {256, 1}}, 286), {1})
-             .Code(0, 1).Code(1, 1).Deflate(),
-         false},
-        {"dynamic: 31 distance symbols",
-         BitWriter().Bits(1, 1).Bits(2, 2).DynamicHeader(qAndEnd, litLens({{0, 1}, {1, 1}}, 31))
-             .Code(0, 1).Code(1, 1).Deflate(),
-         true},
+        {"dynamic: one-bit distance code, codeword 0", oneBitDistance(0), false},
+        {"dynamic: one-bit distance code, codeword 1", oneBitDistance(1), true},
+        {"dynamic: end-of-block alone, codeword 0", endOnly(0), false},
+        {"dynamic: end-of-block alone, codeword 1", endOnly(1), true},
+        {"dynamic: 286 length, 30 distance symbols", qAndEnd(286, 30), false},
+        {"dynamic: 288 length symbols", qAndEnd(288, 30), true},
+        {"dynamic: 31 distance symbols", qAndEnd(257, 31), true},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
@@ -216,8 +216,7 @@ TEST(InflateRulesTest, RefusesWhatOnlyLibdeflateTakes) {
 
 TEST(InflateRulesTest, StopsWhenTheOutputIsFull) {
     // Ten literals, then a length symbol zlib refuses.
-    BitWriter writer;
-    writer.Bits(1, 1).Bits(1, 2);
+    BitWriter writer = FixedBlock();
     for (int i = 0; i < 10; ++i) {
         writer.Fixed('a' + unsigned(i));
     }
@@ -237,7 +236,7 @@ TEST(InflateRulesTest, StopsWhenTheOutputIsFull) {
 
 TEST(InflateRulesTest, RefusesDamagedHeadersChecksumsAndShortStreams) {
     const std::string good =
-        Wrapped(BitWriter().Bits(1, 1).Bits(1, 2).Fixed('q').Fixed(256).Deflate());
+        Wrapped(FixedBlock().Fixed('q').Fixed(256).Deflate());
     ASSERT_TRUE(Ours(good).finished);
     const auto withHeader = [&](unsigned char method, unsigned char flags) {
         std::string changed = good;
