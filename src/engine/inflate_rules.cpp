@@ -39,11 +39,19 @@ constexpr std::array<uint8_t, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2,  2,
 constexpr std::array<uint8_t, kCodeLengthSymbols> kCodeLengthOrder = {
     16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
+// The input's pieces in order: the one being read and the bytes of those not yet opened.
+struct InputPieces {
+    std::span<const PngBytes> pieces;
+    size_t next = 0;     // the first piece not yet opened
+    uint64_t unopened = 0; // bytes in pieces[next, end)
+};
+
 // The stream's bits, least significant first. Past its end it reads zeros and counts them, so
 // a symbol near the end decodes without a check per bit; Overran() tells when one was used.
+// The input may come in pieces; only the last few bytes of each are read one at a time.
 class BitStream {
   public:
-    BitStream(const unsigned char* at, const unsigned char* end) : at_(at), end_(end) {}
+    explicit BitStream(InputPieces* input) : input_(input) {}
 
     // At least 56 bits are held afterwards: enough for a length, a distance and their extras.
     // False once bits past the stream's end have been used.
@@ -57,10 +65,10 @@ class BitStream {
             return true; // zeros are only ever read once the stream's bytes have run out
         }
         while (count_ <= 56) {
-            if (at_ < end_) {
-                buffer_ |= uint64_t(*at_++) << count_;
-            } else {
+            if (at_ == end_ && !OpenNextPiece()) {
                 ++padding_;
+            } else {
+                buffer_ |= uint64_t(*at_++) << count_;
             }
             count_ += 8;
         }
@@ -77,23 +85,61 @@ class BitStream {
         return value;
     }
     bool Overran() const { return padding_ * 8 > count_; }
-    // Skips to the next byte boundary and returns the next unread byte; null when bits past
-    // the stream's end have been used.
-    const unsigned char* NextByte() {
-        Drop(count_ & 7);
-        return Overran() ? nullptr : at_ - (count_ / 8 - padding_);
+    void AlignToByte() { Drop(count_ & 7); }
+    // Whole input bytes not yet read, after AlignToByte.
+    uint64_t BytesLeft() const {
+        const uint64_t held = count_ / 8 > padding_ ? count_ / 8 - padding_ : 0;
+        return held + uint64_t(end_ - at_) + input_->unopened;
     }
-    const unsigned char* End() const { return end_; }
-    void Seek(const unsigned char* at) {
-        at_ = at;
+    // Copies the next n bytes of input (after AlignToByte); fewer when the input ends first.
+    size_t CopyBytes(unsigned char* out, size_t n) {
+        size_t done = 0;
+        while (done < n && count_ / 8 > padding_) {
+            out[done++] = static_cast<unsigned char>(Take(8));
+        }
+        if (done == n) {
+            return done;
+        }
         buffer_ = 0;
         count_ = 0;
         padding_ = 0;
+        while (done < n && (at_ != end_ || OpenNextPiece())) {
+            const size_t part = std::min(n - done, size_t(end_ - at_));
+            std::memcpy(out + done, at_, part);
+            at_ += part;
+            done += part;
+        }
+        return done;
+    }
+    // The piece being read and an offset in it before which every byte has been taken in.
+    size_t PieceIndex() const { return piece_; }
+    size_t PieceOffset() const {
+        if (at_ == nullptr) {
+            return 0;
+        }
+        const size_t read = size_t(at_ - input_->pieces[piece_].data());
+        return read > 8 ? read - 8 : 0;
     }
 
   private:
-    const unsigned char* at_;
-    const unsigned char* end_;
+    bool OpenNextPiece() {
+        while (input_->next < input_->pieces.size()) {
+            const PngBytes piece = input_->pieces[input_->next++];
+            input_->unopened -= piece.size();
+            if (!piece.empty()) {
+                piece_ = input_->next - 1;
+                at_ = piece.data();
+                end_ = piece.data() + piece.size();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    InputPieces* input_;
+    size_t piece_ = 0;
+    const unsigned char* at_ = nullptr;
+    const unsigned char* end_ = nullptr;
     uint64_t buffer_ = 0;
     unsigned count_ = 0;
     unsigned padding_ = 0;
@@ -230,72 +276,191 @@ const HuffmanCode& FixedDistanceCode() {
     return code;
 }
 
-class Inflater {
-  public:
-    Inflater(PngBytes deflate, unsigned char* out, size_t capacity)
-        : bits_(deflate.data(), deflate.data() + deflate.size()), out_(out), at_(out),
-          end_(out + capacity) {}
+enum class Stage {
+    Header,     // the stream's two header bytes
+    BlockStart, // a block's header
+    Stored,     // a stored block's bytes
+    Codes,      // a compressed block's symbols
+    BlockDone,  // between blocks
+    Trailer,    // the checksum after the last block
+    Done,       // finished or broken: every later call gives the same answer
+};
 
-    InflateEnd Run() {
-        if (at_ == end_) {
-            return InflateEnd::Full;
+// Copies length bytes from back bytes before at, the copy overlapping itself when back is
+// shorter; eight bytes at a time where the copy and eight bytes past it fit before stop.
+unsigned char* CopyMatch(unsigned char* at, size_t back, size_t length, const unsigned char* stop) {
+    const unsigned char* from = at - back;
+    unsigned char* const done = at + length;
+    if (back >= 8 && size_t(stop - done) >= 8) {
+        for (; at < done; at += 8, from += 8) {
+            std::memcpy(at, from, 8);
         }
-        for (;;) {
-            bits_.Refill();
-            const bool last = bits_.Take(1) != 0;
-            bool sound = false;
-            switch (bits_.Take(2)) {
-            case 0:
-                sound = StoredBlock();
-                break;
-            case 1:
-                sound = Symbols(FixedLitLenCode(), FixedDistanceCode());
-                break;
-            case 2:
-                sound = DynamicBlock();
-                break;
-            default:
-                return InflateEnd::Broken;
-            }
-            if (!sound || bits_.Overran()) {
-                return InflateEnd::Broken;
-            }
-            if (at_ == end_) {
-                return InflateEnd::Full;
-            }
-            if (last) {
-                return ChecksumMatches() ? InflateEnd::Finished : InflateEnd::Broken;
-            }
+    } else if (back == 1) {
+        std::memset(at, at[-1], length);
+    } else {
+        for (; at < done; ++at, ++from) {
+            *at = *from;
+        }
+    }
+    return done;
+}
+
+} // namespace
+
+class ZlibInflater::State {
+  public:
+    explicit State(std::span<const PngBytes> pieces) : bits_(&input_) {
+        input_.pieces = pieces;
+        for (const PngBytes& piece : pieces) {
+            input_.unopened += piece.size();
         }
     }
 
-    size_t Produced() const { return size_t(at_ - out_); }
+    InflateEnd Inflate(unsigned char* history, unsigned char* at, unsigned char* end) {
+        history_ = history;
+        callStart_ = at;
+        at_ = at;
+        end_ = end;
+        const InflateEnd result = Run();
+        CountOutput();
+        written_ = size_t(at_ - at);
+        if (result != InflateEnd::Full) {
+            stage_ = Stage::Done;
+            final_ = result;
+        }
+        return result;
+    }
+
+    size_t Written() const { return written_; }
+    uint64_t Total() const { return total_; }
+    unsigned WindowBits() const { return windowBits_; }
+    const BitStream& Bits() const { return bits_; }
 
   private:
-    bool ChecksumMatches() {
-        const unsigned char* at = bits_.NextByte();
-        return at != nullptr && bits_.End() - at >= 4 &&
-               PngUint32(at) == libdeflate_adler32(1, out_, Produced());
+    InflateEnd Run() {
+        for (;;) {
+            switch (stage_) {
+            case Stage::Header:
+                if (!Header()) {
+                    return InflateEnd::Broken;
+                }
+                stage_ = Stage::BlockDone;
+                break;
+            case Stage::BlockDone:
+                if (at_ == end_) {
+                    return InflateEnd::Full;
+                }
+                stage_ = last_ ? Stage::Trailer : Stage::BlockStart;
+                break;
+            case Stage::BlockStart:
+                if (!BlockStart()) {
+                    return InflateEnd::Broken;
+                }
+                break;
+            case Stage::Stored:
+                if (!StoredBytes()) {
+                    return InflateEnd::Broken;
+                }
+                if (stage_ == Stage::Stored) {
+                    return InflateEnd::Full;
+                }
+                break;
+            case Stage::Codes: {
+                const InflateEnd codes = Codes();
+                if (codes != InflateEnd::Finished) {
+                    return codes;
+                }
+                stage_ = Stage::BlockDone;
+                break;
+            }
+            case Stage::Trailer:
+                return ChecksumMatches() ? InflateEnd::Finished : InflateEnd::Broken;
+            case Stage::Done:
+                return final_;
+            }
+        }
     }
 
-    bool StoredBlock() {
-        const unsigned char* at = bits_.NextByte();
-        if (at == nullptr || bits_.End() - at < 4) {
+    bool Header() {
+        bits_.Refill();
+        const unsigned method = bits_.Take(8);
+        const unsigned flags = bits_.Take(8);
+        windowBits_ = (method >> 4) + 8;
+        return !bits_.Overran() && (method & 15) == 8 && (method >> 4) <= 7 &&
+               (method * 256 + flags) % 31 == 0 && (flags & 0x20) == 0;
+    }
+
+    // Reads a block's header and, for a compressed block, its codes.
+    bool BlockStart() {
+        bits_.Refill();
+        last_ = bits_.Take(1) != 0;
+        bool sound = false;
+        switch (bits_.Take(2)) {
+        case 0:
+            sound = StoredHeader();
+            stage_ = Stage::Stored;
+            break;
+        case 1:
+            litLen_ = &FixedLitLenCode();
+            distance_ = &FixedDistanceCode();
+            sound = true;
+            stage_ = Stage::Codes;
+            break;
+        case 2:
+            sound = DynamicHeader();
+            stage_ = Stage::Codes;
+            break;
+        default:
             return false;
         }
-        const unsigned length = at[0] | unsigned(at[1]) << 8;
-        const unsigned complement = at[2] | unsigned(at[3]) << 8;
-        if (length != (~complement & 0xFFFFu) || size_t(bits_.End() - at - 4) < length) {
+        return sound && !bits_.Overran();
+    }
+
+    void CountOutput() {
+        adler_ = uint32_t(libdeflate_adler32(adler_, callStart_, size_t(at_ - callStart_)));
+        total_ += uint64_t(at_ - callStart_);
+        callStart_ = at_;
+    }
+
+    bool ChecksumMatches() {
+        CountOutput();
+        bits_.AlignToByte();
+        bits_.Refill();
+        uint32_t stated = 0;
+        for (int i = 0; i < 4; ++i) {
+            stated = stated << 8 | bits_.Take(8);
+        }
+        return !bits_.Overran() && stated == adler_;
+    }
+
+    // A stored block's length, checked against its complement and against the input left.
+    bool StoredHeader() {
+        bits_.AlignToByte();
+        bits_.Refill();
+        const unsigned length = bits_.Take(8) | bits_.Take(8) << 8;
+        const unsigned complement = bits_.Take(8) | bits_.Take(8) << 8;
+        if (bits_.Overran() || length != (~complement & 0xFFFFu) || bits_.BytesLeft() < length) {
             return false;
         }
-        const size_t copied = std::min<size_t>(length, size_t(end_ - at_));
-        std::memcpy(at_, at + 4, copied);
-        at_ += copied;
-        bits_.Seek(at + 4 + length);
+        storedLeft_ = length;
         return true;
     }
 
-    bool DynamicBlock() {
+    // Copies what of the stored block fits; the stage moves on once all of it is copied.
+    bool StoredBytes() {
+        const size_t part = std::min(storedLeft_, size_t(end_ - at_));
+        if (bits_.CopyBytes(at_, part) != part) {
+            return false;
+        }
+        at_ += part;
+        storedLeft_ -= part;
+        if (storedLeft_ == 0) {
+            stage_ = Stage::BlockDone;
+        }
+        return true;
+    }
+
+    bool DynamicHeader() {
         const unsigned litLens = bits_.Take(5) + 257;
         const unsigned distances = bits_.Take(5) + 1;
         const unsigned codeLengths = bits_.Take(4) + 4;
@@ -307,7 +472,7 @@ class Inflater {
             bits_.Refill();
             codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(bits_.Take(3));
         }
-        HuffmanCode& codeLengthCode = litLen_;
+        HuffmanCode& codeLengthCode = dynamicLitLen_;
         if (!codeLengthCode.Build(codeLengthLengths.data(), kCodeLengthSymbols, true)) {
             return false;
         }
@@ -344,31 +509,49 @@ class Inflater {
             std::memset(lengths.data() + have, value, repeat);
             have += repeat;
         }
-        return lengths[kEndOfBlock] != 0 && litLen_.Build(lengths.data(), litLens, false) &&
-               distance_.Build(lengths.data() + litLens, distances, false) &&
-               Symbols(litLen_, distance_);
+        litLen_ = &dynamicLitLen_;
+        distance_ = &dynamicDistance_;
+        return lengths[kEndOfBlock] != 0 &&
+               dynamicLitLen_.Build(lengths.data(), litLens, false) &&
+               dynamicDistance_.Build(lengths.data() + litLens, distances, false);
     }
 
-    // The block's symbols up to its end-of-block code, or until the output is full. The
-    // stream and the write position are copied in and out so the loop keeps them in registers.
-    bool Symbols(const HuffmanCode& litLen, const HuffmanCode& distance) {
-        const BlockEnd end = SymbolsFrom(bits_, at_, litLen, distance);
+    // The block's symbols up to its end-of-block code (Finished), or until the output is full.
+    // The stream and the write position are copied in and out so the loop keeps them in
+    // registers.
+    InflateEnd Codes() {
+        if (matchLeft_ > 0) {
+            const size_t part = std::min(matchLeft_, size_t(end_ - at_));
+            at_ = CopyMatch(at_, matchBack_, part, end_);
+            matchLeft_ -= part;
+        }
+        if (at_ == end_) {
+            return InflateEnd::Full;
+        }
+        const BlockEnd end = SymbolsFrom(bits_, at_, *litLen_, *distance_);
         bits_ = end.bits;
         at_ = end.at;
-        return end.sound;
+        matchLeft_ = end.matchLeft;
+        matchBack_ = end.matchBack;
+        if (!end.sound || bits_.Overran()) {
+            return InflateEnd::Broken;
+        }
+        return at_ == end_ ? InflateEnd::Full : InflateEnd::Finished;
     }
 
     struct BlockEnd {
         bool sound;
         unsigned char* at;
         BitStream bits;
+        size_t matchLeft = 0; // of a copy the output's end cut short
+        size_t matchBack = 0;
     };
 
     // Kept out of line: compiled on its own, the loop gets the registers to itself.
     [[gnu::noinline]] BlockEnd SymbolsFrom(BitStream bits, unsigned char* at,
                                            const HuffmanCode& litLen,
                                            const HuffmanCode& distance) const {
-        unsigned char* const start = out_;
+        unsigned char* const start = history_;
         unsigned char* const stop = end_;
         const auto end = [&](bool sound) { return BlockEnd{sound, at, bits}; };
         // Each literal's successor is looked up before the stream is topped up, so the
@@ -411,7 +594,12 @@ class Inflater {
                 if (back > size_t(at - start)) {
                     return end(false);
                 }
-                at = CopyMatch(at, back, std::min(length, size_t(stop - at)), stop);
+                const size_t room = size_t(stop - at);
+                if (length > room) {
+                    at = CopyMatch(at, back, room, stop);
+                    return BlockEnd{!bits.Overran(), at, bits, length - room, back};
+                }
+                at = CopyMatch(at, back, length, stop);
             }
             if (at == stop) {
                 return end(!bits.Overran());
@@ -423,50 +611,47 @@ class Inflater {
         }
     }
 
-    // Copies length bytes from back bytes before at, the copy overlapping itself when back is
-    // shorter; eight bytes at a time where the copy and eight bytes past it fit before stop.
-    static unsigned char* CopyMatch(unsigned char* at, size_t back, size_t length,
-                                    const unsigned char* stop) {
-        const unsigned char* from = at - back;
-        unsigned char* const done = at + length;
-        if (back >= 8 && size_t(stop - done) >= 8) {
-            for (; at < done; at += 8, from += 8) {
-                std::memcpy(at, from, 8);
-            }
-        } else if (back == 1) {
-            std::memset(at, at[-1], length);
-        } else {
-            for (; at < done; ++at, ++from) {
-                *at = *from;
-            }
-        }
-        return done;
-    }
-
+    InputPieces input_;
     BitStream bits_;
-    unsigned char* out_;
-    unsigned char* at_;
-    unsigned char* end_;
-    HuffmanCode litLen_;
-    HuffmanCode distance_;
+    Stage stage_ = Stage::Header;
+    InflateEnd final_ = InflateEnd::Broken;
+    bool last_ = false;
+    unsigned windowBits_ = 0;
+    size_t storedLeft_ = 0;
+    size_t matchLeft_ = 0;
+    size_t matchBack_ = 0;
+    const HuffmanCode* litLen_ = nullptr;
+    const HuffmanCode* distance_ = nullptr;
+    HuffmanCode dynamicLitLen_;
+    HuffmanCode dynamicDistance_;
+    uint32_t adler_ = 1;
+    uint64_t total_ = 0;
+    size_t written_ = 0;
+    unsigned char* history_ = nullptr;
+    unsigned char* callStart_ = nullptr;
+    unsigned char* at_ = nullptr;
+    unsigned char* end_ = nullptr;
 };
 
-} // namespace
+ZlibInflater::ZlibInflater(std::span<const PngBytes> pieces)
+    : state_(std::make_unique<State>(pieces)) {}
+
+ZlibInflater::~ZlibInflater() = default;
+
+InflateEnd ZlibInflater::Inflate(unsigned char* history, unsigned char* at, unsigned char* end) {
+    return state_->Inflate(history, at, end);
+}
+
+size_t ZlibInflater::Written() const { return state_->Written(); }
+uint64_t ZlibInflater::Total() const { return state_->Total(); }
+unsigned ZlibInflater::WindowBits() const { return state_->WindowBits(); }
+size_t ZlibInflater::PieceIndex() const { return state_->Bits().PieceIndex(); }
+size_t ZlibInflater::PieceOffset() const { return state_->Bits().PieceOffset(); }
 
 InflateResult InflateZlib(PngBytes stream, unsigned char* out, size_t capacity) {
-    if (stream.size() < 2) {
-        return {};
-    }
-    const unsigned method = stream[0];
-    const unsigned flags = stream[1];
-    const bool headerSound = (method & 15) == 8 && (method >> 4) <= 7 &&
-                             (method * 256 + flags) % 31 == 0 && (flags & 0x20) == 0;
-    if (!headerSound) {
-        return {};
-    }
-    Inflater inflater(stream.subspan(2), out, capacity);
-    const InflateEnd end = inflater.Run();
-    return {end, inflater.Produced()};
+    ZlibInflater inflater({&stream, 1});
+    const InflateEnd end = inflater.Inflate(out, out, out + capacity);
+    return {end, inflater.Written()};
 }
 
 } // namespace millconv

@@ -8,6 +8,9 @@
 #include "engine/png_chunks.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
 
 namespace millconv {
 
@@ -25,5 +28,33 @@ struct InflateResult {
 // Inflates the zlib stream into out, at most capacity bytes. Never reads outside stream or
 // writes outside out[0, capacity).
 InflateResult InflateZlib(PngBytes stream, unsigned char* out, size_t capacity);
+
+// A zlib stream given in pieces (a PNG's IDAT chunks, as they lie in the file) and inflated a
+// window at a time: Inflate stops when the window is full and goes on where it stopped when
+// called again. Refuses what InflateZlib refuses, at the same byte.
+class ZlibInflater {
+  public:
+    explicit ZlibInflater(std::span<const PngBytes> pieces);
+    ~ZlibInflater();
+    ZlibInflater(const ZlibInflater&) = delete;
+    ZlibInflater& operator=(const ZlibInflater&) = delete;
+
+    // Writes the next output at [at, end). The bytes from history to at must be the output so
+    // far, or at least its last 32 KiB: copies reach back into them. Full when end is reached
+    // with the stream unfinished; Broken and Finished are final.
+    InflateEnd Inflate(unsigned char* history, unsigned char* at, unsigned char* end);
+    // Output written by the last call, and by all calls.
+    size_t Written() const;
+    uint64_t Total() const;
+    // The window size the stream's header names, as a power of two (0 until it is read).
+    unsigned WindowBits() const;
+    // Input bytes before this piece and offset are read and done with.
+    size_t PieceIndex() const;
+    size_t PieceOffset() const;
+
+  private:
+    class State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace millconv
