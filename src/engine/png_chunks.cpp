@@ -188,6 +188,15 @@ bool PngFile::Open(const std::string& path) {
     return ok;
 }
 
+void PngFile::Forget(const unsigned char* from, const unsigned char* to) const {
+    const auto page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    const uintptr_t first = (uintptr_t(from) + page - 1) & ~(page - 1);
+    const uintptr_t last = uintptr_t(to) & ~(page - 1);
+    if (mapping_ != nullptr && first < last) {
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    }
+}
+
 void PngFile::Release() {
     if (mapping_ != nullptr) {
         ::munmap(mapping_, size_);

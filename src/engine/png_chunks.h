@@ -32,6 +32,9 @@ class PngFile {
     // Maps the file at path; false when it cannot be opened or mapped.
     bool Open(const std::string& path);
     PngBytes View() const { return {data_, size_}; }
+    // Gives back the memory of the whole pages in [from, to), bytes of the view that are done
+    // with for now; reading them again brings them back from the file.
+    void Forget(const unsigned char* from, const unsigned char* to) const;
     void Release();
 
   private:

@@ -271,42 +271,109 @@ void SetUpColours(FIBITMAP* bitmap, const PngLayout& layout, const Target& targe
     }
 }
 
-} // namespace
-
-Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered) {
+Bitmap AllocatePngBitmap(const PngLayout& layout, const Target& target) {
     const PngHeader& header = layout.header;
-    const Target target = ChooseTarget(layout);
     Bitmap bitmap(FreeImage_AllocateT(target.type, int(header.width), int(header.height),
                                       int(target.bpp), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
                                       FI_RGBA_BLUE_MASK));
+    if (bitmap) {
+        SetUpColours(bitmap.get(), layout, target);
+    }
+    return bitmap;
+}
+
+void MarkTranslucency(FIBITMAP* bitmap, const Target& target, const RowWriter& writer) {
+    if (target.type == FIT_BITMAP && target.bpp == 32) {
+        FreeImage_SetTransparent(bitmap, writer.Translucent() ? TRUE : FALSE);
+    }
+}
+
+} // namespace
+
+class PngRowSink::Rows {
+  public:
+    explicit Rows(const PngLayout& layout)
+        : layout_(layout), target_(ChooseTarget(layout)), writer_(layout, target_.shape),
+          rowBytes_(layout.header.RowBytes(layout.header.width)),
+          pixelBytes_(std::max(1u, layout.header.BitsPerPixel() / 8)),
+          bitmap_(AllocatePngBitmap(layout, target_)) {
+        if (bitmap_) {
+            rows_.reset(new unsigned char[2 * rowBytes_]);
+        }
+    }
+
+    bool Ready() const { return bool(bitmap_); }
+    size_t RowLength() const { return rowBytes_ + 1; }
+
+    bool Take(const unsigned char* filtered) {
+        unsigned char* row = rows_.get() + (y_ % 2) * rowBytes_;
+        const unsigned char* previous = y_ == 0 ? nullptr : rows_.get() + (1 - y_ % 2) * rowBytes_;
+        std::memcpy(row, filtered + 1, rowBytes_);
+        if (!UnfilterRow(filtered[0], row, previous, rowBytes_, pixelBytes_)) {
+            return false;
+        }
+        Write(y_++, row);
+        return true;
+    }
+
+    void Write(uint32_t y, const unsigned char* samples) {
+        writer_.Write(samples,
+                      FreeImage_GetScanLine(bitmap_.get(), int(layout_.header.height - 1 - y)),
+                      rowBytes_);
+    }
+
+    Bitmap Finish() {
+        MarkTranslucency(bitmap_.get(), target_, writer_);
+        return std::move(bitmap_);
+    }
+
+  private:
+    const PngLayout& layout_;
+    Target target_;
+    RowWriter writer_;
+    size_t rowBytes_;
+    size_t pixelBytes_;
+    Bitmap bitmap_;
+    std::unique_ptr<unsigned char[]> rows_; // this row and the one above, by turns
+    uint32_t y_ = 0;
+};
+
+PngRowSink::PngRowSink(const PngLayout& layout) : rows_(std::make_unique<Rows>(layout)) {}
+PngRowSink::~PngRowSink() = default;
+PngRowSink::operator bool() const { return rows_->Ready(); }
+size_t PngRowSink::RowLength() const { return rows_->RowLength(); }
+bool PngRowSink::Take(const unsigned char* filtered) { return rows_->Take(filtered); }
+Bitmap PngRowSink::Finish() { return rows_->Finish(); }
+
+Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered) {
+    const PngHeader& header = layout.header;
+    if (header.interlace == 0) {
+        PngRowSink sink(layout);
+        for (uint32_t y = 0; sink && y < header.height; ++y) {
+            if (!sink.Take(filtered + size_t(y) * sink.RowLength())) {
+                return {};
+            }
+        }
+        return sink ? sink.Finish() : Bitmap();
+    }
+    const Target target = ChooseTarget(layout);
+    Bitmap bitmap = AllocatePngBitmap(layout, target);
     if (!bitmap) {
         return bitmap;
     }
-    SetUpColours(bitmap.get(), layout, target);
     const size_t rowBytes = header.RowBytes(header.width);
     const size_t pixelBytes = std::max(1u, header.BitsPerPixel() / 8);
+    // Passes land in whole rows first; zeros where the loader starts from zeros too.
+    auto image = std::make_unique<unsigned char[]>(size_t(header.height) * rowBytes);
+    if (!Deinterlace(header, filtered, image.get(), rowBytes, pixelBytes)) {
+        return {};
+    }
     RowWriter writer(layout, target.shape);
-    const auto write = [&](uint32_t y, const unsigned char* samples) {
-        writer.Write(samples, FreeImage_GetScanLine(bitmap.get(), int(header.height - 1 - y)),
-                     rowBytes);
-    };
-    if (header.interlace == 0) {
-        if (!UnfilterRows(filtered, header.height, rowBytes, pixelBytes, write)) {
-            return {};
-        }
-    } else {
-        // Passes land in whole rows first; zeros where the loader starts from zeros too.
-        auto image = std::make_unique<unsigned char[]>(size_t(header.height) * rowBytes);
-        if (!Deinterlace(header, filtered, image.get(), rowBytes, pixelBytes)) {
-            return {};
-        }
-        for (uint32_t y = 0; y < header.height; ++y) {
-            write(y, image.get() + size_t(y) * rowBytes);
-        }
+    for (uint32_t y = 0; y < header.height; ++y) {
+        writer.Write(image.get() + size_t(y) * rowBytes,
+                     FreeImage_GetScanLine(bitmap.get(), int(header.height - 1 - y)), rowBytes);
     }
-    if (target.type == FIT_BITMAP && target.bpp == 32) {
-        FreeImage_SetTransparent(bitmap.get(), writer.Translucent() ? TRUE : FALSE);
-    }
+    MarkTranslucency(bitmap.get(), target, writer);
     return bitmap;
 }
 

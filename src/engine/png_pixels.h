@@ -4,6 +4,8 @@
 #include "engine/bitmap.h"
 #include "engine/png_chunks.h"
 
+#include <memory>
+
 namespace millconv {
 
 // Unfilters the inflated data of layout's image in place (filtered holds at least
@@ -12,5 +14,28 @@ namespace millconv {
 // background colour and resolution as FreeImage's PNG loader sets them. Empty when a row names
 // an unknown filter or the bitmap cannot be allocated.
 Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered);
+
+// The same bitmap for an image without interlacing, built a filtered row at a time as the rows
+// are inflated; the rows need not stay where they were after Take returns.
+class PngRowSink {
+  public:
+    explicit PngRowSink(const PngLayout& layout);
+    ~PngRowSink();
+    PngRowSink(const PngRowSink&) = delete;
+    PngRowSink& operator=(const PngRowSink&) = delete;
+
+    // False when the bitmap could not be allocated.
+    explicit operator bool() const;
+    // Bytes of one filtered row, its filter type included.
+    size_t RowLength() const;
+    // Unfilters the next row and writes it into the bitmap; false for an unknown filter.
+    bool Take(const unsigned char* filtered);
+    // The bitmap once every row has been taken.
+    Bitmap Finish();
+
+  private:
+    class Rows;
+    std::unique_ptr<Rows> rows_;
+};
 
 } // namespace millconv

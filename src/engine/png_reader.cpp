@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace millconv {
@@ -81,6 +82,73 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
     }
     windowKept = windowBits == 15 || result.produced <= (size_t(1) << windowBits);
     return Inflated::Complete;
+}
+
+// The stream window: the last 32 KiB of output that copies may reach back into, then room for
+// the next output, at least two rows.
+constexpr size_t kHistory = 32768;
+constexpr size_t kWindowStep = 64 * 1024;
+// Compressed data is given back to the system in steps of this much once read.
+constexpr size_t kForgetStep = 128 * 1024;
+
+// Builds the bitmap of an image without interlacing while its data is inflated a window at a
+// time, straight from the IDAT chunks in the file: memory holds the bitmap, the window and the
+// part of the file being read, never the whole compressed or filtered data. Empty whenever the
+// whole-buffer decoder might decide otherwise than building it: damage, a bad filter, data
+// past the room after the image, or a small window the output outgrows.
+Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
+    // The chunk walk read the compressed data once for its checksums; it comes back a part at
+    // a time as it is inflated, and the bitmap is allocated without it.
+    file.Forget(layout.idat.front().data(), layout.idat.back().data() + layout.idat.back().size());
+    PngRowSink sink(layout);
+    if (!sink) {
+        return {};
+    }
+    const size_t rowLength = sink.RowLength();
+    const uint64_t imageSize = layout.header.FilteredSize();
+    const uint64_t limit = imageSize + kInflateRoom;
+    const size_t windowSize = kHistory + std::max(kWindowStep, 2 * rowLength);
+    const std::unique_ptr<unsigned char[]> window(new unsigned char[windowSize]);
+    ZlibInflater inflater(layout.idat);
+    size_t at = 0;  // where the output ends in the window
+    size_t row = 0; // where the first row not yet taken starts
+    uint32_t rowsLeft = layout.header.height;
+    const unsigned char* forgotten = layout.idat.front().data();
+    for (;;) {
+        if (at == windowSize) {
+            const size_t keep = std::max(kHistory, at - row);
+            std::memmove(window.get(), window.get() + at - keep, keep);
+            row -= at - keep;
+            at = keep;
+        }
+        const size_t step = size_t(std::min<uint64_t>(windowSize - at, limit - inflater.Total()));
+        const InflateEnd end =
+            inflater.Inflate(window.get(), window.get() + at, window.get() + at + step);
+        at += inflater.Written();
+        for (; rowsLeft > 0 && at - row >= rowLength; --rowsLeft, row += rowLength) {
+            if (!sink.Take(window.get() + row)) {
+                return {};
+            }
+        }
+        if (rowsLeft == 0) {
+            row = at; // what follows the image is only checked
+        }
+        const unsigned char* read =
+            layout.idat[inflater.PieceIndex()].data() + inflater.PieceOffset();
+        if (read - forgotten >= ptrdiff_t(kForgetStep)) {
+            file.Forget(forgotten, read);
+            forgotten = read;
+        }
+        if (end == InflateEnd::Finished) {
+            const unsigned windowBits = inflater.WindowBits();
+            const bool windowKept =
+                windowBits == 15 || inflater.Total() <= (uint64_t(1) << windowBits);
+            return rowsLeft == 0 && windowKept ? sink.Finish() : Bitmap();
+        }
+        if (end == InflateEnd::Broken || inflater.Total() == limit) {
+            return {};
+        }
+    }
 }
 
 void AppendChunk(std::vector<unsigned char>& out, const char* type, const unsigned char* data,
@@ -157,6 +225,14 @@ Bitmap Load(const std::string& path, PngRoute& route) {
         return LibraryLoad(path);
     }
     const PngLayout layout = ReadPngLayout(file.View());
+    if (layout.verdict == PngVerdict::Exact && layout.header.interlace == 0 &&
+        !layout.idat.empty()) {
+        if (Bitmap bitmap = StreamLoad(file, layout)) {
+            route = PngRoute::Streamed;
+            return bitmap;
+        }
+    }
+    // Interlaced, unusual or damaged: the whole data inflated at once decides.
     LargeBuffer joined;
     const PngBytes stream = JoinIdat(layout, joined);
     const uint64_t imageSize = layout.header.FilteredSize();

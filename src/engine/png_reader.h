@@ -13,7 +13,8 @@ inline constexpr const char* kFastPngVariable = "MILLCONV_FAST_PNG";
 // Which decoder a load went through.
 enum class PngRoute {
     Refused,        // over the limits before decoding
-    Fast,           // the fast decoder
+    Streamed,       // the fast decoder, a window of the data at a time
+    Fast,           // the fast decoder on the whole data inflated at once (interlaced images)
     Library,        // FreeImage's loader on the file
     BoundedLibrary, // FreeImage's loader on a copy whose pixel data ends with the image
 };
