@@ -295,14 +295,15 @@ class PngRowSink::Rows {
     explicit Rows(const PngLayout& layout)
         : layout_(layout), target_(ChooseTarget(layout)), writer_(layout, target_.shape),
           rowBytes_(layout.header.RowBytes(layout.header.width)),
-          pixelBytes_(std::max(1u, layout.header.BitsPerPixel() / 8)),
-          bitmap_(AllocatePngBitmap(layout, target_)) {
+          pixelBytes_(std::max(1u, layout.header.BitsPerPixel() / 8)) {}
+
+    bool Allocate() {
+        bitmap_ = AllocatePngBitmap(layout_, target_);
         if (bitmap_) {
             rows_.reset(new unsigned char[2 * rowBytes_]);
         }
+        return bool(bitmap_);
     }
-
-    bool Ready() const { return bool(bitmap_); }
     size_t RowLength() const { return rowBytes_ + 1; }
 
     bool Take(const unsigned char* filtered) {
@@ -340,7 +341,7 @@ class PngRowSink::Rows {
 
 PngRowSink::PngRowSink(const PngLayout& layout) : rows_(std::make_unique<Rows>(layout)) {}
 PngRowSink::~PngRowSink() = default;
-PngRowSink::operator bool() const { return rows_->Ready(); }
+bool PngRowSink::Allocate() { return rows_->Allocate(); }
 size_t PngRowSink::RowLength() const { return rows_->RowLength(); }
 bool PngRowSink::Take(const unsigned char* filtered) { return rows_->Take(filtered); }
 Bitmap PngRowSink::Finish() { return rows_->Finish(); }
@@ -349,12 +350,15 @@ Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered) {
     const PngHeader& header = layout.header;
     if (header.interlace == 0) {
         PngRowSink sink(layout);
-        for (uint32_t y = 0; sink && y < header.height; ++y) {
+        if (!sink.Allocate()) {
+            return {};
+        }
+        for (uint32_t y = 0; y < header.height; ++y) {
             if (!sink.Take(filtered + size_t(y) * sink.RowLength())) {
                 return {};
             }
         }
-        return sink ? sink.Finish() : Bitmap();
+        return sink.Finish();
     }
     const Target target = ChooseTarget(layout);
     Bitmap bitmap = AllocatePngBitmap(layout, target);

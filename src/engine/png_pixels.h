@@ -24,8 +24,8 @@ class PngRowSink {
     PngRowSink(const PngRowSink&) = delete;
     PngRowSink& operator=(const PngRowSink&) = delete;
 
-    // False when the bitmap could not be allocated.
-    explicit operator bool() const;
+    // Allocates the bitmap, before the first row; false when it cannot be had.
+    bool Allocate();
     // Bytes of one filtered row, its filter type included.
     size_t RowLength() const;
     // Unfilters the next row and writes it into the bitmap; false for an unknown filter.

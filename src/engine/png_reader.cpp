@@ -9,6 +9,7 @@
 #include "engine/png_pixels.h"
 #include "engine/png_probe.h"
 #include "engine/report.h"
+#include "engine/row_pipe.h"
 
 #include <libdeflate.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace millconv {
@@ -88,6 +90,11 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
 // the next output, at least two rows.
 constexpr size_t kHistory = 32768;
 constexpr size_t kWindowStep = 64 * 1024;
+// Images with this much pixel data or more are unfiltered by a helper thread.
+constexpr uint64_t kPipedImage = uint64_t(1) << 20;
+constexpr size_t kShortQueue = 128 * 1024;
+constexpr uint64_t kLongQueueImage = 16 << 20;
+constexpr size_t kLongQueue = 8 << 20;
 // Compressed data is given back to the system in steps of this much once read.
 constexpr size_t kForgetStep = 128 * 1024;
 
@@ -101,14 +108,25 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
     // a time as it is inflated, and the bitmap is allocated without it.
     file.Forget(layout.idat.front().data(), layout.idat.back().data() + layout.idat.back().size());
     PngRowSink sink(layout);
-    if (!sink) {
-        return {};
-    }
     const size_t rowLength = sink.RowLength();
     const uint64_t imageSize = layout.header.FilteredSize();
     const uint64_t limit = imageSize + kInflateRoom;
     const size_t windowSize = kHistory + std::max(kWindowStep, 2 * rowLength);
     const std::unique_ptr<unsigned char[]> window(new unsigned char[windowSize]);
+    // With a helper, the bitmap is allocated (and the library fills it with zeros) on its side
+    // while the first rows are inflated into the queue; a large image's queue is long enough
+    // to cover that, a smaller one's stays short to keep memory down.
+    std::optional<RowPipe> pipe;
+    const size_t queue = imageSize >= kLongQueueImage ? kLongQueue : kShortQueue;
+    if (imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
+        pipe.reset();
+    }
+    if (!pipe && !sink.Allocate()) {
+        return {};
+    }
+    const auto take = [&](const unsigned char* filtered) {
+        return pipe ? pipe->Take(filtered) : sink.Take(filtered);
+    };
     ZlibInflater inflater(layout.idat);
     size_t at = 0;  // where the output ends in the window
     size_t row = 0; // where the first row not yet taken starts
@@ -126,7 +144,7 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
             inflater.Inflate(window.get(), window.get() + at, window.get() + at + step);
         at += inflater.Written();
         for (; rowsLeft > 0 && at - row >= rowLength; --rowsLeft, row += rowLength) {
-            if (!sink.Take(window.get() + row)) {
+            if (!take(window.get() + row)) {
                 return {};
             }
         }
@@ -143,7 +161,8 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
             const unsigned windowBits = inflater.WindowBits();
             const bool windowKept =
                 windowBits == 15 || inflater.Total() <= (uint64_t(1) << windowBits);
-            return rowsLeft == 0 && windowKept ? sink.Finish() : Bitmap();
+            const bool taken = !pipe || pipe->Finish();
+            return rowsLeft == 0 && windowKept && taken ? sink.Finish() : Bitmap();
         }
         if (end == InflateEnd::Broken || inflater.Total() == limit) {
             return {};
