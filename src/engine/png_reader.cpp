@@ -105,8 +105,12 @@ constexpr size_t kForgetStep = 128 * 1024;
 // past the room after the image, or a small window the output outgrows.
 Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
     // The chunk walk read the compressed data once for its checksums; it comes back a part at
-    // a time as it is inflated, and the bitmap is allocated without it.
-    file.Forget(layout.idat.front().data(), layout.idat.back().data() + layout.idat.back().size());
+    // a time as it is inflated, and the bitmap is allocated without it. (Not worth a system
+    // call for a small file.)
+    if (layout.idatBytes >= kForgetStep) {
+        file.Forget(layout.idat.front().data(),
+                    layout.idat.back().data() + layout.idat.back().size());
+    }
     PngRowSink sink(layout);
     const size_t rowLength = sink.RowLength();
     const uint64_t imageSize = layout.header.FilteredSize();
