@@ -11,6 +11,7 @@
 #include "cli/watch_run.h"
 #include "engine/conversion_run.h"
 #include "engine/output_parameters.h"
+#include "engine/png_prefetch.h"
 #include "engine/watermark.h"
 #include "job/job_record.h"
 #include "platform/files.h"
@@ -29,6 +30,11 @@ struct FontRelease {
             FreeWatermarkFont();
         }
     }
+};
+
+// A file decoded ahead and never taken (a later check failed) is waited for and freed.
+struct PrefetchRelease {
+    ~PrefetchRelease() { DropPrefetchedPng(); }
 };
 
 class ConsoleRun {
@@ -204,9 +210,16 @@ bool ConsoleRun::CheckOutputSettings() {
 
 int ConsoleRun::Run() {
     FontRelease fontRelease;
+    PrefetchRelease prefetchRelease;
     Status(CatalogueText("General", "Preparing"));
     if (!(batch_ != nullptr ? CheckBatchInputs() : CheckInput())) {
         return Fail("Error: Invalid input file");
+    }
+    // A watermark's checks load the drawing module and the font or picture first: the file
+    // is decoded on the other processor meanwhile.
+    if (batch_ == nullptr && gSettings.watermark.doWatermark != 0 &&
+        LowerCase(ExtensionOf(gJob.currentInput)) == "png") {
+        PrefetchPng(gJob.currentInput);
     }
     const std::string& firstInput = batch_ != nullptr ? batch_->inputs.front() : gJob.currentInput;
     if (!CheckOutputFolder(firstInput) || !CheckFormats() || !CheckOutputSettings()) {

@@ -8,6 +8,7 @@
 #include "engine/frame.h"
 #include "engine/naming.h"
 #include "engine/output_guard.h"
+#include "engine/png_prefetch.h"
 #include "engine/png_reader.h"
 #include "engine/resize.h"
 #include "engine/rotate.h"
@@ -78,7 +79,10 @@ namespace {
 std::optional<Bitmap> ProcessImage(const RunSnapshot& run, FileContext& file,
                                    const std::atomic<bool>* cancel) {
     const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
-    Bitmap bitmap = LoadPng(file.currentInput);
+    Bitmap bitmap = TakePrefetchedPng(file.currentInput);
+    if (!bitmap) {
+        bitmap = LoadPng(file.currentInput);
+    }
     const auto width = [&bitmap] { return bitmap ? FreeImage_GetWidth(bitmap.get()) : 0u; };
     const auto height = [&bitmap] { return bitmap ? FreeImage_GetHeight(bitmap.get()) : 0u; };
     file.sourceDepth = bitmap ? static_cast<int32_t>(FreeImage_GetBPP(bitmap.get())) : 0;

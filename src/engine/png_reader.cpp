@@ -289,6 +289,19 @@ Bitmap Load(const std::string& path, PngRoute& route) {
 
 } // namespace
 
+Bitmap LoadPngQuietly(const std::string& path) {
+    PngFile file;
+    if (!file.Open(path) || !PngProbeProblem(file.View()).empty() || !FastPathEnabled()) {
+        return {};
+    }
+    const PngLayout layout = ReadPngLayout(file.View());
+    if (layout.verdict != PngVerdict::Exact || layout.header.interlace != 0 ||
+        layout.idat.empty()) {
+        return {};
+    }
+    return StreamLoad(file, layout);
+}
+
 Bitmap LoadPng(const std::string& path, PngRoute* route) {
     PngRoute taken = PngRoute::Library;
     Bitmap bitmap = Load(path, taken);

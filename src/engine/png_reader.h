@@ -27,4 +27,8 @@ enum class PngRoute {
 // route, when given, tells which decoder was used.
 Bitmap LoadPng(const std::string& path, PngRoute* route = nullptr);
 
+// The bitmap LoadPng gives when its streamed decoder takes the file; empty, with nothing
+// reported, for every file it would decode another way or refuse.
+Bitmap LoadPngQuietly(const std::string& path);
+
 } // namespace millconv

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "engine/png_pixels.h"
-
-#include <pthread.h>
+#include "engine/side_thread.h"
 
 #include <atomic>
 #include <cstddef>
@@ -30,7 +29,6 @@ class RowPipe {
     bool Finish();
 
   private:
-    static void* Start(void* pipe);
     void Work();
     void Close();
 
@@ -47,8 +45,7 @@ class RowPipe {
     uint64_t queued_ = 0;
     bool started_ = false;
     bool joined_ = false;
-    pthread_t thread_{};
-    cpu_set_t allowed_{};
+    SideThread thread_;
 };
 
 } // namespace millconv

@@ -4,6 +4,7 @@
 
 #include "engine/png_chunks.h"
 #include "engine/png_probe.h"
+#include "engine/png_prefetch.h"
 #include "engine/png_reader.h"
 #include "settings/settings.h"
 #include "support/bitmap_difference.h"
@@ -301,6 +302,36 @@ TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
         EXPECT_EQ(CompareLoads(Write("bad.png", Assemble(png, Zlib(badFilter)))),
                   PngRoute::Library);
     }
+}
+
+// A file decoded ahead is given once, to a request for the same file (by another spelling of
+// its path too), and only when the streamed decoder took it.
+TEST_F(PngReaderTest, PrefetchGivesTheStreamedBitmapOnceForItsFile) {
+    const PngCase rgb{"rgb8", 2, 8};
+    const BuiltPng flat = BuildPng(rgb, 13, 9, 0);
+    const BuiltPng interlaced = BuildPng(rgb, 13, 9, 1);
+    const std::string path = Write("ahead.png", Assemble(flat, Zlib(flat.pixels)));
+    const std::string other = Write("other.png", Assemble(flat, Zlib(flat.pixels)));
+    const std::string passes =
+        Write("passes.png", Assemble(interlaced, Zlib(interlaced.pixels)));
+    const Bitmap expected = LoadPng(path);
+    ASSERT_TRUE(expected);
+
+    PrefetchPng(path);
+    EXPECT_FALSE(TakePrefetchedPng(other));
+    const std::string respelt = folder_ / "./ahead.png";
+    const Bitmap ahead = TakePrefetchedPng(respelt);
+    EXPECT_EQ(BitmapDifference(ahead.get(), expected.get()), "");
+    EXPECT_FALSE(TakePrefetchedPng(path)) << "given once";
+
+    for (const std::string& left : {passes, std::string(folder_ / "missing.png")}) {
+        SCOPED_TRACE(left);
+        PrefetchPng(left);
+        EXPECT_FALSE(TakePrefetchedPng(left));
+    }
+    PrefetchPng(path);
+    DropPrefetchedPng();
+    EXPECT_FALSE(TakePrefetchedPng(path));
 }
 
 TEST_F(PngReaderTest, FilesTheFastPathLeavesGoToTheLibrary) {
