@@ -102,8 +102,9 @@ constexpr size_t kForgetStep = 128 * 1024;
 // time, straight from the IDAT chunks in the file: memory holds the bitmap, the window and the
 // part of the file being read, never the whole compressed or filtered data. Empty whenever the
 // whole-buffer decoder might decide otherwise than building it: damage, a bad filter, data
-// past the room after the image, or a small window the output outgrows.
-Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
+// past the room after the image, or a small window the output outgrows. A large image's rows
+// go to a helper thread when helped is true.
+Bitmap StreamLoad(const PngFile& file, const PngLayout& layout, bool helped) {
     // The chunk walk read the compressed data once for its checksums; it comes back a part at
     // a time as it is inflated, and the bitmap is allocated without it. (Not worth a system
     // call for a small file.)
@@ -122,7 +123,7 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
     // to cover that, a smaller one's stays short to keep memory down.
     std::optional<RowPipe> pipe;
     const size_t queue = imageSize >= kLongQueueImage ? kLongQueue : kShortQueue;
-    if (imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
+    if (helped && imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
         pipe.reset();
     }
     if (!pipe && !sink.Allocate()) {
@@ -250,7 +251,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     const PngLayout layout = ReadPngLayout(file.View());
     if (layout.verdict == PngVerdict::Exact && layout.header.interlace == 0 &&
         !layout.idat.empty()) {
-        if (Bitmap bitmap = StreamLoad(file, layout)) {
+        if (Bitmap bitmap = StreamLoad(file, layout, true)) {
             route = PngRoute::Streamed;
             return bitmap;
         }
@@ -299,7 +300,9 @@ Bitmap LoadPngQuietly(const std::string& path) {
         layout.idat.empty()) {
         return {};
     }
-    return StreamLoad(file, layout);
+    // Already on a helper thread, beside a caller that is busy: a third would only contend
+    // (and, while the caller loads a module, could not even start).
+    return StreamLoad(file, layout, false);
 }
 
 Bitmap LoadPng(const std::string& path, PngRoute* route) {
