@@ -98,6 +98,12 @@ constexpr size_t kLongQueue = 8 << 20;
 // Compressed data is given back to the system in steps of this much once read.
 constexpr size_t kForgetStep = 128 * 1024;
 
+// Whether StreamLoad may take the image: chunks it reproduces exactly, no interlacing.
+bool Streamable(const PngLayout& layout) {
+    return layout.verdict == PngVerdict::Exact && layout.header.interlace == 0 &&
+           !layout.idat.empty();
+}
+
 // Builds the bitmap of an image without interlacing while its data is inflated a window at a
 // time, straight from the IDAT chunks in the file: memory holds the bitmap, the window and the
 // part of the file being read, never the whole compressed or filtered data. Empty whenever the
@@ -249,8 +255,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
         return LibraryLoad(path);
     }
     const PngLayout layout = ReadPngLayout(file.View());
-    if (layout.verdict == PngVerdict::Exact && layout.header.interlace == 0 &&
-        !layout.idat.empty()) {
+    if (Streamable(layout)) {
         if (Bitmap bitmap = StreamLoad(file, layout, true)) {
             route = PngRoute::Streamed;
             return bitmap;
@@ -296,8 +301,7 @@ Bitmap LoadPngQuietly(const std::string& path) {
         return {};
     }
     const PngLayout layout = ReadPngLayout(file.View());
-    if (layout.verdict != PngVerdict::Exact || layout.header.interlace != 0 ||
-        layout.idat.empty()) {
+    if (!Streamable(layout)) {
         return {};
     }
     // Already on a helper thread, beside a caller that is busy: a third would only contend
