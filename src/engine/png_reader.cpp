@@ -89,10 +89,10 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
 // The stream window: the last 32 KiB of output that copies may reach back into, then room for
 // the next output, at least two rows.
 constexpr size_t kHistory = 32768;
-constexpr size_t kWindowStep = 64 * 1024;
+constexpr size_t kWindowStep = 32 * 1024;
 // Images with this much pixel data or more are unfiltered by a helper thread.
 constexpr uint64_t kPipedImage = uint64_t(1) << 20;
-constexpr size_t kShortQueue = 128 * 1024;
+constexpr size_t kShortQueue = 48 * 1024;
 constexpr uint64_t kLongQueueImage = 16 << 20;
 constexpr size_t kLongQueue = 8 << 20;
 // Compressed data is given back to the system in steps of this much once read.
