@@ -11,10 +11,13 @@
 
 #include <libdeflate.h>
 
+#include <sched.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <thread>
 #include <tuple>
 
 namespace millconv::test {
@@ -294,6 +297,21 @@ TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
                           PngRoute::Streamed);
             }
         }
+        // Empty IDAT chunks between the others (some encoders write them); and the same file
+        // read by a thread that may use one processor only, so no helper can be had.
+        const std::string stream = Zlib(pixels, 9);
+        const std::string withEmpty =
+            png.header + Chunk("IDAT", stream.substr(0, 5000)) + Chunk("IDAT", "") +
+            Chunk("IDAT", stream.substr(5000)) + Chunk("IDAT", "") + Chunk("IEND", "");
+        const std::string emptyPath = Write("empty.png", withEmpty);
+        EXPECT_EQ(CompareLoads(emptyPath), PngRoute::Streamed);
+        std::thread([&] {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(sched_getcpu(), &one);
+            ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+            EXPECT_EQ(CompareLoads(emptyPath), PngRoute::Streamed);
+        }).join();
         // An unknown filter on the last row, met after the rows before it were written (by a
         // helper thread, for the larger image), leaves the file to the library.
         std::string badFilter = pixels;
