@@ -3,8 +3,8 @@
 #include "engine_test_support.h"
 
 #include "engine/png_chunks.h"
-#include "engine/png_probe.h"
 #include "engine/png_prefetch.h"
+#include "engine/png_probe.h"
 #include "engine/png_reader.h"
 #include "settings/settings.h"
 #include "support/bitmap_difference.h"
@@ -300,9 +300,9 @@ TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
         // Empty IDAT chunks between the others (some encoders write them); and the same file
         // read by a thread that may use one processor only, so no helper can be had.
         const std::string stream = Zlib(pixels, 9);
-        const std::string withEmpty =
-            png.header + Chunk("IDAT", stream.substr(0, 5000)) + Chunk("IDAT", "") +
-            Chunk("IDAT", stream.substr(5000)) + Chunk("IDAT", "") + Chunk("IEND", "");
+        const std::string withEmpty = png.header + Chunk("IDAT", stream.substr(0, 5000)) +
+                                      Chunk("IDAT", "") + Chunk("IDAT", stream.substr(5000)) +
+                                      Chunk("IDAT", "") + Chunk("IEND", "");
         const std::string emptyPath = Write("empty.png", withEmpty);
         EXPECT_EQ(CompareLoads(emptyPath), PngRoute::Streamed);
         std::thread([&] {
@@ -330,8 +330,7 @@ TEST_F(PngReaderTest, PrefetchGivesTheStreamedBitmapOnceForItsFile) {
     const BuiltPng interlaced = BuildPng(rgb, 13, 9, 1);
     const std::string path = Write("ahead.png", Assemble(flat, Zlib(flat.pixels)));
     const std::string other = Write("other.png", Assemble(flat, Zlib(flat.pixels)));
-    const std::string passes =
-        Write("passes.png", Assemble(interlaced, Zlib(interlaced.pixels)));
+    const std::string passes = Write("passes.png", Assemble(interlaced, Zlib(interlaced.pixels)));
     const Bitmap expected = LoadPng(path);
     ASSERT_TRUE(expected);
 
