@@ -156,7 +156,7 @@ RunResult Spawn(const std::string& program, const std::vector<std::string>& args
     }
     if (!lsanGiven) {
         envStrings.emplace_back("LSAN_OPTIONS=suppressions=" MILLCONV_SOURCE_DIR
-                                "tests/lsan.supp");
+                                "tests/lsan.supp:print_suppressions=0");
     }
     std::vector<char*> env;
     for (std::string& item : envStrings) {
