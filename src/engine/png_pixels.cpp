@@ -271,23 +271,6 @@ void SetUpColours(FIBITMAP* bitmap, const PngLayout& layout, const Target& targe
     }
 }
 
-Bitmap AllocatePngBitmap(const PngLayout& layout, const Target& target) {
-    const PngHeader& header = layout.header;
-    Bitmap bitmap(FreeImage_AllocateT(target.type, int(header.width), int(header.height),
-                                      int(target.bpp), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                      FI_RGBA_BLUE_MASK));
-    if (bitmap) {
-        SetUpColours(bitmap.get(), layout, target);
-    }
-    return bitmap;
-}
-
-void MarkTranslucency(FIBITMAP* bitmap, const Target& target, const RowWriter& writer) {
-    if (target.type == FIT_BITMAP && target.bpp == 32) {
-        FreeImage_SetTransparent(bitmap, writer.Translucent() ? TRUE : FALSE);
-    }
-}
-
 } // namespace
 
 class PngRowSink::Rows {
@@ -298,8 +281,12 @@ class PngRowSink::Rows {
           pixelBytes_(std::max(1u, layout.header.BitsPerPixel() / 8)) {}
 
     bool Allocate() {
-        bitmap_ = AllocatePngBitmap(layout_, target_);
+        const PngHeader& header = layout_.header;
+        bitmap_.reset(FreeImage_AllocateT(target_.type, int(header.width), int(header.height),
+                                          int(target_.bpp), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                          FI_RGBA_BLUE_MASK));
         if (bitmap_) {
+            SetUpColours(bitmap_.get(), layout_, target_);
             rows_.reset(new unsigned char[2 * rowBytes_]);
         }
         return bool(bitmap_);
@@ -313,18 +300,19 @@ class PngRowSink::Rows {
         if (!UnfilterRow(filtered[0], row, previous, rowBytes_, pixelBytes_)) {
             return false;
         }
-        Write(y_++, row);
+        TakeSamples(row);
         return true;
     }
 
-    void Write(uint32_t y, const unsigned char* samples) {
-        writer_.Write(samples,
-                      FreeImage_GetScanLine(bitmap_.get(), int(layout_.header.height - 1 - y)),
-                      rowBytes_);
+    void TakeSamples(const unsigned char* samples) {
+        const int line = int(layout_.header.height - 1 - y_++);
+        writer_.Write(samples, FreeImage_GetScanLine(bitmap_.get(), line), rowBytes_);
     }
 
     Bitmap Finish() {
-        MarkTranslucency(bitmap_.get(), target_, writer_);
+        if (target_.type == FIT_BITMAP && target_.bpp == 32) {
+            FreeImage_SetTransparent(bitmap_.get(), writer_.Translucent() ? TRUE : FALSE);
+        }
         return std::move(bitmap_);
     }
 
@@ -344,26 +332,22 @@ PngRowSink::~PngRowSink() = default;
 bool PngRowSink::Allocate() { return rows_->Allocate(); }
 size_t PngRowSink::RowLength() const { return rows_->RowLength(); }
 bool PngRowSink::Take(const unsigned char* filtered) { return rows_->Take(filtered); }
+void PngRowSink::TakeSamples(const unsigned char* samples) { rows_->TakeSamples(samples); }
 Bitmap PngRowSink::Finish() { return rows_->Finish(); }
 
 Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered) {
     const PngHeader& header = layout.header;
+    PngRowSink sink(layout);
+    if (!sink.Allocate()) {
+        return {};
+    }
     if (header.interlace == 0) {
-        PngRowSink sink(layout);
-        if (!sink.Allocate()) {
-            return {};
-        }
         for (uint32_t y = 0; y < header.height; ++y) {
             if (!sink.Take(filtered + size_t(y) * sink.RowLength())) {
                 return {};
             }
         }
         return sink.Finish();
-    }
-    const Target target = ChooseTarget(layout);
-    Bitmap bitmap = AllocatePngBitmap(layout, target);
-    if (!bitmap) {
-        return bitmap;
     }
     const size_t rowBytes = header.RowBytes(header.width);
     const size_t pixelBytes = std::max(1u, header.BitsPerPixel() / 8);
@@ -372,13 +356,10 @@ Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered) {
     if (!Deinterlace(header, filtered, image.get(), rowBytes, pixelBytes)) {
         return {};
     }
-    RowWriter writer(layout, target.shape);
     for (uint32_t y = 0; y < header.height; ++y) {
-        writer.Write(image.get() + size_t(y) * rowBytes,
-                     FreeImage_GetScanLine(bitmap.get(), int(header.height - 1 - y)), rowBytes);
+        sink.TakeSamples(image.get() + size_t(y) * rowBytes);
     }
-    MarkTranslucency(bitmap.get(), target, writer);
-    return bitmap;
+    return sink.Finish();
 }
 
 } // namespace millconv

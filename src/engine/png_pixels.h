@@ -15,8 +15,8 @@ namespace millconv {
 // an unknown filter or the bitmap cannot be allocated.
 Bitmap BuildPngBitmap(const PngLayout& layout, unsigned char* filtered);
 
-// The same bitmap for an image without interlacing, built a filtered row at a time as the rows
-// are inflated; the rows need not stay where they were after Take returns.
+// The same bitmap built a row at a time, as the rows are inflated (an image without
+// interlacing) or deinterlaced; the rows need not stay where they were after Take returns.
 class PngRowSink {
   public:
     explicit PngRowSink(const PngLayout& layout);
@@ -30,6 +30,8 @@ class PngRowSink {
     size_t RowLength() const;
     // Unfilters the next row and writes it into the bitmap; false for an unknown filter.
     bool Take(const unsigned char* filtered);
+    // Writes the next row, its samples already unfiltered (and deinterlaced).
+    void TakeSamples(const unsigned char* samples);
     // The bitmap once every row has been taken.
     Bitmap Finish();
 

@@ -66,11 +66,10 @@ bool RowPipe::Take(const unsigned char* filtered) {
 }
 
 bool RowPipe::Finish() {
-    if (started_ && !joined_) {
+    if (started_) {
         produced_.store(queued_ | kClosed, std::memory_order_release);
         produced_.notify_one();
-        thread_.Join();
-        joined_ = true;
+        thread_.Join(); // nothing to wait for the second time
     }
     return !failed_.load(std::memory_order_relaxed);
 }

@@ -30,7 +30,6 @@ class RowPipe {
 
   private:
     void Work();
-    void Close();
 
     static constexpr uint64_t kClosed = uint64_t(1) << 63;
 
@@ -44,7 +43,6 @@ class RowPipe {
     std::atomic<bool> failed_{false};
     uint64_t queued_ = 0;
     bool started_ = false;
-    bool joined_ = false;
     SideThread thread_;
 };
 
