@@ -31,7 +31,8 @@ InflateResult InflateZlib(PngBytes stream, unsigned char* out, size_t capacity);
 
 // A zlib stream given in pieces (a PNG's IDAT chunks, as they lie in the file) and inflated a
 // window at a time: Inflate stops when the window is full and goes on where it stopped when
-// called again. Refuses what InflateZlib refuses, at the same byte.
+// called again. Finishes and refuses the streams InflateZlib does, with the same output; a
+// refused stream's output may stop short of InflateZlib's, inside the copy where it failed.
 class ZlibInflater {
   public:
     explicit ZlibInflater(std::span<const PngBytes> pieces);
@@ -41,7 +42,8 @@ class ZlibInflater {
 
     // Writes the next output at [at, end). The bytes from history to at must be the output so
     // far, or at least its last 32 KiB: copies reach back into them. Full when end is reached
-    // with the stream unfinished; Broken and Finished are final.
+    // before the checksum is read (even right after the last block); Broken and Finished are
+    // final.
     InflateEnd Inflate(unsigned char* history, unsigned char* at, unsigned char* end);
     // Output written by the last call, and by all calls.
     size_t Written() const;
