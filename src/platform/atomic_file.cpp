@@ -68,7 +68,11 @@ void RemoveStaleOnce(const std::string& folder) {
             return;
         }
     }
-    RemoveStaleTemporaries(folder);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 ||
+        StaleSweepDue(static_cast<uint64_t>(info.st_size), ::getpid())) {
+        RemoveStaleTemporaries(folder);
+    }
 }
 
 // Creates a fresh hidden temporary file in folder; -1 when none can be made. The name carries
@@ -98,6 +102,11 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& tempPat
 }
 
 } // namespace
+
+bool StaleSweepDue(uint64_t listingBytes, pid_t pid) {
+    const uint64_t share = listingBytes / kAlwaysSweptListing;
+    return share <= 1 || static_cast<uint64_t>(pid) % share == 0;
+}
 
 int RemoveStaleTemporaries(const std::string& folder) {
     DIR* listing = ::opendir(folder.c_str());

@@ -2,6 +2,7 @@
 // every write has succeeded and the data is on disk.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -63,7 +64,18 @@ class AtomicFileWriter {
 };
 
 // Removes the temporary files ".millconv-<pid>-*.tmp" of this user in folder whose writing
-// process no longer exists; the number removed. Writers call it once per folder and process.
+// process no longer exists; the number removed. Writers call it once per folder and process
+// when StaleSweepDue says so.
 int RemoveStaleTemporaries(const std::string& folder);
+
+// A folder listing of up to this many bytes (a few hundred names) is read by every writer.
+inline constexpr uint64_t kAlwaysSweptListing = 16 * 1024;
+
+// Whether the process pid reads a folder whose listing takes listingBytes (a directory's size)
+// for leftovers: always for a small folder; for a larger one, one process in every
+// listingBytes / kAlwaysSweptListing, by process id, so the runs of a script converting file
+// after file into one large folder take turns. Reading ten thousand names for every file would
+// cost more than converting it; a leftover is still found a few runs later.
+bool StaleSweepDue(uint64_t listingBytes, pid_t pid);
 
 } // namespace millconv

@@ -155,5 +155,29 @@ TEST(AtomicFileTest, TemporaryNamesCarryTheWriterSoDeadOnesCanBeRemoved) {
     EXPECT_EQ(EntryCount(folder.Path()), 5u);
 }
 
+// A small folder is read by every run; a large one by one run in every listing / 16 KiB, taking
+// turns by process id, so a script's consecutive runs share the reading.
+TEST(AtomicFileTest, LargeFoldersAreSweptByTurns) {
+    const struct {
+        uint64_t listing;
+        int dueOfTwenty; // among twenty consecutive process ids
+    } cases[] = {
+        {0, 20},
+        {kAlwaysSweptListing, 20},
+        {2 * kAlwaysSweptListing - 1, 20},
+        {2 * kAlwaysSweptListing, 10},
+        {10 * kAlwaysSweptListing + 7, 2},
+        {400 * 1024, 0}, // one in 25: none of these twenty
+    };
+    for (const auto& test : cases) {
+        int due = 0;
+        for (pid_t pid = 1001; pid <= 1020; ++pid) {
+            due += StaleSweepDue(test.listing, pid) ? 1 : 0;
+        }
+        EXPECT_EQ(due, test.dueOfTwenty) << test.listing;
+    }
+    EXPECT_TRUE(StaleSweepDue(400 * 1024, 1025));
+}
+
 } // namespace
 } // namespace millconv
