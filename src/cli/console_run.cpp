@@ -218,7 +218,7 @@ int ConsoleRun::Run() {
     // A watermark's checks load the drawing module and the font or picture first: the file
     // is decoded on the other processor meanwhile.
     if (batch_ == nullptr && gSettings.watermark.doWatermark != 0 &&
-        LowerCase(ExtensionOf(gJob.currentInput)) == "png") {
+        IsInList(AcceptedExtensions(), ToLowerText(ExtensionOf(gJob.currentInput)))) {
         PrefetchPng(gJob.currentInput);
     }
     const std::string& firstInput = batch_ != nullptr ? batch_->inputs.front() : gJob.currentInput;

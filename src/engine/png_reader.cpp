@@ -109,8 +109,8 @@ bool Streamable(const PngLayout& layout) {
 // part of the file being read, never the whole compressed or filtered data. Empty whenever the
 // whole-buffer decoder might decide otherwise than building it: damage, a bad filter, data
 // past the room after the image, or a small window the output outgrows. A large image's rows
-// go to a helper thread when helped is true.
-Bitmap StreamLoad(const PngFile& file, const PngLayout& layout, bool helped) {
+// go to a helper thread where one can be had.
+Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
     // The chunk walk read the compressed data once for its checksums; it comes back a part at
     // a time as it is inflated, and the bitmap is allocated without it. (Not worth a system
     // call for a small file.)
@@ -129,7 +129,7 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout, bool helped) {
     // to cover that, a smaller one's stays short to keep memory down.
     std::optional<RowPipe> pipe;
     const size_t queue = imageSize >= kLongQueueImage ? kLongQueue : kShortQueue;
-    if (helped && imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
+    if (imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
         pipe.reset();
     }
     if (!pipe && !sink.Allocate()) {
@@ -256,7 +256,7 @@ Bitmap Load(const std::string& path, PngRoute& route) {
     }
     const PngLayout layout = ReadPngLayout(file.View());
     if (Streamable(layout)) {
-        if (Bitmap bitmap = StreamLoad(file, layout, true)) {
+        if (Bitmap bitmap = StreamLoad(file, layout)) {
             route = PngRoute::Streamed;
             return bitmap;
         }
@@ -304,9 +304,7 @@ Bitmap LoadPngQuietly(const std::string& path) {
     if (!Streamable(layout)) {
         return {};
     }
-    // Already on a helper thread, beside a caller that is busy: a third would only contend
-    // (and, while the caller loads a module, could not even start).
-    return StreamLoad(file, layout, false);
+    return StreamLoad(file, layout);
 }
 
 Bitmap LoadPng(const std::string& path, PngRoute* route) {

@@ -22,10 +22,15 @@ int OtherProcessor(cpu_set_t& allowed) {
     return -1;
 }
 
+thread_local bool tOnSideThread = false;
+
 } // namespace
 
 bool SideThread::Start(std::function<void()> work) {
     Join();
+    if (tOnSideThread) {
+        return false;
+    }
     const int other = OtherProcessor(allowed_);
     pthread_attr_t attributes;
     if (other < 0 || pthread_attr_init(&attributes) != 0) {
@@ -52,6 +57,7 @@ void SideThread::Join() {
 
 void* SideThread::Run(void* self) {
     auto* thread = static_cast<SideThread*>(self);
+    tOnSideThread = true;
     // Once running it may move wherever the caller may run.
     pthread_setaffinity_np(pthread_self(), sizeof thread->allowed_, &thread->allowed_);
     thread->work_();

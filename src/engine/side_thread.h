@@ -16,7 +16,9 @@ class SideThread {
     SideThread& operator=(const SideThread&) = delete;
 
     // Runs work on a new thread when the caller may use a processor other than its own; false
-    // (and nothing started) when it may not or the thread cannot be had.
+    // (and nothing started) when it may not, when the caller is itself a side thread (its
+    // caller is busy on the other processor; and a thread started while that caller loads a
+    // module would wait for the loader's lock) or when the thread cannot be had.
     bool Start(std::function<void()> work);
     // Waits for the work to end; does nothing when none was started.
     void Join();
