@@ -1,4 +1,4 @@
 // Process entry of millconv.
 #include "app/startup.h"
 
-int main(int argc, char** argv) { return millconv::RunApplication(argc, argv); }
+int main(int argc, char** argv) { millconv::EndProcess(millconv::RunApplication(argc, argv)); }

@@ -3,7 +3,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <sysexits.h>
+#include <unistd.h>
 
 #include "app/app_info.h"
 #include "base/product.h"
@@ -21,6 +24,7 @@ namespace {
 
 std::vector<std::string> gParameters;
 std::string gInvocation;
+bool gConsoleRun = false;
 
 // Entry point the window module exports; it runs the window mode and returns the exit status.
 using WindowEntry = int (*)(int argc, char** argv);
@@ -100,9 +104,26 @@ int RunApplication(int argc, char** argv) {
     };
 
     if (std::optional<int> status = RunCommandLine(gParameters, gInvocation, guard)) {
+        gConsoleRun = true;
         return *status;
     }
     return RunWindowMode(argc, argv);
+}
+
+void EndProcess(int status) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr bool kCheckedExit = true; // the leak check runs among the exit handlers
+#else
+    constexpr bool kCheckedExit = false;
+#endif
+    if (gConsoleRun && !kCheckedExit) {
+        // A console run is over once its files are closed and its output is flushed. What
+        // exit() would add, the destructors of FreeImage and of every library it loads, changes
+        // nothing outside the process and costs a small conversion a few per cent of its time.
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    std::exit(status);
 }
 
 } // namespace millconv

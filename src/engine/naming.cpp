@@ -112,8 +112,10 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
     return ExpandPlaceholders(std::move(lowered), file, extension);
 }
 
+// A five-digit token needs no 5 KB generator state: every thread, the main one included, would
+// carry it in its thread-local block.
 int32_t DrawRandomNumber() {
-    static thread_local std::mt19937 generator{std::random_device{}()};
+    static thread_local std::minstd_rand generator{std::random_device{}()};
     return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <tmmintrin.h>
 #define MILLCONV_SWIZZLE_SSSE3 1
 #endif
@@ -35,8 +36,17 @@ bool RgbaToBgraScalar(const unsigned char* in, unsigned char* out, size_t pixels
 
 #ifdef MILLCONV_SWIZZLE_SSSE3
 
+// One CPUID leaf, asked on first use. (__builtin_cpu_supports would link a start-up routine
+// that asks a dozen leaves in every run, and each CPUID traps to the hypervisor on a virtual
+// machine.)
 bool HasSsse3() {
-    static const bool has = __builtin_cpu_supports("ssse3");
+    static const bool has = [] {
+        unsigned eax = 0;
+        unsigned ebx = 0;
+        unsigned ecx = 0;
+        unsigned edx = 0;
+        return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (ecx & bit_SSSE3) != 0;
+    }();
     return has;
 }
 

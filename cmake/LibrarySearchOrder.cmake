@@ -1,0 +1,58 @@
+# The dynamic loader resolves every symbol of every library by walking the program's libraries
+# in load order, executable first, then its own dependencies, then theirs. FreeImage brings
+# some twenty libraries with thousands of relocations, most of them C++ symbols of a handful
+# of them; when those come late, each look-up first passes every library before them. Walking
+# that list is the largest single cost of a small conversion.
+#
+# millconv_library_search_order(<library> <out-var>) links a probe program against <library>,
+# runs it once with the loader's binding trace and returns, in <out-var>, the libraries that
+# bound at least a hundred of its symbols, most bound first: the C library and the C++ runtime
+# always lead, so their definitions keep winning over any copies elsewhere. It returns an empty
+# list when anything fails, and the link then stays as the linker would make it.
+
+function(millconv_library_search_order library out_var)
+    set(${out_var} "" PARENT_SCOPE)
+    set(dir ${CMAKE_BINARY_DIR}/library-search-order)
+    file(MAKE_DIRECTORY ${dir})
+    file(WRITE ${dir}/probe.c
+        "#include <FreeImage.h>\nint main(void) { return FreeImage_GetVersion() == 0; }\n")
+    execute_process(
+        COMMAND ${CMAKE_C_COMPILER} -I${FREEIMAGE_INCLUDE_DIR} ${dir}/probe.c -o ${dir}/probe
+                ${library}
+        RESULT_VARIABLE built OUTPUT_QUIET ERROR_QUIET)
+    if(NOT built EQUAL 0)
+        return()
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_DEBUG=bindings ${dir}/probe
+        RESULT_VARIABLE ran OUTPUT_QUIET ERROR_VARIABLE trace)
+    if(NOT ran EQUAL 0)
+        return()
+    endif()
+    # "binding file A [0] to B [0]: normal symbol `name'": keep B's file name.
+    string(REGEX MATCHALL " to [^ ]+ \\[" targets "${trace}")
+    list(TRANSFORM targets REPLACE " to ([^ ]*/)?([^ /]+) \\[" "\\2")
+    set(names ${targets})
+    list(REMOVE_DUPLICATES names)
+    get_filename_component(stem ${library} NAME_WE)
+    set(counted "")
+    foreach(name IN LISTS names)
+        # The probe itself, the loader and the runtime libraries that already come first.
+        if(name MATCHES "^(probe|ld-linux.*|linux-vdso.*|libc\\.so.*|libstdc\\+\\+\\.so.*|libm\\.so.*|libgcc_s\\.so.*)$"
+           OR name MATCHES "^${stem}[.-]")
+            continue()
+        endif()
+        set(hits ${targets})
+        string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" pattern "${name}")
+        list(FILTER hits INCLUDE REGEX "^${pattern}$")
+        list(LENGTH hits count)
+        if(count GREATER_EQUAL 100)
+            math(EXPR padded "1000000 + ${count}")
+            list(APPEND counted "${padded}:${name}")
+        endif()
+    endforeach()
+    list(SORT counted COMPARE NATURAL ORDER DESCENDING)
+    list(TRANSFORM counted REPLACE "^[0-9]+:" "")
+    if(counted)
+        set(${out_var} libc.so.6 libstdc++.so.6 ${counted} PARENT_SCOPE)
+    endif()
+endfunction()
