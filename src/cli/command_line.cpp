@@ -336,8 +336,6 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& parameters,
     if (parameters.empty()) {
         return guard ? guard() : std::nullopt;
     }
-    BuildInputCatalogue();
-    BuildOutputCatalogue();
     ResetJobState();
     SetDefaultSettings(true);
     SetPixelBudget(kDefaultPixelBudget);

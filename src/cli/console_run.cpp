@@ -18,6 +18,7 @@
 #include "platform/terminal.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
+#include "settings/output_formats.h"
 
 namespace millconv {
 
@@ -165,12 +166,12 @@ bool ConsoleRun::DepthAllowed(int32_t depth) const {
     if (depth == 0) {
         return true;
     }
-    const FormatEntry* entry = FindOutputFormat(gJob.conversion);
-    if (entry == nullptr) {
+    const OutputFormat* format = FindWritableFormat(gJob.conversion);
+    if (format == nullptr) {
         return false;
     }
     // At most the first 127 entries of the list count.
-    std::string_view list = entry->depths;
+    std::string_view list = format->depths;
     for (int examined = 0; examined < 127 && !list.empty(); ++examined) {
         const size_t comma = list.find(',');
         const std::string_view item = list.substr(0, comma);

@@ -3,6 +3,7 @@
 
 #include "engine/tone_mapping.h"
 #include "settings/format_catalogue.h"
+#include "settings/output_formats.h"
 
 #include <cstdlib>
 #include <string>
@@ -35,8 +36,8 @@ bool HasDepth(FIBITMAP* bitmap, int depth, std::string_view extension) {
 } // namespace
 
 int ChooseAutomaticDepth(std::string_view extension, int sourceDepth) {
-    const FormatEntry* entry = FindOutputFormat(extension);
-    const std::string depths = entry != nullptr ? entry->depths : std::string();
+    const OutputFormat* format = FindWritableFormat(extension);
+    const std::string depths = format != nullptr ? std::string(format->depths) : std::string();
     int result = 0;
     size_t start = 0;
     while (true) {

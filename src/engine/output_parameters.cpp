@@ -65,8 +65,8 @@ void ApplyTextureOptions(OutputParameters& output, const Settings::Output& setti
 }
 
 void PrepareOutputParameters(OutputParameters& output, const Settings::Output& settings) {
-    const FormatEntry* entry = FindOutputFormat(output.conversion);
-    output.formatId = entry != nullptr ? entry->formatId : FIF_UNKNOWN;
+    const OutputFormat* format = FindWritableFormat(output.conversion);
+    output.formatId = format != nullptr ? format->formatId : FIF_UNKNOWN;
     if (const int32_t* depth = DepthSettingFor(output.conversion, settings)) {
         output.requestedDepth = *depth;
         output.saveFlags = SaveFlagsForFormat(output.conversion, settings);

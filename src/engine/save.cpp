@@ -2,6 +2,7 @@
 #include "engine/save.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -76,11 +77,17 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
          !FreeImage_FIFSupportsExportBPP(formatId, static_cast<int>(FreeImage_GetBPP(bitmap))))) {
         return false;
     }
-    // glibc ignores a size without a buffer; large writes save system calls on big images.
-    // Left uninitialised: a small file only touches the pages it fills. Made first so that it
-    // outlives the stream.
+    // A large buffer saves system calls on big images (glibc ignores a size without a buffer).
+    // A small image keeps the stream's own page-sized one: every page the copy through a larger
+    // buffer touches costs more than the few writes it saves. Left uninitialised, and made
+    // first so that it outlives the stream.
     constexpr size_t kBufferSize = 1 << 16;
-    auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    const uint64_t pixelBytes =
+        uint64_t(FreeImage_GetPitch(bitmap)) * uint64_t(FreeImage_GetHeight(bitmap));
+    std::unique_ptr<char[]> buffer;
+    if (pixelBytes > kBufferSize) {
+        buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    }
     // No sync: the input is never touched, so a crash at worst costs a conversion that can be
     // run again, while a sync per file costs more than a small conversion itself.
     AtomicFileWriter file(path, {.syncBeforeRename = false});
@@ -89,7 +96,9 @@ bool SaveBitmapSafely(FIBITMAP* bitmap, FREE_IMAGE_FORMAT formatId, const std::s
     }
     SaveSink sink;
     sink.file = file.Stream();
-    std::setvbuf(sink.file, buffer.get(), _IOFBF, kBufferSize);
+    if (buffer) {
+        std::setvbuf(sink.file, buffer.get(), _IOFBF, kBufferSize);
+    }
 
     FreeImageIO io{};
     io.read_proc = ReadProc;

@@ -67,21 +67,27 @@ const InputGroup kInputGroups[] = {
     {"raw", "Leica Camera RAW Image", "rwl"},
 };
 
-std::vector<FormatEntry> MakeInputCatalogue() {
-    std::vector<FormatEntry> entries;
+// Calls visit(group, key) for every input key in catalogue order.
+template <typename Visit> void ForEachInputKey(Visit visit) {
     for (const InputGroup& group : kInputGroups) {
         std::string_view rest = group.keys;
         while (!rest.empty()) {
             const size_t blank = rest.find(' ');
-            const std::string_view key = rest.substr(0, blank);
-            entries.push_back({std::string(key),
-                               0,
-                               std::string(group.extension),
-                               std::string(group.description),
-                               {}});
+            visit(group, rest.substr(0, blank));
             rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
         }
     }
+}
+
+std::vector<FormatEntry> MakeInputCatalogue() {
+    std::vector<FormatEntry> entries;
+    ForEachInputKey([&entries](const InputGroup& group, std::string_view key) {
+        entries.push_back({std::string(key),
+                           0,
+                           std::string(group.extension),
+                           std::string(group.description),
+                           {}});
+    });
     return entries;
 }
 
@@ -169,14 +175,20 @@ const FormatEntry* FindInputFormat(std::string_view key) { return FindIn(InputCa
 
 const FormatEntry* FindOutputFormat(std::string_view key) { return FindIn(OutputCatalogue(), key); }
 
+const OutputFormat* FindWritableFormat(std::string_view key) {
+    const OutputFormat* row = FindOutputFormatRow(LowerAscii(key));
+    return row != nullptr && row->formatId != kNoFormatId ? row : nullptr;
+}
+
+// Straight from the groups: a console run needs the accepted keys, not the whole catalogue.
 void BuildAcceptedExtensions() {
     gAcceptedExtensions.clear();
     for (const std::string& format : InputFormatList()) {
-        for (const FormatEntry& entry : InputCatalogue()) {
-            if (entry.extension == format) {
-                gAcceptedExtensions.push_back(entry.key);
+        ForEachInputKey([&format](const InputGroup& group, std::string_view key) {
+            if (group.extension == format) {
+                gAcceptedExtensions.emplace_back(key);
             }
-        }
+        });
     }
     gAcceptedBuilt = true;
 }

@@ -8,6 +8,7 @@
 
 namespace millconv {
 
+struct OutputFormat;
 struct SettingDef;
 
 struct FormatEntry {
@@ -32,6 +33,8 @@ const std::vector<FormatEntry>& OutputCatalogue();
 // Look-ups by lower-case key; nullptr when the catalogue has no such key.
 const FormatEntry* FindInputFormat(std::string_view key);
 const FormatEntry* FindOutputFormat(std::string_view key);
+// The output format row FindOutputFormat finds an entry for, without building the catalogue.
+const OutputFormat* FindWritableFormat(std::string_view key);
 
 // Accepted input extensions, rebuilt from the input format list.
 void BuildAcceptedExtensions();

@@ -37,18 +37,47 @@ constexpr TableCounts CountTable() {
 
 constexpr TableCounts kCounts = CountTable();
 
+// Texts are kept as places in one character pool, not as pointers: a table of pointers has to
+// be relocated, and so copied page by page, at every start of the program, while a table of
+// numbers stays where the executable file has it until a look-up reads it.
+struct PooledText {
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
+
+constexpr size_t CountPoolBytes() {
+    size_t bytes = 0;
+    for (const MessagePair& pair : kMessageTable) {
+        if (IsMarker(pair.first, "_END_")) {
+            break;
+        }
+        bytes += pair.second.size() + (IsMarker(pair.first, "_GROUP_") ? 0 : pair.first.size());
+    }
+    return bytes;
+}
+
 struct Section {
-    std::string_view name;
+    PooledText name;
     int32_t first = 1;
     int32_t last = 0; // last < first for an empty section
     // Per upper-cased first byte of a key: the section's first entry starting with it, 0 for none.
     std::array<int16_t, 256> letterIndex{};
 };
 
-// Element 0 of every array holds nothing, so index 0 can mean "none".
+struct Entry {
+    PooledText key;
+    PooledText text;
+};
+
+// Element 0 of the section and entry arrays holds nothing, so index 0 can mean "none".
 struct Catalogue {
     std::array<Section, kCounts.sections + 1> sections{};
-    std::array<MessagePair, kCounts.entries + 1> entries{}; // key and text, sorted per section
+    std::array<Entry, kCounts.entries + 1> entries{}; // sorted per section
+    std::array<char, CountPoolBytes()> pool{};
+
+    constexpr std::string_view Text(PooledText text) const {
+        return {pool.data() + text.offset, text.size};
+    }
 };
 
 // Sorting by upper-cased key, then text, puts a key that is a prefix of another first.
@@ -60,6 +89,8 @@ constexpr bool EntryBefore(const MessagePair& a, const MessagePair& b) {
 // The catalogue is laid out while compiling, so a console run pays nothing to build it.
 consteval Catalogue LayOutCatalogue() {
     Catalogue cat;
+    std::array<MessagePair, kCounts.entries + 1> pairs{};
+    std::array<std::string_view, kCounts.sections + 1> names{};
     size_t s = 0;
     int32_t e = 0;
     for (const MessagePair& pair : kMessageTable) {
@@ -68,25 +99,35 @@ consteval Catalogue LayOutCatalogue() {
         }
         if (IsMarker(pair.first, "_GROUP_")) {
             ++s;
-            cat.sections[s].name = pair.second;
+            names[s] = pair.second;
             cat.sections[s].first = e + 1;
             cat.sections[s].last = e;
             continue;
         }
-        cat.entries[static_cast<size_t>(++e)] = pair;
+        pairs[static_cast<size_t>(++e)] = pair;
         cat.sections[s].last = e;
     }
+    size_t used = 0;
+    const auto pool = [&cat, &used](std::string_view text) {
+        const PooledText pooled{static_cast<uint32_t>(used), static_cast<uint32_t>(text.size())};
+        for (const char c : text) {
+            cat.pool[used++] = c;
+        }
+        return pooled;
+    };
     for (size_t i = 1; i < cat.sections.size(); ++i) {
         Section& section = cat.sections[i];
+        section.name = pool(names[i]);
         if (section.first > section.last) {
             continue;
         }
-        std::sort(cat.entries.begin() + section.first, cat.entries.begin() + section.last + 1,
-                  EntryBefore);
+        std::sort(pairs.begin() + section.first, pairs.begin() + section.last + 1, EntryBefore);
         int previous = -1;
         for (int32_t j = section.first; j <= section.last; ++j) {
-            const std::string_view key = cat.entries[static_cast<size_t>(j)].first;
-            const int c = key.empty() ? 0 : static_cast<unsigned char>(AsciiUpper(key[0]));
+            const MessagePair& pair = pairs[static_cast<size_t>(j)];
+            cat.entries[static_cast<size_t>(j)] = {pool(pair.first), pool(pair.second)};
+            const int c =
+                pair.first.empty() ? 0 : static_cast<unsigned char>(AsciiUpper(pair.first[0]));
             if (c != previous) {
                 section.letterIndex[static_cast<size_t>(c)] = static_cast<int16_t>(j);
             }
@@ -119,10 +160,11 @@ std::string CatalogueText(std::string_view section, std::string_view key) {
     const Catalogue& cat = kCatalogue;
     int32_t current = gCurrentSection.load(std::memory_order_relaxed);
     if (current == 0 ||
-        CompareIgnoringCase(cat.sections[static_cast<size_t>(current)].name, section) != 0) {
+        CompareIgnoringCase(cat.Text(cat.sections[static_cast<size_t>(current)].name), section) !=
+            0) {
         current = 0;
         for (size_t i = 1; i < cat.sections.size(); ++i) {
-            if (CompareIgnoringCase(cat.sections[i].name, section) == 0) {
+            if (CompareIgnoringCase(cat.Text(cat.sections[i].name), section) == 0) {
                 current = static_cast<int32_t>(i);
                 break;
             }
@@ -136,10 +178,10 @@ std::string CatalogueText(std::string_view section, std::string_view key) {
     const Section& found = cat.sections[static_cast<size_t>(current)];
     const auto c = static_cast<unsigned char>(AsciiUpper(key[0]));
     for (int32_t j = found.letterIndex[c]; j != 0 && j <= found.last; ++j) {
-        const MessagePair& candidate = cat.entries[static_cast<size_t>(j)];
-        const int order = CompareIgnoringCase(key, candidate.first);
+        const Entry& candidate = cat.entries[static_cast<size_t>(j)];
+        const int order = CompareIgnoringCase(key, cat.Text(candidate.key));
         if (order == 0) {
-            return std::string(candidate.second);
+            return std::string(cat.Text(candidate.text));
         }
         if (order < 0) {
             break;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/output_formats.h"
 #include "settings/settings.h"
 
 namespace millconv {
@@ -64,6 +65,28 @@ TEST(FormatCatalogue, OutputEntriesCarryFreeImageIdsAndDepths) {
     EXPECT_EQ(FindOutputFormat("dds"), nullptr);
     EXPECT_EQ(FindOutputFormat("pcx"), nullptr);
     EXPECT_EQ(FindOutputFormat("jpeg"), nullptr);
+}
+
+// The console path looks output formats up in the format rows without building the catalogue;
+// both must give the same answer for every row, in any case, and for names of no row.
+TEST(FormatCatalogue, WritableFormatRowsMatchTheOutputCatalogue) {
+    std::vector<std::string> names = {"jpeg", "", "tgaa", "Tga", "TGA", "pNg"};
+    for (const OutputFormat& row : kOutputFormats) {
+        names.emplace_back(row.extension);
+    }
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const FormatEntry* entry = FindOutputFormat(name);
+        const OutputFormat* row = FindWritableFormat(name);
+        ASSERT_EQ(row == nullptr, entry == nullptr);
+        if (row != nullptr) {
+            EXPECT_EQ(row->formatId, entry->formatId);
+            EXPECT_EQ(row->depths, entry->depths);
+        }
+    }
+    ASSERT_NE(FindWritableFormat("TGA"), nullptr);
+    EXPECT_EQ(FindWritableFormat("TGA")->formatId, 17);
+    EXPECT_EQ(FindWritableFormat("dds"), nullptr);
 }
 
 TEST(FormatCatalogue, AcceptsOnlyExtensionsOfListedFormats) {
