@@ -5,10 +5,11 @@
 # that list is the largest single cost of a small conversion.
 #
 # millconv_library_search_order(<library> <out-var>) links a probe program against <library>,
-# runs it once with the loader's binding trace and returns, in <out-var>, the libraries that
-# bound at least a hundred of its symbols, most bound first: the C library and the C++ runtime
-# always lead, so their definitions keep winning over any copies elsewhere. It returns an empty
-# list when anything fails, and the link then stays as the linker would make it.
+# runs it once with the loader's trace and returns, in <out-var>, <library>'s own dependencies
+# that bound at least a hundred symbols, most bound first: the C library and the C++ runtime
+# always lead, so their definitions keep winning over any copies elsewhere. (Only its own: the
+# program then needs nothing that the library itself does not.) It returns an empty list when
+# anything fails, and the link then stays as the linker would make it.
 
 function(millconv_library_search_order library out_var)
     set(${out_var} "" PARENT_SCOPE)
@@ -23,22 +24,25 @@ function(millconv_library_search_order library out_var)
     if(NOT built EQUAL 0)
         return()
     endif()
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_DEBUG=bindings ${dir}/probe
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_DEBUG=files,bindings ${dir}/probe
         RESULT_VARIABLE ran OUTPUT_QUIET ERROR_VARIABLE trace)
     if(NOT ran EQUAL 0)
         return()
     endif()
+    get_filename_component(stem ${library} NAME_WE)
+    # "file=B [0];  needed by A [0]": the libraries <library> itself needs.
+    string(REGEX MATCHALL "file=[^ ]+ \\[0\\];  needed by [^ ]*/${stem}[.-][^ ]*" direct "${trace}")
+    list(TRANSFORM direct REPLACE "file=([^ ]+) .*" "\\1")
     # "binding file A [0] to B [0]: normal symbol `name'": keep B's file name.
     string(REGEX MATCHALL " to [^ ]+ \\[" targets "${trace}")
     list(TRANSFORM targets REPLACE " to ([^ ]*/)?([^ /]+) \\[" "\\2")
     set(names ${targets})
     list(REMOVE_DUPLICATES names)
-    get_filename_component(stem ${library} NAME_WE)
     set(counted "")
     foreach(name IN LISTS names)
-        # The probe itself, the loader and the runtime libraries that already come first.
-        if(name MATCHES "^(probe|ld-linux.*|linux-vdso.*|libc\\.so.*|libstdc\\+\\+\\.so.*|libm\\.so.*|libgcc_s\\.so.*)$"
-           OR name MATCHES "^${stem}[.-]")
+        # Only the library's own dependencies, less the runtime libraries that come first.
+        if(NOT name IN_LIST direct OR
+           name MATCHES "^(libc\\.so.*|libstdc\\+\\+\\.so.*|libm\\.so.*|libgcc_s\\.so.*)$")
             continue()
         endif()
         set(hits ${targets})

@@ -7,10 +7,16 @@
 
 namespace millconv {
 
+// Gives back the pixel memory of a bitmap made by AllocateMappedBitmap once it is unloaded;
+// leaves any other pixels alone.
+void ReleaseMappedPixels(const void* bits);
+
 struct BitmapUnload {
     void operator()(FIBITMAP* bitmap) const {
         if (bitmap != nullptr) {
+            const void* bits = FreeImage_GetBits(bitmap);
             FreeImage_Unload(bitmap);
+            ReleaseMappedPixels(bits);
         }
     }
 };

@@ -12,19 +12,17 @@ namespace millconv {
 namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
-// Below this a buffer takes small pages: rounding up to whole huge pages would cost more
-// memory than the faults saved are worth.
-constexpr size_t kHugePagesFrom = size_t(16) << 20;
+constexpr size_t kSmallPage = 4096;
 
 } // namespace
 
 LargeBuffer::LargeBuffer(size_t size) : size_(size) {
-    if (size < kHugePagesFrom) {
+    if (size < kHugePage) {
         data_ = static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size));
         return;
     }
-    // One huge page more than needed, so that the buffer can start on a huge-page boundary.
-    mappingSize_ = (size + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
+    // Room to start on a huge-page boundary; the slack is address space, never touched.
+    mappingSize_ = (size + kSmallPage - 1) / kSmallPage * kSmallPage + kHugePage;
     void* mapping =
         mmap(nullptr, mappingSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapping == MAP_FAILED) {
@@ -34,7 +32,9 @@ LargeBuffer::LargeBuffer(size_t size) : size_(size) {
     mapping_ = mapping;
     const auto start = (reinterpret_cast<uintptr_t>(mapping) + kHugePage - 1) & ~(kHugePage - 1);
     data_ = reinterpret_cast<unsigned char*>(start);
-    madvise(data_, mappingSize_ - kHugePage, MADV_HUGEPAGE); // a hint: plain pages work too
+    // Huge pages only where the buffer fills them: a partly used one would count in full
+    // towards the memory the process holds. A hint: plain pages work too.
+    madvise(data_, size / kHugePage * kHugePage, MADV_HUGEPAGE);
 }
 
 LargeBuffer::~LargeBuffer() { Release(); }

@@ -5,9 +5,10 @@
 
 namespace millconv {
 
-// An uninitialised buffer of a fixed size. Large ones (16 MiB and more) are mapped on their own
-// and marked for huge pages where the system offers them: filling one then costs a page fault per 2 MiB instead
-// of one per 4 KiB, which on a virtual machine is most of what a large image costs to decode.
+// A buffer of a fixed size, uninitialised (zero when large). Large ones (2 MiB and more) are
+// mapped on their own, their whole 2 MiB stretches marked for huge pages where the system
+// offers them: filling one then costs a page fault per 2 MiB instead of one per 4 KiB, which on
+// a virtual machine is most of what a large image costs to decode.
 class LargeBuffer {
   public:
     LargeBuffer() = default;

@@ -1,6 +1,7 @@
 // Inflated PNG rows turned into a FreeImage bitmap laid out as FreeImage's own PNG loader does.
 #include "engine/png_pixels.h"
 
+#include "engine/mapped_bitmap.h"
 #include "engine/png_unfilter.h"
 #include "engine/swizzle.h"
 
@@ -282,9 +283,14 @@ class PngRowSink::Rows {
 
     bool Allocate() {
         const PngHeader& header = layout_.header;
-        bitmap_.reset(FreeImage_AllocateT(target_.type, int(header.width), int(header.height),
-                                          int(target_.bpp), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                          FI_RGBA_BLUE_MASK));
+        FIBITMAP* bitmap =
+            AllocateMappedBitmap(target_.type, header.width, header.height, target_.bpp);
+        if (bitmap == nullptr) {
+            bitmap = FreeImage_AllocateT(target_.type, int(header.width), int(header.height),
+                                         int(target_.bpp), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                         FI_RGBA_BLUE_MASK);
+        }
+        bitmap_.reset(bitmap);
         if (bitmap_) {
             SetUpColours(bitmap_.get(), layout_, target_);
             rows_.reset(new unsigned char[2 * rowBytes_]);

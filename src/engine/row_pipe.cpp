@@ -9,10 +9,10 @@ namespace millconv {
 RowPipe::RowPipe(PngRowSink& sink, size_t rowLength, size_t bytes)
     : sink_(sink), rowLength_(rowLength), slots_(std::max<size_t>(4, bytes / rowLength)),
       batch_(slots_ / 4) {
-    queue_.reset(new unsigned char[slots_ * rowLength_]);
-    started_ = thread_.Start([this] { Work(); });
+    queue_ = LargeBuffer(slots_ * rowLength_);
+    started_ = queue_.data() != nullptr && thread_.Start([this] { Work(); });
     if (!started_) {
-        queue_.reset();
+        queue_ = LargeBuffer();
     }
 }
 
@@ -28,15 +28,21 @@ void RowPipe::Work() {
         const uint64_t rows = produced & ~kClosed;
         for (; next < rows; ++next) {
             if (!failed_.load(std::memory_order_relaxed) &&
-                !sink_.Take(queue_.get() + (next % slots_) * rowLength_)) {
+                !sink_.Take(queue_.data() + (next % slots_) * rowLength_)) {
                 failed_.store(true, std::memory_order_relaxed);
             }
             consumed_.store(next + 1, std::memory_order_release);
-            consumed_.notify_one();
+            // A full queue's producer waits for room; woken a batch at a time, not per row,
+            // it refills a batch per wake-up instead of a row.
+            if ((next + 1) % batch_ == 0) {
+                consumed_.notify_one();
+            }
         }
         if ((produced & kClosed) != 0) {
             return;
         }
+        // Everything handed over is taken: the producer may be waiting for that.
+        consumed_.notify_one();
         produced_.wait(produced, std::memory_order_acquire);
     }
 }
@@ -55,7 +61,7 @@ bool RowPipe::Take(const unsigned char* filtered) {
     if (failed_.load(std::memory_order_relaxed)) {
         return false;
     }
-    std::memcpy(queue_.get() + (queued_ % slots_) * rowLength_, filtered, rowLength_);
+    std::memcpy(queue_.data() + (queued_ % slots_) * rowLength_, filtered, rowLength_);
     // Rows are handed over a quarter of the queue at a time: a wake-up per row would cost the
     // helper a system call each.
     if (++queued_ % batch_ == 0) {

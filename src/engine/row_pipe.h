@@ -2,6 +2,7 @@
 // which unfilters them and writes them into the bitmap while the next ones are inflated.
 #pragma once
 
+#include "engine/large_buffer.h"
 #include "engine/png_pixels.h"
 #include "engine/side_thread.h"
 
@@ -37,7 +38,7 @@ class RowPipe {
     size_t rowLength_;
     size_t slots_;
     size_t batch_; // rows handed over at once
-    std::unique_ptr<unsigned char[]> queue_;
+    LargeBuffer queue_; // a large queue in huge pages, like the bitmap it fills
     std::atomic<uint64_t> produced_{0}; // rows queued, kClosed once no more will come
     std::atomic<uint64_t> consumed_{0}; // rows taken by the helper
     std::atomic<bool> failed_{false};

@@ -158,13 +158,14 @@ void BuildMessageCatalogue() {
 
 std::string CatalogueText(std::string_view section, std::string_view key) {
     const Catalogue& cat = kCatalogue;
+    const auto named = [&cat, section](size_t i) {
+        return CompareIgnoringCase(cat.Text(cat.sections[i].name), section) == 0;
+    };
     int32_t current = gCurrentSection.load(std::memory_order_relaxed);
-    if (current == 0 ||
-        CompareIgnoringCase(cat.Text(cat.sections[static_cast<size_t>(current)].name), section) !=
-            0) {
+    if (current == 0 || !named(static_cast<size_t>(current))) {
         current = 0;
         for (size_t i = 1; i < cat.sections.size(); ++i) {
-            if (CompareIgnoringCase(cat.Text(cat.sections[i].name), section) == 0) {
+            if (named(i)) {
                 current = static_cast<int32_t>(i);
                 break;
             }

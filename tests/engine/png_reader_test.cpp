@@ -2,6 +2,7 @@
 // for every corpus file and every kind of PNG, and the library's loader for what it leaves.
 #include "engine_test_support.h"
 
+#include "engine/mapped_bitmap.h"
 #include "engine/png_chunks.h"
 #include "engine/png_prefetch.h"
 #include "engine/png_probe.h"
@@ -270,6 +271,44 @@ TEST_F(PngReaderTest, EveryKindOfPngTakesTheFastPathWithTheLibrarysResult) {
                 EXPECT_EQ(CompareLoads(path), interlace ? PngRoute::Fast : PngRoute::Streamed);
             }
         }
+    }
+}
+
+// From 2 MiB of pixels a bitmap gets pixel memory of its own (huge pages where the system has
+// them): the library's bitmap all the same, in its copies too, for a palette, a keyed grey and
+// a padded colour image, on both sides of the threshold; the memory goes when the bitmap goes.
+TEST_F(PngReaderTest, LargeBitmapsMapTheirPixelsAndGiveThemBack) {
+    const auto kind = [](std::string_view name) {
+        return *std::ranges::find(kKinds, name, &PngCase::name);
+    };
+    const struct {
+        PngCase kind;
+        uint32_t width;
+        uint32_t height;
+        bool mapped;
+    } cases[] = {
+        {kind("palette8-alphas"), 2048, 1024, true}, // exactly 2 MiB
+        {kind("palette8-alphas"), 2048, 1023, false},
+        {kind("grey8-keyed"), 2047, 1025, true}, // rows padded to 2048 bytes
+        {kind("rgb8"), 1001, 700, true},         // rows of 3003 bytes padded to 3004
+    };
+    const int before = MappedBitmapCount();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind.name) + " " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height));
+        const BuiltPng png = BuildPng(c.kind, c.width, c.height, 0);
+        const std::string path = Write("big.png", Assemble(png, Zlib(png.pixels, 1)));
+        {
+            PngRoute route = PngRoute::Refused;
+            const Bitmap fast = LoadPng(path, &route);
+            const Bitmap library = LibraryLoad(path);
+            EXPECT_EQ(route, PngRoute::Streamed);
+            EXPECT_EQ(BitmapDifference(fast.get(), library.get()), "");
+            EXPECT_EQ(MappedBitmapCount(), before + (c.mapped ? 1 : 0));
+            const Bitmap copy(FreeImage_Clone(fast.get()));
+            EXPECT_EQ(BitmapDifference(copy.get(), library.get()), "");
+        }
+        EXPECT_EQ(MappedBitmapCount(), before);
     }
 }
 
