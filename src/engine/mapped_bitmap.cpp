@@ -57,9 +57,8 @@ void ReleaseMappedPixels(const void* bits) {
     }
     std::lock_guard<std::mutex> lock(gMutex);
     std::vector<LargeBuffer>& held = Held();
-    const auto found = std::ranges::find(held, bits, [](const LargeBuffer& b) {
-        return static_cast<const void*>(b.data());
-    });
+    const auto found = std::ranges::find(
+        held, bits, [](const LargeBuffer& b) { return static_cast<const void*>(b.data()); });
     if (found != held.end()) {
         held.erase(found);
         gHeld.fetch_sub(1, std::memory_order_relaxed);

@@ -9,8 +9,7 @@ namespace millconv {
 // palette) whose pixels live in a mapping of their own. Null for an image under 2 MiB of pixels
 // or when the memory cannot be had; the caller then allocates as usual. Unloading it through a
 // Bitmap gives the mapping back.
-FIBITMAP* AllocateMappedBitmap(FREE_IMAGE_TYPE type, unsigned width, unsigned height,
-                               unsigned bpp);
+FIBITMAP* AllocateMappedBitmap(FREE_IMAGE_TYPE type, unsigned width, unsigned height, unsigned bpp);
 
 // How many mapped bitmaps' pixels are still held.
 int MappedBitmapCount();
