@@ -1,6 +1,7 @@
 // Output colour depth: the automatic choice and the final conversion.
 #include "engine/depth.h"
 
+#include "engine/mapped_bitmap.h"
 #include "engine/tone_mapping.h"
 #include "settings/format_catalogue.h"
 #include "settings/output_formats.h"
@@ -74,6 +75,10 @@ Bitmap ApplyColorDepth(Bitmap bitmap, int depth, std::string_view extension) {
     case 48:
         return Bitmap(FreeImage_ConvertToRGB16(source));
     case 32:
+        // The same bitmap FreeImage makes; a large one in pixel memory of its own.
+        if (FIBITMAP* mapped = ConvertTo32BitsMapped(source)) {
+            return Bitmap(mapped);
+        }
         return Bitmap(FreeImage_ConvertTo32Bits(source));
     case 24:
         return Bitmap(FreeImage_ConvertTo24Bits(source));

@@ -51,6 +51,25 @@ FIBITMAP* AllocateMappedBitmap(FREE_IMAGE_TYPE type, unsigned width, unsigned he
     return bitmap;
 }
 
+FIBITMAP* ConvertTo32BitsMapped(FIBITMAP* source) {
+    if (!FreeImage_HasPixels(source) || FreeImage_GetImageType(source) != FIT_BITMAP ||
+        FreeImage_GetBPP(source) != 24) {
+        return nullptr;
+    }
+    const unsigned width = FreeImage_GetWidth(source);
+    const unsigned height = FreeImage_GetHeight(source);
+    FIBITMAP* converted = AllocateMappedBitmap(FIT_BITMAP, width, height, 32);
+    if (converted == nullptr) {
+        return nullptr;
+    }
+    FreeImage_CloneMetadata(converted, source);
+    for (unsigned y = 0; y < height; ++y) {
+        FreeImage_ConvertLine24To32(FreeImage_GetScanLine(converted, int(y)),
+                                    FreeImage_GetScanLine(source, int(y)), int(width));
+    }
+    return converted;
+}
+
 void ReleaseMappedPixels(const void* bits) {
     if (bits == nullptr || gHeld.load(std::memory_order_relaxed) == 0) {
         return;

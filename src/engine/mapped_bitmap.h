@@ -11,6 +11,11 @@ namespace millconv {
 // Bitmap gives the mapping back.
 FIBITMAP* AllocateMappedBitmap(FREE_IMAGE_TYPE type, unsigned width, unsigned height, unsigned bpp);
 
+// FreeImage_ConvertTo32Bits of a standard 24-bit bitmap into a mapped bitmap: a new 32-bit
+// bitmap with the source's metadata, each row converted by FreeImage's own line converter.
+// Null for any other bitmap or one too small to be mapped.
+FIBITMAP* ConvertTo32BitsMapped(FIBITMAP* source);
+
 // How many mapped bitmaps' pixels are still held.
 int MappedBitmapCount();
 

@@ -312,6 +312,48 @@ TEST_F(PngReaderTest, LargeBitmapsMapTheirPixelsAndGiveThemBack) {
     }
 }
 
+// A large 24-bit bitmap becomes 32-bit in mapped pixel memory, as FreeImage would make it:
+// pixels, resolution, metadata and no transparency; a smaller one, or any other depth, is left
+// to FreeImage.
+TEST(MappedBitmap, ConvertsTo32BitsAsTheLibraryDoes) {
+    const auto make = [](unsigned width, unsigned height, unsigned bpp) {
+        Bitmap bitmap(FreeImage_Allocate(int(width), int(height), int(bpp)));
+        for (unsigned y = 0; y < height; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap.get(), int(y));
+            for (unsigned i = 0; i < FreeImage_GetLine(bitmap.get()); ++i) {
+                line[i] = BYTE(i * 7 + y * 13);
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap.get(), 3780);
+        FreeImage_SetDotsPerMeterY(bitmap.get(), 2834);
+        FITAG* tag = FreeImage_CreateTag();
+        const char comment[] = "made by hand";
+        FreeImage_SetTagKey(tag, "Comment");
+        FreeImage_SetTagType(tag, FIDT_ASCII);
+        FreeImage_SetTagCount(tag, sizeof comment);
+        FreeImage_SetTagLength(tag, sizeof comment);
+        FreeImage_SetTagValue(tag, comment);
+        FreeImage_SetMetadata(FIMD_COMMENTS, bitmap.get(), "Comment", tag);
+        FreeImage_DeleteTag(tag);
+        return bitmap;
+    };
+    const int before = MappedBitmapCount();
+    const Bitmap large = make(1001, 524, 24); // 4004-byte rows: just over 2 MiB at 32 bits
+    {
+        const Bitmap mapped(ConvertTo32BitsMapped(large.get()));
+        const Bitmap library(FreeImage_ConvertTo32Bits(large.get()));
+        ASSERT_NE(mapped, nullptr);
+        EXPECT_EQ(MappedBitmapCount(), before + 1);
+        EXPECT_EQ(BitmapDifference(mapped.get(), library.get()), "");
+        EXPECT_EQ(FreeImage_IsTransparent(mapped.get()), FreeImage_IsTransparent(library.get()));
+        EXPECT_EQ(FreeImage_GetMetadataCount(FIMD_COMMENTS, mapped.get()), 1u);
+    }
+    EXPECT_EQ(MappedBitmapCount(), before);
+    EXPECT_EQ(ConvertTo32BitsMapped(make(1001, 523, 24).get()), nullptr);
+    EXPECT_EQ(ConvertTo32BitsMapped(make(1001, 524, 8).get()), nullptr);
+    EXPECT_EQ(ConvertTo32BitsMapped(make(1001, 524, 32).get()), nullptr);
+}
+
 // Images far larger than the reader's window: copies that reach almost 32 KiB back across its
 // slides, stored blocks, and pixel data cut into chunks as small as a byte.
 TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
