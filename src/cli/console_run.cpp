@@ -10,6 +10,7 @@
 #include "cli/debug_echo.h"
 #include "cli/watch_run.h"
 #include "engine/conversion_run.h"
+#include "engine/draw_module.h"
 #include "engine/output_parameters.h"
 #include "engine/png_prefetch.h"
 #include "engine/watermark.h"
@@ -216,11 +217,15 @@ int ConsoleRun::Run() {
     if (!(batch_ != nullptr ? CheckBatchInputs() : CheckInput())) {
         return Fail("Error: Invalid input file");
     }
-    // A watermark's checks load the drawing module and the font or picture first: the file
-    // is decoded on the other processor meanwhile.
-    if (batch_ == nullptr && gSettings.watermark.doWatermark != 0 &&
+    // A watermark's checks load the drawing module and the font or picture first, a frame
+    // the module: the file is decoded on the other processor meanwhile.
+    const bool framed = gSettings.frame.doFrame == 1;
+    if (batch_ == nullptr && (gSettings.watermark.doWatermark != 0 || framed) &&
         IsInList(AcceptedExtensions(), ToLowerText(ExtensionOf(gJob.currentInput)))) {
         PrefetchPng(gJob.currentInput);
+        if (framed) {
+            PreloadDrawing();
+        }
     }
     const std::string& firstInput = batch_ != nullptr ? batch_->inputs.front() : gJob.currentInput;
     if (!CheckOutputFolder(firstInput) || !CheckFormats() || !CheckOutputSettings()) {

@@ -78,6 +78,15 @@ Drawing* GetDrawing() {
     return gState.drawing.get();
 }
 
+void PreloadDrawing() {
+    std::lock_guard<std::mutex> lock(gState.mutex);
+    if (gState.loadTried || !gState.modulePathOverride.empty()) {
+        return;
+    }
+    std::string unreported;
+    LoadModule(kDrawModuleFile, unreported, SymbolBinding::Lazy); // kept loaded once opened
+}
+
 void SetDrawModulePath(const std::string& path) {
     std::lock_guard<std::mutex> lock(gState.mutex);
     gState.modulePathOverride = path;

@@ -22,6 +22,11 @@ Drawing* GetDrawing();
 // in another folder). Takes effect only before the first GetDrawing.
 void SetDrawModulePath(const std::string& path);
 
+// Loads the drawing module's libraries ahead of the first GetDrawing, and silently: any problem
+// is reported by GetDrawing, where it always was. A framed run does this while its file is
+// decoded on the other processor.
+void PreloadDrawing();
+
 // Lays out a sample with the font on a helper thread, so that the font files and the text
 // machinery are loaded while the run decodes its input. Text drawing calls WaitForTextWarmUp
 // first; the helper shares the font, so the font lives until the warm-up ends. Call from the

@@ -141,6 +141,8 @@ TEST_F(InstalledProgramTest, MissingModuleNamesTheInstalledFolder) {
         Run(copy + "/bin/millconv", {"-i", kSample, "-o", home.Path(), "--fr-solid-left=3"});
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find(copy + "/lib/millconv/"), std::string::npos) << run.err;
+    // Once: the module is looked for ahead of the frame too, but only the frame tells.
+    EXPECT_EQ(run.err.find("millconv-draw.so"), run.err.rfind("millconv-draw.so")) << run.err;
 }
 
 TEST_F(InstalledProgramTest, ScreenshotModeFindsTheWindowModuleAndThemes) {
