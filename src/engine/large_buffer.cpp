@@ -17,7 +17,7 @@ constexpr size_t kSmallPage = 4096;
 } // namespace
 
 LargeBuffer::LargeBuffer(size_t size) : size_(size) {
-    if (size < kHugePage) {
+    if (size < kMappedBufferFrom) {
         data_ = static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size));
         return;
     }

@@ -9,6 +9,9 @@ namespace millconv {
 // mapped on their own, their whole 2 MiB stretches marked for huge pages where the system
 // offers them: filling one then costs a page fault per 2 MiB instead of one per 4 KiB, which on
 // a virtual machine is most of what a large image costs to decode.
+// The size from which a buffer is mapped on its own.
+inline constexpr size_t kMappedBufferFrom = size_t(2) << 20;
+
 class LargeBuffer {
   public:
     LargeBuffer() = default;

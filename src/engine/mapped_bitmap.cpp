@@ -16,8 +16,6 @@ namespace millconv {
 
 namespace {
 
-constexpr uint64_t kMappedFrom = uint64_t(2) << 20;
-
 std::mutex gMutex;
 std::vector<LargeBuffer>& Held() {
     static std::vector<LargeBuffer> held;
@@ -32,7 +30,7 @@ FIBITMAP* AllocateMappedBitmap(FREE_IMAGE_TYPE type, unsigned width, unsigned he
     // FreeImage's own pitch: whole bytes, rounded up to whole 32-bit words.
     const uint64_t pitch = (uint64_t(width) * bpp + 31) / 32 * 4;
     const uint64_t bytes = pitch * height;
-    if (bytes < kMappedFrom || pitch > uint64_t(INT32_MAX) || bytes > SIZE_MAX) {
+    if (bytes < kMappedBufferFrom || pitch > uint64_t(INT32_MAX) || bytes > SIZE_MAX) {
         return nullptr;
     }
     LargeBuffer pixels(static_cast<size_t>(bytes)); // fresh mappings read as zeros
