@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <variant>
 
+#include "engine/draw_module.h"
 #include "engine/watermark.h"
 #include "settings/settings.h"
 #include "settings/settings_table.h"
@@ -56,7 +57,14 @@ consteval EchoBlock WhileIs(std::string_view group, std::string_view key, int va
 bool InPercentRange(int32_t value) { return value >= -100 && value <= 100; }
 bool InQualityRange(int32_t value) { return value >= 1 && value <= 100; }
 
-bool WatermarkFontLoads() { return LoadWatermarkFont(gSettings.watermark); }
+// Console runs are alone in their process with fontconfig: the drawing layer may read its
+// configuration the quicker way before the font is looked up.
+bool WatermarkFontLoads() {
+    if (Drawing* drawing = GetDrawing()) {
+        drawing->PrepareFontConfiguration();
+    }
+    return LoadWatermarkFont(gSettings.watermark);
+}
 
 constexpr Check kJpgQualityCheck = {[] { return InQualityRange(gSettings.output.jpgQuality); },
                                     "Error: Invalid jpg-quality value"};

@@ -81,6 +81,12 @@ inline ClipBox ImageClipBox(int32_t width, int32_t height) {
 // when it reaches beyond it; false on the first fault.
 bool AddPathSegments(cairo_t* cr, std::string_view segments, const ClipBox& box);
 
+// Reads the system's font configuration before this layer first uses fontconfig, as
+// Drawing::PrepareFontConfiguration describes; does nothing once the layer has used it.
+void ReadFontConfigurationFirst();
+// Called before each use of fontconfig: the configuration is then left as fontconfig reads it.
+void NoteFontConfigurationUse();
+
 // True when fontconfig can satisfy the family with an installed font of that family or of a
 // metric-compatible alias.
 bool FontFamilyInstalled(const char* family);

@@ -155,6 +155,8 @@ class CairoDrawing final : public Drawing {
         return std::make_unique<PangoDrawFont>(description, request.underline, request.strikeOut);
     }
 
+    void PrepareFontConfiguration() override { ReadFontConfigurationFirst(); }
+
     void WarmUpText(const DrawFont& font, std::string_view sample, bool antialiased) override {
         auto image = NewImage(1, 1);
         if (!image) {
@@ -185,6 +187,7 @@ class CairoDrawing final : public Drawing {
     // and pictures never need.
     PangoFontMap* FontMap() {
         if (fontMap_ == nullptr) {
+            NoteFontConfigurationUse();
             fontMap_ = pango_cairo_font_map_new();
         }
         return fontMap_;

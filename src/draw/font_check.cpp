@@ -31,6 +31,7 @@ bool MatchedFamilyIs(FcPattern* match, const char* family) {
 // metric-compatible aliases (Arial -> Liberation Sans) are strong, while the generic fallback
 // families appended to every pattern are weak.
 bool FontFamilyInstalled(const char* family) {
+    NoteFontConfigurationUse();
     PatternHolder pattern(FcPatternCreate());
     if (!pattern ||
         !FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family))) {
