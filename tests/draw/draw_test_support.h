@@ -47,6 +47,16 @@ class DrawTest : public ::testing::Test {
     void SetUp() override { SetDefaultSettings(true); }
 };
 
+// Each check runs in a freshly started copy of the test program (EXPECT_EXIT), so nothing that
+// other tests loaded or set up (the drawing libraries, fontconfig) is in its address space.
+class FreshProcessDrawTest : public DrawTest {
+  protected:
+    void SetUp() override {
+        DrawTest::SetUp();
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+    }
+};
+
 // A bitmap of the given depth covered with one colour (24 and 32 bits; 32 is opaque).
 inline Bitmap SolidBitmap(int width, int height, Rgb color, int bpp = 24) {
     Bitmap bitmap(FreeImage_Allocate(width, height, bpp));

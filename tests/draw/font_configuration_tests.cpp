@@ -55,15 +55,9 @@ constexpr const char* kPatterns[] = {
     "Helvetica:weight=200", "NoSuchFamily", "sans-serif:lang=ja", "Serif:slant=100:lang=fa",
 };
 
-class FontConfigurationTest : public DrawTest {
-  protected:
-    void SetUp() override {
-        DrawTest::SetUp();
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
-    }
-};
+// fontconfig is read once per process: each check runs in a fresh one.
+using FontConfigurationTest = FreshProcessDrawTest;
 
-// Each check starts a fresh copy of the test program: fontconfig is read once per process.
 TEST_F(FontConfigurationTest, QuickReadingChoosesWhatTheLibrarysOwnStartUpChooses) {
     EXPECT_EXIT(
         {

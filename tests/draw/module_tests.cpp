@@ -36,15 +36,7 @@ TEST(DrawModuleFile, LoadsWithEverySymbolResolved) {
     EXPECT_NE(drawing, nullptr);
 }
 
-// Each check runs in a freshly started copy of the test program, so nothing loaded by other
-// tests is in its address space.
-class LazyModuleTest : public DrawTest {
-  protected:
-    void SetUp() override {
-        DrawTest::SetUp();
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
-    }
-};
+using LazyModuleTest = FreshProcessDrawTest;
 
 TEST_F(LazyModuleTest, PlainConversionNeverMapsTheDrawingLibraries) {
     EXPECT_EXIT(
