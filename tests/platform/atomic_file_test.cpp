@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -153,6 +154,30 @@ TEST(AtomicFileTest, TemporaryNamesCarryTheWriterSoDeadOnesCanBeRemoved) {
     EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), 1); // pid 1 lives; the rest are no leftovers
     EXPECT_FALSE(std::filesystem::exists(folder / stale));
     EXPECT_EQ(EntryCount(folder.Path()), 5u);
+}
+
+// The listing is read a page at a time: leftovers after the first page are found too, and a
+// folder of a writer's own or other files keeps them.
+TEST(AtomicFileTest, LeftoversBeyondTheFirstPageOfTheListingAreRemoved) {
+    test::TempFolder folder;
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    constexpr int kEach = 150; // three kinds of 150 names: several pages of listing
+    for (int i = 0; i < kEach; ++i) {
+        char hex[13];
+        std::snprintf(hex, sizeof hex, "%012x", i);
+        std::ofstream(folder / (".millconv-" + std::to_string(dead) + "-" + hex + ".tmp")) << "x";
+        std::ofstream(folder / (".millconv-" + std::to_string(::getpid()) + "-" + hex + ".tmp"))
+            << "x";
+        std::ofstream(folder / ("picture-" + std::to_string(i) + ".tga")) << "x";
+    }
+    EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), kEach);
+    EXPECT_EQ(EntryCount(folder.Path()), 2u * kEach);
+    EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), 0);
+    EXPECT_EQ(RemoveStaleTemporaries(folder / "missing"), 0);
 }
 
 // A small folder is read by every run; a large one by one run in every listing / 16 KiB, taking
