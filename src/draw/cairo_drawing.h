@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include <cairo.h>
@@ -90,6 +92,27 @@ void NoteFontConfigurationUse();
 // True when fontconfig can satisfy the family with an installed font of that family or of a
 // metric-compatible alias.
 bool FontFamilyInstalled(const char* family);
+
+// A line of text shaped as the single run that Pango's layout would make of it.
+struct SingleRun {
+    struct FontUnref {
+        void operator()(PangoFont* font) const { g_object_unref(font); }
+    };
+    struct GlyphsFree {
+        void operator()(PangoGlyphString* glyphs) const { pango_glyph_string_free(glyphs); }
+    };
+    std::unique_ptr<PangoFont, FontUnref> font;
+    std::unique_ptr<PangoGlyphString, GlyphsFree> glyphs;
+    PangoRectangle logical{}; // Pango units, origin on the baseline at the run's start
+};
+
+// Shapes text in the context with the font when a layout of it would be one line of one run
+// (one font and script, left to right, no tab or line break); nothing otherwise. Taking the
+// run from the layout costs the first text of a process several milliseconds more: a layout
+// finds its size on every line check, and with it the font's metrics, which Pango works out
+// by laying out a sample sentence in a context of its own. The caller adds no attributes.
+std::optional<SingleRun> ShapeSingleRun(PangoContext* context, const PangoFontDescription* font,
+                                        std::string_view text);
 
 // The painter asks for the font map only when it first handles text.
 std::unique_ptr<Painter> CreateCairoPainter(CairoImage& image,

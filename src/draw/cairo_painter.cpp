@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,7 +39,8 @@ PangoContext* NewTextContext(PangoFontMap* fontMap, cairo_t* cr, bool antialias)
 class CairoPainter final : public Painter {
   public:
     CairoPainter(CairoImage& image, std::function<PangoFontMap*()> fontMap)
-        : image_(image), fontMap_(std::move(fontMap)), cr_(cairo_create(image.Surface())) {}
+        : image_(image), fontMap_(std::move(fontMap)), cr_(cairo_create(image.Surface())),
+          fullLayouts_(std::getenv(kFullTextLayoutVariable) != nullptr) {}
 
     ~CairoPainter() override {
         while (!layers_.empty()) {
@@ -200,24 +203,22 @@ class CairoPainter final : public Painter {
     }
 
     TextSize MeasureText(std::string_view text) override {
-        LayoutHolder layout = NewLayout(text, false);
-        if (!layout) {
+        const LaidOutText laidOut = LayOut(text, false);
+        if (!laidOut) {
             return {};
         }
-        PangoRectangle logical{};
-        pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
+        const PangoRectangle logical = PixelExtents(laidOut);
         return {logical.width, logical.height};
     }
 
     void DrawPlainText(std::string_view text, int32_t x, int32_t y, DrawColor textColor,
                        DrawColor backColor) override {
-        LayoutHolder layout = NewLayout(text, false);
-        if (!layout) {
+        LaidOutText laidOut = LayOut(text, false);
+        if (!laidOut) {
             return;
         }
         image_.MarkDrawn();
-        PangoRectangle logical{};
-        pango_layout_get_pixel_extents(layout.get(), nullptr, &logical);
+        const PangoRectangle logical = PixelExtents(laidOut);
         // Underlines and strike-out lines are fills: keep them as sharp as the glyphs.
         cairo_save(cr_);
         cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
@@ -225,43 +226,108 @@ class CairoPainter final : public Painter {
         cairo_rectangle(cr_, x + logical.x, y + logical.y, logical.width, logical.height);
         cairo_fill(cr_);
         SetSourceColor(cr_, textColor);
-        cairo_move_to(cr_, x, y);
-        pango_cairo_show_layout(cr_, layout.get());
+        Show(laidOut, text, false, x, y);
         cairo_new_path(cr_);
         cairo_restore(cr_);
     }
 
     double VectorTextWidth(std::string_view text) override {
-        LayoutHolder layout = NewLayout(text, true);
-        if (!layout) {
+        const LaidOutText laidOut = LayOut(text, true);
+        if (!laidOut) {
             return 0.0;
         }
-        PangoRectangle logical{};
-        pango_layout_get_extents(layout.get(), nullptr, &logical);
-        return double(logical.width) / PANGO_SCALE;
+        return double(Extents(laidOut).width) / PANGO_SCALE;
     }
 
     void DrawVectorText(std::string_view text) override {
-        LayoutHolder layout = NewLayout(text, true);
-        if (!layout) {
+        LaidOutText laidOut = LayOut(text, true);
+        if (!laidOut) {
             return;
         }
         image_.MarkDrawn();
-        cairo_move_to(cr_, cursorX_, cursorY_);
-        pango_cairo_show_layout(cr_, layout.get());
+        Show(laidOut, text, true, cursorX_, cursorY_);
         cairo_new_path(cr_);
     }
 
   private:
-    LayoutHolder NewLayout(std::string_view text, bool antialias) {
+    // Text ready to measure and draw: a single run, or else Pango's layout of it.
+    struct LaidOutText {
+        std::optional<SingleRun> run;
+        LayoutHolder layout;
+        explicit operator bool() const { return run.has_value() || layout != nullptr; }
+    };
+
+    LaidOutText LayOut(std::string_view text, bool antialias) {
         if (font_ == nullptr) {
-            return nullptr;
+            return {};
         }
+        // Lines drawn under or through the text are placed by the font's metrics: a layout's.
+        if (!fullLayouts_ && !underline_ && !strikeOut_) {
+            if (std::optional<SingleRun> run = ShapeSingleRun(Context(antialias), font_, text)) {
+                return {std::move(run), nullptr};
+            }
+        }
+        return {std::nullopt, NewLayout(text, antialias)};
+    }
+
+    // The logical extents in Pango units, with the top left corner at the origin; a line's
+    // top is its layout's.
+    static PangoRectangle Extents(const LaidOutText& laidOut) {
+        PangoRectangle logical{};
+        if (laidOut.run) {
+            logical = laidOut.run->logical;
+            logical.y = 0;
+        } else {
+            pango_layout_get_extents(laidOut.layout.get(), nullptr, &logical);
+        }
+        return logical;
+    }
+
+    static PangoRectangle PixelExtents(const LaidOutText& laidOut) {
+        PangoRectangle logical = Extents(laidOut);
+        pango_extents_to_pixels(&logical, nullptr);
+        return logical;
+    }
+
+    // Draws the text with its top left corner at (x, y). A run is drawn from its origin, as
+    // the layout would place it, when Cairo holds that point exactly: it keeps the current
+    // point to 1/256 pixel, so glyphs then land where the layout's would.
+    void Show(LaidOutText& laidOut, std::string_view text, bool antialias, double x, double y) {
+        cairo_move_to(cr_, x, y);
+        if (laidOut.run) {
+            double cornerX = 0.0;
+            double cornerY = 0.0;
+            cairo_get_current_point(cr_, &cornerX, &cornerY);
+            const double originX = cornerX + double(laidOut.run->logical.x) / PANGO_SCALE;
+            const double originY = cornerY - double(laidOut.run->logical.y) / PANGO_SCALE;
+            cairo_move_to(cr_, originX, originY);
+            double heldX = 0.0;
+            double heldY = 0.0;
+            cairo_get_current_point(cr_, &heldX, &heldY);
+            if (heldX == originX && heldY == originY) {
+                pango_cairo_show_glyph_string(cr_, laidOut.run->font.get(),
+                                              laidOut.run->glyphs.get());
+                return;
+            }
+            laidOut.layout = NewLayout(text, antialias);
+            cairo_move_to(cr_, x, y);
+        }
+        pango_cairo_show_layout(cr_, laidOut.layout.get());
+    }
+
+    PangoContext* Context(bool antialias) {
         PangoContext*& context = antialias ? vectorContext_ : plainContext_;
         if (context == nullptr) {
             context = NewTextContext(fontMap_(), cr_, antialias);
         }
-        LayoutHolder layout(pango_layout_new(context));
+        return context;
+    }
+
+    LayoutHolder NewLayout(std::string_view text, bool antialias) {
+        if (font_ == nullptr) {
+            return nullptr;
+        }
+        LayoutHolder layout(pango_layout_new(Context(antialias)));
         pango_layout_set_font_description(layout.get(), font_);
         // Pango rejects invalid UTF-8 and would warn; such text is drawn with its faults
         // replaced.
@@ -315,6 +381,7 @@ class CairoPainter final : public Painter {
     PangoFontDescription* font_ = nullptr;
     bool underline_ = false;
     bool strikeOut_ = false;
+    bool fullLayouts_ = false;
     DrawMode mode_ = DrawMode::Blend;
     PixelFilter filter_ = nullptr;
     DrawColor color_{0, 0, 0, 255};

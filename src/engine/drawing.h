@@ -161,6 +161,10 @@ class Drawing {
     virtual void WarmUpText(const DrawFont& font, std::string_view sample, bool antialiased) = 0;
 };
 
+// When this environment variable is set, painters made from then on lay every text out with
+// Pango's full layout, as they do text that is not a single run: the tests compare the two.
+inline constexpr const char* kFullTextLayoutVariable = "MILLCONV_FULL_TEXT_LAYOUT";
+
 // The module exports `extern "C" millconv::Drawing* MillconvCreateDrawing()`: a new drawing
 // layer owned by the caller, nullptr when it cannot start.
 using CreateDrawingFunction = Drawing* (*)();
