@@ -4,6 +4,7 @@
 #include "engine/png_reader.h"
 #include "engine/side_thread.h"
 
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -16,7 +17,8 @@ struct Prefetch {
     std::mutex mutex; // held by whoever starts, takes or drops
     SideThread thread;
     std::string path;
-    Bitmap bitmap; // written by the thread, read after it is joined
+    Bitmap bitmap;                    // written by the thread, read after it is joined
+    std::atomic<bool> decoded{false}; // set by the thread when the bitmap holds the file
 };
 
 Prefetch& State() {
@@ -36,10 +38,21 @@ void PrefetchPng(const std::string& path) {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.thread.Join();
     state.bitmap.reset();
+    state.decoded = false;
     state.path = path;
-    if (!state.thread.Start([&state, path] { state.bitmap = LoadPngQuietly(path); })) {
+    const auto decode = [&state, path] {
+        state.bitmap = LoadPngQuietly(path);
+        state.decoded.store(bool(state.bitmap), std::memory_order_release);
+    };
+    if (!state.thread.Start(decode)) {
         state.path.clear();
     }
+}
+
+bool PrefetchedPngReady() {
+    Prefetch& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return !state.path.empty() && state.decoded.load(std::memory_order_acquire);
 }
 
 Bitmap TakePrefetchedPng(const std::string& path) {

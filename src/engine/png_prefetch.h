@@ -14,6 +14,8 @@ void PrefetchPng(const std::string& path);
 // The bitmap decoded ahead for path (waiting for it), given once; empty for any other path
 // or when nothing was decoded ahead.
 Bitmap TakePrefetchedPng(const std::string& path);
+// True when a file decoded ahead is ready to be taken: its decode is over and succeeded.
+bool PrefetchedPngReady();
 // Waits for a decode nobody took and frees it.
 void DropPrefetchedPng();
 

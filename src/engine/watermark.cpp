@@ -11,6 +11,7 @@
 #include "engine/draw_module.h"
 #include "engine/hex_color.h"
 #include "engine/naming.h"
+#include "engine/png_prefetch.h"
 #include "engine/report.h"
 #include "engine/size_limits.h"
 #include "engine/watermark_picture.h"
@@ -464,7 +465,13 @@ bool LoadWatermarkFont(const Settings::Watermark& wm) {
         std::lock_guard<std::mutex> lock(gTextMutex);
         gWatermarkFont = font;
     }
-    WarmUpTextInBackground(std::move(font), wm.text, wm.textAntialiasing != 0, gTextMutex);
+    // Warmed up on another processor while there is work to overlap: a batch's files, or a
+    // file still being decoded ahead. Once that decode is over the first text would only wait
+    // for the helper, so it does the work itself (a thread's start and its own allocations
+    // cost more than they save then).
+    if (!PrefetchedPngReady()) {
+        WarmUpTextInBackground(std::move(font), wm.text, wm.textAntialiasing != 0, gTextMutex);
+    }
     return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <sched.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -403,8 +404,16 @@ TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
     }
 }
 
+// Whether a decode ahead is ready, given it up to tries hundredths of a second to end.
+bool WaitUntilReady(int tries = 300) {
+    for (; tries > 0 && !PrefetchedPngReady(); --tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return PrefetchedPngReady();
+}
+
 // A file decoded ahead is given once, to a request for the same file (by another spelling of
-// its path too), and only when the streamed decoder took it.
+// its path too), and only when the streamed decoder took it; it is ready once decoded.
 TEST_F(PngReaderTest, PrefetchGivesTheStreamedBitmapOnceForItsFile) {
     const PngCase rgb{"rgb8", 2, 8};
     const BuiltPng flat = BuildPng(rgb, 13, 9, 0);
@@ -415,8 +424,11 @@ TEST_F(PngReaderTest, PrefetchGivesTheStreamedBitmapOnceForItsFile) {
     const Bitmap expected = LoadPng(path);
     ASSERT_TRUE(expected);
 
+    EXPECT_FALSE(PrefetchedPngReady()) << "nothing decoded ahead";
     PrefetchPng(path);
+    EXPECT_TRUE(WaitUntilReady());
     EXPECT_FALSE(TakePrefetchedPng(other));
+    EXPECT_TRUE(PrefetchedPngReady()) << "still there for its own file";
     const std::string respelt = folder_ / "./ahead.png";
     const Bitmap ahead = TakePrefetchedPng(respelt);
     EXPECT_EQ(BitmapDifference(ahead.get(), expected.get()), "");
@@ -425,10 +437,12 @@ TEST_F(PngReaderTest, PrefetchGivesTheStreamedBitmapOnceForItsFile) {
     for (const std::string& left : {passes, std::string(folder_ / "missing.png")}) {
         SCOPED_TRACE(left);
         PrefetchPng(left);
+        EXPECT_FALSE(WaitUntilReady(20)) << "no decode to take";
         EXPECT_FALSE(TakePrefetchedPng(left));
     }
     PrefetchPng(path);
     DropPrefetchedPng();
+    EXPECT_FALSE(PrefetchedPngReady());
     EXPECT_FALSE(TakePrefetchedPng(path));
 }
 
