@@ -158,8 +158,8 @@ void BuildMessageCatalogue() {
 
 std::string CatalogueText(std::string_view section, std::string_view key) {
     const Catalogue& cat = kCatalogue;
-    const auto named = [&cat, section](size_t i) {
-        return CompareIgnoringCase(cat.Text(cat.sections[i].name), section) == 0;
+    const auto named = [section](size_t i) {
+        return CompareIgnoringCase(kCatalogue.Text(kCatalogue.sections[i].name), section) == 0;
     };
     int32_t current = gCurrentSection.load(std::memory_order_relaxed);
     if (current == 0 || !named(static_cast<size_t>(current))) {
