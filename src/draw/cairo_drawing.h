@@ -93,15 +93,17 @@ void NoteFontConfigurationUse();
 // metric-compatible alias.
 bool FontFamilyInstalled(const char* family);
 
+// Drops a holder's reference to a GLib object (a layout, a font).
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+
 // A line of text shaped as the single run that Pango's layout would make of it.
 struct SingleRun {
-    struct FontUnref {
-        void operator()(PangoFont* font) const { g_object_unref(font); }
-    };
     struct GlyphsFree {
         void operator()(PangoGlyphString* glyphs) const { pango_glyph_string_free(glyphs); }
     };
-    std::unique_ptr<PangoFont, FontUnref> font;
+    std::unique_ptr<PangoFont, GObjectUnref> font;
     std::unique_ptr<PangoGlyphString, GlyphsFree> glyphs;
     PangoRectangle logical{}; // Pango units, origin on the baseline at the run's start
 };

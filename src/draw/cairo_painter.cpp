@@ -13,10 +13,7 @@ namespace millconv {
 
 namespace {
 
-struct LayoutUnref {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
-using LayoutHolder = std::unique_ptr<PangoLayout, LayoutUnref>;
+using LayoutHolder = std::unique_ptr<PangoLayout, GObjectUnref>;
 
 void SetSourceColor(cairo_t* cr, DrawColor c) {
     cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
