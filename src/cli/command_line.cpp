@@ -15,6 +15,7 @@
 #include "engine/size_limits.h"
 #include "job/job_record.h"
 #include "platform/module_loader.h"
+#include "platform/random_seed.h"
 #include "platform/terminal.h"
 #include "settings/format_catalogue.h"
 #include "settings/message_catalogue.h"
@@ -270,7 +271,7 @@ ParseOutcome ParseParameters(const std::vector<std::string>& parameters) {
 
 std::vector<std::string> UsageLines(const std::string& programName) {
     // Each example line shows a randomly chosen input extension of this build.
-    static std::mt19937 generator{std::random_device{}()};
+    static std::mt19937 generator{RandomSeed()};
     const std::vector<std::string>& extensions = InputFormatList();
     auto example = [&](std::string_view line) {
         std::string extension;

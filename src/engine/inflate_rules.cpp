@@ -2,9 +2,9 @@
 // every symbol is checked as zlib checks it.
 #include "engine/inflate_rules.h"
 
-#include <endian.h>
+#include "engine/checksums.h"
 
-#include <libdeflate.h>
+#include <endian.h>
 
 #include <algorithm>
 #include <array>
@@ -417,7 +417,7 @@ class ZlibInflater::State {
     }
 
     void CountOutput() {
-        adler_ = uint32_t(libdeflate_adler32(adler_, callStart_, size_t(at_ - callStart_)));
+        adler_ = uint32_t(Adler32(adler_, callStart_, size_t(at_ - callStart_)));
         total_ += uint64_t(at_ - callStart_);
         callStart_ = at_;
     }

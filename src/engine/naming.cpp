@@ -2,6 +2,7 @@
 #include "engine/naming.h"
 
 #include "base/text.h"
+#include "platform/random_seed.h"
 
 #include <array>
 #include <cstdio>
@@ -115,7 +116,7 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
 // A five-digit token needs no 5 KB generator state: every thread, the main one included, would
 // carry it in its thread-local block.
 int32_t DrawRandomNumber() {
-    static thread_local std::minstd_rand generator{std::random_device{}()};
+    static thread_local std::minstd_rand generator{RandomSeed()};
     return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
 }
 

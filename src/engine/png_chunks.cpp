@@ -5,12 +5,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include <libdeflate.h>
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "engine/checksums.h"
 
 namespace millconv {
 
@@ -216,7 +216,7 @@ uint16_t PngUint16(const unsigned char* bytes) { return uint16_t(bytes[0] << 8 |
 bool PngChunk::CrcMatches() const {
     // The CRC covers the type letters and the data, which follow each other in the file.
     const unsigned char* start = data.data() - 4;
-    const uint32_t crc = libdeflate_crc32(0, start, data.size() + 4);
+    const uint32_t crc = Crc32(0, start, data.size() + 4);
     return crc == PngUint32(data.data() + data.size());
 }
 

@@ -3,6 +3,7 @@
 // never with more pixel data than the image holds.
 #include "engine/png_reader.h"
 
+#include "engine/checksums.h"
 #include "engine/inflate_rules.h"
 #include "engine/large_buffer.h"
 #include "engine/png_chunks.h"
@@ -10,8 +11,6 @@
 #include "engine/png_probe.h"
 #include "engine/report.h"
 #include "engine/row_pipe.h"
-
-#include <libdeflate.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -192,7 +191,7 @@ void AppendChunk(std::vector<unsigned char>& out, const char* type, const unsign
     const size_t typeAt = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data, data + size);
-    append32(libdeflate_crc32(0, out.data() + typeAt, size + 4));
+    append32(Crc32(0, out.data() + typeAt, size + 4));
 }
 
 // The file with its IDAT run replaced by the image's data alone, stored uncompressed: the
@@ -213,7 +212,7 @@ std::vector<unsigned char> BoundedCopy(PngBytes file, const PngLayout& layout,
             break;
         }
     }
-    const uint32_t adler = libdeflate_adler32(1, image, imageSize);
+    const uint32_t adler = Adler32(1, image, imageSize);
     for (int shift = 24; shift >= 0; shift -= 8) {
         stream.push_back(static_cast<unsigned char>(adler >> shift));
     }

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "platform/files.h"
+#include "platform/random_seed.h"
 #include "settings/format_catalogue.h"
 #include "ui/commands.h"
 #include "ui/dialogs/web_links.h"
@@ -94,7 +95,7 @@ void Settle() {
 } // namespace
 
 QStringList ScreenshotSampleNames() {
-    static std::mt19937 generator{std::random_device{}()};
+    static std::mt19937 generator{RandomSeed()};
     const auto& extensions = InputFormatList();
     QStringList names;
     for (const char* stem : kSampleStems) {

@@ -125,7 +125,7 @@ TEST_F(WatchRunTest, ConvertsWhatIsThereThenEachFileOnceItIsClosed) {
     const std::string last = LastLine(run.out);
     ASSERT_TRUE(last.starts_with("Files converted: ")) << run.out;
     const int converted = std::stoi(last.substr(17));
-    EXPECT_GE(converted, 6);
+    EXPECT_GE(converted, 6) << run.out << run.err;
     EXPECT_EQ(last, "Files converted: " + std::to_string(converted) + " of " +
                         std::to_string(converted + 1));
 }

@@ -3,6 +3,7 @@
 #include "platform/hand_over.h"
 #include "platform/instance_lock.h"
 #include "platform/module_loader.h"
+#include "platform/random_seed.h"
 #include "platform/runtime_folder.h"
 #include "platform/shell.h"
 #include "platform/terminal.h"
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -102,6 +104,15 @@ TEST_F(DateValueTest, FileDateRoundTrip) {
     ASSERT_TRUE(SetFileDate(path, winter));
     EXPECT_EQ(FileDate(path).value(), winter);
     EXPECT_FALSE(FileDate(folder / "missing").has_value());
+}
+
+TEST(RandomSeedTest, SeedsDifferFromCallToCallAndThreadToThread) {
+    std::set<uint32_t> seeds;
+    for (int i = 0; i < 8; ++i) {
+        seeds.insert(RandomSeed());
+        std::thread([&seeds] { seeds.insert(RandomSeed()); }).join();
+    }
+    EXPECT_EQ(seeds.size(), 16u); // equal 32-bit draws would be a one in ten million event
 }
 
 TEST(InstanceLockTest, SecondHolderIsRefused) {
