@@ -8,8 +8,17 @@
 #include <cpuid.h>
 #include <tmmintrin.h>
 #define MILLCONV_SWIZZLE_SSSE3 1
-#if __has_include(<sys/platform/x86.h>)
-#include <sys/platform/x86.h> // glibc 2.33 and later
+#if __has_include(<sys/platform/x86.h>) // glibc 2.33 and later
+// The header's inline functions return _Bool, a C type that only GCC accepts in strict C++.
+#ifndef _Bool
+#define _Bool bool
+#define MILLCONV_BOOL_SPELLING 1
+#endif
+#include <sys/platform/x86.h>
+#ifdef MILLCONV_BOOL_SPELLING
+#undef _Bool
+#undef MILLCONV_BOOL_SPELLING
+#endif
 #define MILLCONV_GLIBC_CPU_FEATURES 1
 #endif
 #endif
