@@ -85,6 +85,20 @@ TEST_F(ExecutableTest, WindowModeWithoutUiModuleFailsWithOneLine) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
 }
 
+TEST_F(ExecutableTest, ALinkToTheExecutableFindsTheModulesBesideTheFileItLinksTo) {
+    // Started by the link's path, the program looks for its drawing module beside the real
+    // file; the link's own folder holds none.
+    std::filesystem::create_directory(home / "bin");
+    const std::string link = home / "bin/millconv";
+    std::filesystem::create_symlink(test::MillconvPath(), link);
+    ASSERT_TRUE(test::WriteTestPng(home / "in.png", 3));
+    const test::RunResult run =
+        test::RunProgram(link, {"-q", "-i", home / "in.png", "-o", home.Path(), "--fr-solid-left=3"},
+                         test::IsolatedEnvironment(home));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::exists(home / "in.tga"));
+}
+
 TEST_F(ExecutableTest, SecondInstanceIsRefused) {
     auto environment = test::IsolatedEnvironment(home);
     setenv("XDG_RUNTIME_DIR", home.Path().c_str(), 1);

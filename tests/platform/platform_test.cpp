@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -53,6 +54,13 @@ TEST(FilesTest, FolderOfKeepsTheSlash) {
     EXPECT_EQ(FolderOf("/home/user/a.png"), "/home/user/");
     EXPECT_EQ(FolderOf("a.png"), "");
     EXPECT_EQ(ProgramFolder().back(), '/');
+}
+
+TEST(FilesTest, ProgramFolderIsTheFolderOfTheRunningFile) {
+    char running[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", running, sizeof running - 1);
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(ProgramFolder(), FolderOf(std::string_view(running, size_t(length))));
 }
 
 // Runs the body with a time zone that has daylight saving time.
