@@ -2,7 +2,9 @@
 #include "cli/watch_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <string_view>
 #include <system_error>
 
@@ -22,6 +24,10 @@ namespace millconv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// How long, and how often, a file found open for writing is looked at again.
+constexpr std::chrono::milliseconds kSettleTime{1000};
+constexpr int kSettleStepMs = 50;
 
 // True when a file's output exists and was written after the file last changed (in a later
 // clock tick: a rewrite within the tick of the output counts as newer). An output
@@ -73,10 +79,13 @@ class Watcher {
             Status("Watching for new files (Ctrl+C to stop)");
         }
         while (!signals.Requested()) {
+            const int timeoutMs = settling_.empty() ? -1 : kSettleStepMs;
             InputSetMap arrived;
-            for (const FolderEvent& event : watch_.Wait(signals.WakeDescriptor())) {
+            for (const FolderEvent& event : watch_.Wait(signals.WakeDescriptor(), timeoutMs)) {
                 Take(event, arrived);
             }
+            arrived.merge(settling_);
+            settling_.clear();
             Convert(arrived, signals.Flag());
         }
         Status(FormatMessage(CatalogueText("Msg", "Files converted"), std::to_string(converted_),
@@ -151,13 +160,34 @@ class Watcher {
         ReportProblems(problems);
     }
 
+    // A file found open for writing is looked at again every step for a while. The kernel
+    // reports a file's last close before it stops counting that writer, so the look right after
+    // the report can see the file still open, and no later report would come. A file that stays
+    // open longer is left to the report of its writer's close.
+    void Settle(InputSetMap& arrived) {
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = arrived.begin(); it != arrived.end();) {
+            if (!OpenForWriting(it->first)) {
+                settleUntil_.erase(it->first);
+                ++it;
+                continue;
+            }
+            const auto until = settleUntil_.try_emplace(it->first, now + kSettleTime).first;
+            if (now < until->second) {
+                settling_.insert(*it);
+            } else {
+                settleUntil_.erase(until);
+            }
+            it = arrived.erase(it);
+        }
+    }
+
     void Convert(InputSetMap& arrived, const std::atomic<bool>& stop) {
         std::erase_if(arrived, [this](const InputSetMap::value_type& entry) {
-            // A file still being written announces itself again when it is closed.
-            return (request_.shard &&
-                    !InShard(*request_.shard, ShardPath(entry.first, entry.second))) ||
-                   OpenForWriting(entry.first);
+            return request_.shard &&
+                   !InShard(*request_.shard, ShardPath(entry.first, entry.second));
         });
+        Settle(arrived);
         if (arrived.empty()) {
             return;
         }
@@ -189,6 +219,8 @@ class Watcher {
     FileContext start_;
     std::vector<std::string> roots_;
     FolderWatch watch_;
+    InputSetMap settling_; // files to look at again after a step
+    std::map<std::string, std::chrono::steady_clock::time_point> settleUntil_;
     int32_t attempted_ = 0;
     int32_t converted_ = 0;
 };

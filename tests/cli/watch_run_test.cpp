@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "support/process.h"
 #include "support/test_png.h"
 
@@ -128,6 +131,29 @@ TEST_F(WatchRunTest, ConvertsWhatIsThereThenEachFileOnceItIsClosed) {
     EXPECT_GE(converted, 6) << run.out << run.err;
     EXPECT_EQ(last, "Files converted: " + std::to_string(converted) + " of " +
                         std::to_string(converted + 1));
+}
+
+TEST_F(WatchRunTest, AFileStillOpenWhenItsCloseIsReportedIsConvertedOnceTheWriterIsGone) {
+    // The kernel reports a last close before it stops counting the writer. Here a second
+    // writer holds the file open under another name, outside the watched folder, while the file
+    // is written and closed in it: the only report comes while the file is still open, and the
+    // second close brings none.
+    auto watcher = StartWatcher();
+    ASSERT_TRUE(WriteTestPng(stage_ / "source.png", 7));
+    const std::string bytes = ReadAll(stage_ / "source.png");
+    const std::string expected = PlainConversion(stage_ / "source.png");
+    std::ofstream(stage_ / "alias.png").close();
+    const int holder = ::open((stage_ / "alias.png").c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    fs::create_hard_link(stage_ / "alias.png", in_ / "late.png");
+    std::ofstream(in_ / "late.png", std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
+    std::this_thread::sleep_for(150ms);
+    EXPECT_FALSE(fs::exists(out_ / "late.tga"));
+    ::close(holder);
+    EXPECT_TRUE(WaitForOutput("late.tga", expected));
+    const RunResult run = watcher->Stop(SIGINT);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
 }
 
 TEST_F(WatchRunTest, TwoHundredFilesMovedInAtOnceAreEachConvertedOnce) {
