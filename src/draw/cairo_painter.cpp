@@ -320,10 +320,8 @@ class CairoPainter final : public Painter {
         return context;
     }
 
+    // Only for text whose font is set (LayOut checks).
     LayoutHolder NewLayout(std::string_view text, bool antialias) {
-        if (font_ == nullptr) {
-            return nullptr;
-        }
         LayoutHolder layout(pango_layout_new(Context(antialias)));
         pango_layout_set_font_description(layout.get(), font_);
         // Pango rejects invalid UTF-8 and would warn; such text is drawn with its faults

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
 #include <tmmintrin.h>
 #define MILLCONV_SWIZZLE_SSSE3 1
 #if __has_include(<sys/platform/x86.h>) // glibc 2.33 and later
@@ -20,6 +19,8 @@
 #undef MILLCONV_BOOL_SPELLING
 #endif
 #define MILLCONV_GLIBC_CPU_FEATURES 1
+#else
+#include <cpuid.h>
 #endif
 #endif
 
