@@ -1,15 +1,17 @@
 # The dynamic loader resolves every symbol of every library by walking the program's libraries
 # in load order, executable first, then its own dependencies, then theirs. FreeImage brings
-# some twenty libraries with thousands of relocations, most of them C++ symbols of a handful
-# of them; when those come late, each look-up first passes every library before them. Walking
-# that list is the largest single cost of a small conversion.
+# some twenty-five libraries with thousands of relocations, most of them C++ symbols of a
+# handful of them; each look-up passes every library before the one that defines the symbol.
+# Walking that list is the largest single cost of a small conversion.
 #
 # millconv_library_search_order(<library> <out-var>) links a probe program against <library>,
-# runs it once with the loader's trace and returns, in <out-var>, <library>'s own dependencies
-# that bound at least a hundred symbols, most bound first: the C library and the C++ runtime
-# always lead, so their definitions keep winning over any copies elsewhere. (Only its own: the
-# program then needs nothing that the library itself does not.) It returns an empty list when
-# anything fails, and the link then stays as the linker would make it.
+# runs it once with the loader's trace and returns, in <out-var>, the libraries that loading
+# <library> brings in and that bound at least fifty symbols, most bound first: a library deep
+# in the tree (libtiff's LERC codec, say) that binds hundreds of symbols is worth more near the
+# front than a direct dependency that binds a few. The C++ runtime and the C library always
+# lead, so that their definitions keep winning over any copies elsewhere. Every library listed
+# is one the probe loaded, so the program loads nothing that <library> does not. It returns an
+# empty list when anything fails, and the link then stays as the linker would make it.
 
 function(millconv_library_search_order library out_var)
     set(${out_var} "" PARENT_SCOPE)
@@ -29,10 +31,9 @@ function(millconv_library_search_order library out_var)
     if(NOT ran EQUAL 0)
         return()
     endif()
-    get_filename_component(stem ${library} NAME_WE)
-    # "file=B [0];  needed by A [0]": the libraries <library> itself needs.
-    string(REGEX MATCHALL "file=[^ ]+ \\[0\\];  needed by [^ ]*/${stem}[.-][^ ]*" direct "${trace}")
-    list(TRANSFORM direct REPLACE "file=([^ ]+) .*" "\\1")
+    # "file=B [0];  needed by A [0]": every library the probe loaded, by file name.
+    string(REGEX MATCHALL "file=[^ ]+ \\[0\\];  needed by" loaded "${trace}")
+    list(TRANSFORM loaded REPLACE "file=([^ ]*/)?([^ /]+) .*" "\\2")
     # "binding file A [0] to B [0]: normal symbol `name'": keep B's file name.
     string(REGEX MATCHALL " to [^ ]+ \\[" targets "${trace}")
     list(TRANSFORM targets REPLACE " to ([^ ]*/)?([^ /]+) \\[" "\\2")
@@ -40,16 +41,15 @@ function(millconv_library_search_order library out_var)
     list(REMOVE_DUPLICATES names)
     set(counted "")
     foreach(name IN LISTS names)
-        # Only the library's own dependencies, less the runtime libraries that come first.
-        if(NOT name IN_LIST direct OR
-           name MATCHES "^(libc\\.so.*|libstdc\\+\\+\\.so.*|libm\\.so.*|libgcc_s\\.so.*)$")
+        # The runtime libraries come first anyway; the loader itself is never listed.
+        if(NOT name IN_LIST loaded OR name MATCHES "^(libc\\.so.*|libstdc\\+\\+\\.so.*|ld-linux.*)$")
             continue()
         endif()
         set(hits ${targets})
         string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" pattern "${name}")
         list(FILTER hits INCLUDE REGEX "^${pattern}$")
         list(LENGTH hits count)
-        if(count GREATER_EQUAL 100)
+        if(count GREATER_EQUAL 50)
             math(EXPR padded "1000000 + ${count}")
             list(APPEND counted "${padded}:${name}")
         endif()
@@ -57,6 +57,6 @@ function(millconv_library_search_order library out_var)
     list(SORT counted COMPARE NATURAL ORDER DESCENDING)
     list(TRANSFORM counted REPLACE "^[0-9]+:" "")
     if(counted)
-        set(${out_var} libc.so.6 libstdc++.so.6 ${counted} PARENT_SCOPE)
+        set(${out_var} libstdc++.so.6 libc.so.6 ${counted} PARENT_SCOPE)
     endif()
 endfunction()
