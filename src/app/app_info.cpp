@@ -1,12 +1,17 @@
 // Icon name tables of the window module and the themes.
 #include "app/app_info.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace millconv {
 
 namespace {
 
+constexpr ImageNumber kGadgetImages[] = {{"Convert", 2}, {"InFiles", 3}, {"InFolder", 4}};
+
 // Menu and toolbar share the names; toolbar slots sit 24 above the menu ones.
-constexpr std::pair<const char*, int> kMenuImages[] = {
+constexpr ImageNumber kMenuImages[] = {
     {"New", 5},          {"Add", 6},         {"InFiles", 7},     {"InFolder", 8},
     {"OutFolder", 9},    {"OutFormat", 10},  {"FavFolder", 11},  {"ImportFiles", 12},
     {"ExportFiles", 13}, {"Exit", 14},       {"Copy", 15},       {"Delete", 16},
@@ -14,31 +19,25 @@ constexpr std::pair<const char*, int> kMenuImages[] = {
     {"CustomConverter", 21}, {"Help", 22},   {"Email", 25},      {"Web", 26},
     {"Updates", 27},     {"About", 28},
 };
+constexpr int kToolbarOffset = 24;
 
-std::map<std::string, int> MenuTable(int offset) {
-    std::map<std::string, int> table;
-    for (const auto& [name, number] : kMenuImages) {
-        table.emplace(name, number + offset);
-    }
-    return table;
-}
+constexpr ImageNumberTable kGadgetTable{kGadgetImages, 0};
+constexpr ImageNumberTable kMenuTable{kMenuImages, 0};
+constexpr ImageNumberTable kToolbarTable{kMenuImages, kToolbarOffset};
 
 } // namespace
 
-const std::map<std::string, int>& GadgetImageNumbers() {
-    static const std::map<std::string, int> table = {
-        {"Convert", 2}, {"InFiles", 3}, {"InFolder", 4}};
-    return table;
+int ImageNumberTable::at(std::string_view name) const {
+    for (const ImageNumber& entry : entries_) {
+        if (entry.name == name) {
+            return entry.number + offset_;
+        }
+    }
+    throw std::out_of_range("no image for the icon name " + std::string(name));
 }
 
-const std::map<std::string, int>& MenuImageNumbers() {
-    static const std::map<std::string, int> table = MenuTable(0);
-    return table;
-}
-
-const std::map<std::string, int>& ToolbarImageNumbers() {
-    static const std::map<std::string, int> table = MenuTable(24);
-    return table;
-}
+const ImageNumberTable& GadgetImageNumbers() { return kGadgetTable; }
+const ImageNumberTable& MenuImageNumbers() { return kMenuTable; }
+const ImageNumberTable& ToolbarImageNumbers() { return kToolbarTable; }
 
 } // namespace millconv

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,8 @@ TEST(IconTablesTest, ToolbarSlotsSitTwentyFourAboveMenu) {
     EXPECT_EQ(ToolbarImageNumbers().at("Help"), 46);
     EXPECT_EQ(ToolbarImageNumbers().at("About"), 52);
     EXPECT_EQ(GadgetImageNumbers().at("InFolder"), 4);
+    EXPECT_EQ(MenuImageNumbers().at("About"), 28);
+    EXPECT_THROW(MenuImageNumbers().at("Gadget"), std::out_of_range);
 }
 
 TEST(JobStateTest, ResetKeepsRunModeAndRestartsCounters) {
