@@ -22,6 +22,10 @@ constexpr unsigned kMaxLitLenSymbols = 286;  // a dynamic block's limit, and zli
 constexpr unsigned kMaxDistanceSymbols = 30; // the same for distances
 constexpr unsigned kCodeLengthSymbols = 19;
 constexpr int kEndOfBlock = 256;
+// Literals decoded between two refills: four of at most kFastBits bits, and a peek of kFastBits
+// after them, fit in the 56 bits a refill leaves.
+constexpr int kLiteralRun = 4;
+static_assert(kLiteralRun * kFastBits + kFastBits <= 56);
 
 constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10,  11, 13,
                                                   15, 17, 19, 23, 27, 31, 35, 43,  51, 59,
@@ -562,12 +566,18 @@ class ZlibInflater::State {
         uint32_t entry = litLen.ShortEntry(bits);
         for (;;) {
             if (HuffmanCode::ShortLiteral(entry)) {
-                bits.Drop(HuffmanCode::EntryBits(entry));
-                *at++ = uint8_t(entry >> 8);
+                // A refill leaves at least 56 bits and a literal from the table takes at most
+                // kFastBits: up to four literals and the peek after them need no refill
+                // between them, which keeps the refill off the path from one lookup to the next.
+                const int run = stop - at >= kLiteralRun ? kLiteralRun : 1;
+                for (int n = 0; n < run && HuffmanCode::ShortLiteral(entry); ++n) {
+                    bits.Drop(HuffmanCode::EntryBits(entry));
+                    *at++ = uint8_t(entry >> 8);
+                    entry = litLen.ShortEntry(bits);
+                }
                 if (at == stop) {
                     return end(!bits.Overran());
                 }
-                entry = litLen.ShortEntry(bits);
                 if (!bits.Refill()) {
                     return end(false);
                 }
