@@ -89,11 +89,13 @@ Inflated InflateIdat(PngBytes stream, unsigned char* out, uint64_t imageSize, bo
 // the next output, at least two rows.
 constexpr size_t kHistory = 32768;
 constexpr size_t kWindowStep = 32 * 1024;
-// Images with this much pixel data or more are unfiltered by a helper thread.
-constexpr uint64_t kPipedImage = uint64_t(1) << 20;
-constexpr size_t kShortQueue = 48 * 1024;
-constexpr uint64_t kLongQueueImage = 16 << 20;
-constexpr size_t kLongQueue = 8 << 20;
+// Images with this much pixel data or more are unfiltered by a helper thread, through a queue
+// of kPipeQueue. A smaller image would need a queue as short as the few rows its memory can
+// spare, and handing rows over a few at a time costs a wake-up on the other processor each:
+// measured on a 1024x768 image, more than the helper saves, and several times more on a
+// virtual machine whose processors are shared.
+constexpr uint64_t kPipedImage = uint64_t(16) << 20;
+constexpr size_t kPipeQueue = 8 << 20;
 // Compressed data is given back to the system in steps of this much once read.
 constexpr size_t kForgetStep = 128 * 1024;
 
@@ -124,11 +126,9 @@ Bitmap StreamLoad(const PngFile& file, const PngLayout& layout) {
     const size_t windowSize = kHistory + std::max(kWindowStep, 2 * rowLength);
     const std::unique_ptr<unsigned char[]> window(new unsigned char[windowSize]);
     // With a helper, the bitmap is allocated (and the library fills it with zeros) on its side
-    // while the first rows are inflated into the queue; a large image's queue is long enough
-    // to cover that, a smaller one's stays short to keep memory down.
+    // while the first rows are inflated into the queue, which is long enough to cover that.
     std::optional<RowPipe> pipe;
-    const size_t queue = imageSize >= kLongQueueImage ? kLongQueue : kShortQueue;
-    if (imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, queue).Started()) {
+    if (imageSize >= kPipedImage && !pipe.emplace(sink, rowLength, kPipeQueue).Started()) {
         pipe.reset();
     }
     if (!pipe && !sink.Allocate()) {

@@ -394,14 +394,28 @@ TEST_F(PngReaderTest, LargeImagesStreamAsTheLibraryLoadsThem) {
             ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
             EXPECT_EQ(CompareLoads(emptyPath), PngRoute::Streamed);
         }).join();
-        // An unknown filter on the last row, met after the rows before it were written (by a
-        // helper thread, for the larger image), leaves the file to the library.
+        // An unknown filter on the last row, met after the rows before it were written, leaves
+        // the file to the library.
         std::string badFilter = pixels;
         badFilter[badFilter.size() - rowLength] = 5;
         SCOPED_TRACE(std::string(kind.name) + " bad filter");
         EXPECT_EQ(CompareLoads(Write("bad.png", Assemble(png, Zlib(badFilter)))),
                   PngRoute::Library);
     }
+}
+
+// Images of 16 MiB of pixel data or more are unfiltered by a helper thread: such an image loads
+// as the library loads it, and a bad filter on its last row, met by the helper after it wrote
+// every row before, leaves the file to the library.
+TEST_F(PngReaderTest, ImagesForTheHelperThreadLoadAsTheLibraryLoadsThem) {
+    const BuiltPng png = BuildPng({"rgba8", 6, 8}, 2048, 2048, 0); // 16 MiB and a byte a row
+    const size_t rowLength = png.pixels.size() / 2048;
+    EXPECT_EQ(CompareLoads(Write("helper.png", Assemble(png, Zlib(png.pixels, 1)))),
+              PngRoute::Streamed);
+    std::string badFilter = png.pixels;
+    badFilter[badFilter.size() - rowLength] = 5;
+    EXPECT_EQ(CompareLoads(Write("helper-bad.png", Assemble(png, Zlib(badFilter, 1)))),
+              PngRoute::Library);
 }
 
 // Whether a decode ahead is ready, given it up to tries hundredths of a second to end.
