@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/sweep_marks.h"
 
 namespace millconv {
 
@@ -57,8 +58,9 @@ pid_t TemporaryOwner(std::string_view name) {
 }
 
 // Removes the temporary files of this user in folder whose writer has died (a kill or a crash
-// during a save); each folder is looked at once per process. A live process with the recorded
-// id keeps its file, even when the id was reused: better one leftover than a lost save.
+// during a save); each folder is looked at once per process, and not at all when a run of this
+// user looked through it a moment ago. A live process with the recorded id keeps its file,
+// even when the id was reused: better one leftover than a lost save.
 void RemoveStaleOnce(const std::string& folder) {
     static std::mutex mutex;
     static std::set<std::string> cleaned;
@@ -68,10 +70,15 @@ void RemoveStaleOnce(const std::string& folder) {
             return;
         }
     }
+    const std::string mark = SweepMarkPath(folder);
+    if (SweptRecently(mark, std::time(nullptr))) {
+        return;
+    }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 ||
         StaleSweepDue(static_cast<uint64_t>(info.st_size), ::getpid())) {
         RemoveStaleTemporaries(folder);
+        MarkSwept(mark);
     }
 }
 

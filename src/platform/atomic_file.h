@@ -65,7 +65,8 @@ class AtomicFileWriter {
 
 // Removes the temporary files ".millconv-<pid>-*.tmp" of this user in folder whose writing
 // process no longer exists; the number removed. Writers call it once per folder and process
-// when StaleSweepDue says so.
+// when StaleSweepDue says so and the folder's sweep mark tells of no look through it in the
+// last kSweepRestSeconds.
 int RemoveStaleTemporaries(const std::string& folder);
 
 // A folder listing of up to this many bytes (a few hundred names) is read by every writer.

@@ -6,6 +6,7 @@
 #include "engine/png_probe.h"
 #include "engine/size_limits.h"
 #include "platform/instance_lock.h"
+#include "platform/sweep_marks.h"
 #include "support/limited_run.h"
 #include "support/process.h"
 #include "support/test_images.h"
@@ -413,6 +414,33 @@ TEST_F(HostileRun, StaleTemporaryFilesOfDeadWritersAreRemoved) {
     EXPECT_FALSE(fs::exists(out_ + "/" + stale));
     EXPECT_TRUE(fs::exists(out_ + "/" + live));
     EXPECT_TRUE(fs::exists(out_ + "/" + foreign));
+}
+
+// A script converting file after file into one folder does not list the folder for every
+// file: after a look, the folder rests for a while; a leftover is then found by a later run.
+TEST_F(HostileRun, AFolderLookedThroughAMomentAgoIsLookedAtAgainAfterItsRest) {
+    ASSERT_EQ(Convert(input_).result.status, 0);
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    const std::string stale = out_ + "/.millconv-" + std::to_string(dead) + "-00000000abcd.tmp";
+    WriteBytes(stale, "partial");
+    ASSERT_EQ(Convert(input_).result.status, 0);
+    EXPECT_TRUE(fs::exists(stale)); // the folder rests
+
+    int marks = 0;
+    for (const auto& entry : fs::directory_iterator(folder_.Path())) {
+        if (entry.path().filename().string().starts_with("swept-")) {
+            fs::last_write_time(entry.path(), fs::last_write_time(entry.path()) -
+                                                  std::chrono::seconds(kSweepRestSeconds));
+            ++marks;
+        }
+    }
+    EXPECT_EQ(marks, 1);
+    ASSERT_EQ(Convert(input_).result.status, 0);
+    EXPECT_FALSE(fs::exists(stale));
 }
 
 class InstanceRun : public ::testing::Test {
