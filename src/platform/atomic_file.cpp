@@ -77,8 +77,11 @@ void RemoveStaleOnce(const std::string& folder) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 ||
         StaleSweepDue(static_cast<uint64_t>(info.st_size), ::getpid())) {
-        RemoveStaleTemporaries(folder);
-        MarkSwept(mark);
+        size_t listed = 0;
+        RemoveStaleTemporaries(folder, &listed);
+        if (listed >= kMarkedListing) {
+            MarkSwept(mark);
+        }
     }
 }
 
@@ -115,7 +118,7 @@ bool StaleSweepDue(uint64_t listingBytes, pid_t pid) {
     return share <= 1 || static_cast<uint64_t>(pid) % share == 0;
 }
 
-int RemoveStaleTemporaries(const std::string& folder) {
+int RemoveStaleTemporaries(const std::string& folder, size_t* listed) {
     const int listing = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing < 0) {
         return 0;
@@ -130,6 +133,9 @@ int RemoveStaleTemporaries(const std::string& folder) {
         for (ssize_t at = 0; at < length;) {
             const auto* entry = reinterpret_cast<const dirent64*>(names + at);
             at += entry->d_reclen;
+            if (listed != nullptr) {
+                ++*listed;
+            }
             const pid_t owner = TemporaryOwner(entry->d_name);
             if (owner <= 0 || owner == self) {
                 continue;

@@ -64,10 +64,14 @@ class AtomicFileWriter {
 };
 
 // Removes the temporary files ".millconv-<pid>-*.tmp" of this user in folder whose writing
-// process no longer exists; the number removed. Writers call it once per folder and process
-// when StaleSweepDue says so and the folder's sweep mark tells of no look through it in the
-// last kSweepRestSeconds.
-int RemoveStaleTemporaries(const std::string& folder);
+// process no longer exists; the number removed. The number of names in the folder goes to
+// listed when given. Writers call it once per folder and process when StaleSweepDue says so
+// and the folder's sweep mark tells of no look through it in the last kSweepRestSeconds.
+int RemoveStaleTemporaries(const std::string& folder, size_t* listed = nullptr);
+
+// A folder of at least this many names gets a sweep mark; a smaller one is read in less time
+// than the mark takes.
+inline constexpr size_t kMarkedListing = 64;
 
 // A folder listing of up to this many bytes (a few hundred names) is read by every writer.
 inline constexpr uint64_t kAlwaysSweptListing = 16 * 1024;

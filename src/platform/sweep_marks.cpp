@@ -1,5 +1,5 @@
-// Sweep marks: one empty file per output folder in the private runtime folder, its
-// modification time the moment of the last look through the folder.
+// Sweep marks: one empty file per output folder of many names in the private runtime folder,
+// its modification time the moment of the last look through the folder.
 #include "platform/sweep_marks.h"
 
 #include <cstdint>
@@ -23,7 +23,8 @@ std::string SweepMarkPath(const std::string& folder) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
     }
     char name[40];
-    std::snprintf(name, sizeof name, "swept-%016llx", static_cast<unsigned long long>(hash));
+    std::snprintf(name, sizeof name, "millconv-swept-%016llx",
+                  static_cast<unsigned long long>(hash));
     return own + name;
 }
 

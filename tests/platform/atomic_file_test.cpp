@@ -163,7 +163,9 @@ TEST(AtomicFileTest, TemporaryNamesCarryTheWriterSoDeadOnesCanBeRemoved) {
         std::ofstream(folder / (".millconv-" + std::to_string(dead) + "-" + hex + ".tmp")) << "x";
         std::ofstream(folder / ("picture-" + std::to_string(i) + ".tga")) << "x";
     }
-    EXPECT_EQ(RemoveStaleTemporaries(folder.Path()), kMany);
+    size_t listed = 0;
+    EXPECT_EQ(RemoveStaleTemporaries(folder.Path(), &listed), kMany);
+    EXPECT_EQ(listed, 2u + 5u + 2 * kMany); // with "." and ".."
     EXPECT_EQ(EntryCount(folder.Path()), 5u + kMany);
     EXPECT_EQ(RemoveStaleTemporaries(folder / "missing"), 0);
 }

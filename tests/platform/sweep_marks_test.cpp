@@ -14,7 +14,7 @@ TEST(SweepMarksTest, AMarkHoldsOffTheNextLookUntilItsRestIsOver) {
     test::TempFolder runtime;
     test::ScopedEnvironment environment({{"XDG_RUNTIME_DIR", runtime.Path()}});
     const std::string mark = SweepMarkPath("/srv/textures/");
-    EXPECT_EQ(mark.rfind(runtime / "swept-", 0), 0u) << mark;
+    EXPECT_EQ(mark.rfind(runtime / "millconv-swept-", 0), 0u) << mark;
     EXPECT_EQ(SweepMarkPath("/srv/textures/"), mark);
     EXPECT_NE(SweepMarkPath("/srv/textures2/"), mark);
     EXPECT_FALSE(SweptRecently(mark, time(nullptr))); // no look yet
