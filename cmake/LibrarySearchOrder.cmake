@@ -42,7 +42,8 @@ function(millconv_library_search_order library out_var)
     set(counted "")
     foreach(name IN LISTS names)
         # The runtime libraries come first anyway; the loader itself is never listed.
-        if(NOT name IN_LIST loaded OR name MATCHES "^(libc\\.so.*|libstdc\\+\\+\\.so.*|ld-linux.*)$")
+        if(NOT name IN_LIST loaded OR
+           name MATCHES "^(libc\\.so.*|libstdc\\+\\+\\.so.*|ld-linux.*)$")
             continue()
         endif()
         set(hits ${targets})
