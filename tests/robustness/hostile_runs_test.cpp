@@ -90,6 +90,31 @@ class HostileRun : public ::testing::Test {
         return RunMillconv(folder_, arguments, setup);
     }
 
+    // The id of a process that has ended, and a temporary file of owner's in the output folder.
+    static pid_t DeadProcessId() {
+        const pid_t dead = fork();
+        if (dead == 0) {
+            _exit(0);
+        }
+        waitpid(dead, nullptr, 0);
+        return dead;
+    }
+    std::string PlantLeftover(pid_t owner) {
+        const std::string path = out_ + "/.millconv-" + std::to_string(owner) + "-00000000abcd.tmp";
+        WriteBytes(path, "partial");
+        return path;
+    }
+    // The sweep marks in the runs' private folder.
+    std::vector<fs::path> SweepMarks() const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(folder_.Path())) {
+            if (entry.path().filename().string().starts_with("millconv-swept-")) {
+                found.push_back(entry.path());
+            }
+        }
+        return found;
+    }
+
     std::vector<std::string> OutputNames() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(out_)) {
@@ -400,62 +425,30 @@ TEST_F(HostileRun, FileSizeLimitFailsTheWriteWithoutLeftovers) {
 }
 
 TEST_F(HostileRun, StaleTemporaryFilesOfDeadWritersAreRemoved) {
-    const pid_t dead = fork();
-    if (dead == 0) {
-        _exit(0);
-    }
-    waitpid(dead, nullptr, 0);
-    const std::string stale = ".millconv-" + std::to_string(dead) + "-00000000abcd.tmp";
-    const std::string live = ".millconv-" + std::to_string(getpid()) + "-00000000abcd.tmp";
-    const std::string foreign = ".millconv-00000000abcd.tmp";
-    for (const std::string& name : {stale, live, foreign}) {
-        WriteBytes(out_ + "/" + name, "partial");
-    }
+    const std::string stale = PlantLeftover(DeadProcessId());
+    const std::string live = PlantLeftover(getpid());
+    const std::string foreign = out_ + "/.millconv-00000000abcd.tmp";
+    WriteBytes(foreign, "partial");
     ASSERT_EQ(Convert(input_).result.status, 0);
-    EXPECT_FALSE(fs::exists(out_ + "/" + stale));
-    EXPECT_TRUE(fs::exists(out_ + "/" + live));
-    EXPECT_TRUE(fs::exists(out_ + "/" + foreign));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(foreign));
+    EXPECT_TRUE(SweepMarks().empty()); // a folder of a few names is read by every run
 }
 
 // A script converting file after file into one folder of many names does not list it for every
-// file: after a look, such a folder rests for a while, and a leftover is found by a run after
-// that. A folder of a few names is read by every run, as it costs less than a mark.
+// file: after a look, such a folder rests for a while, and a leftover is found by a run after it.
 TEST_F(HostileRun, AFolderOfManyNamesRestsAfterALookForLeftovers) {
-    const auto plantLeftover = [this] {
-        const pid_t dead = fork();
-        if (dead == 0) {
-            _exit(0);
-        }
-        waitpid(dead, nullptr, 0);
-        const std::string path = out_ + "/.millconv-" + std::to_string(dead) + "-00000000abcd.tmp";
-        WriteBytes(path, "partial");
-        return path;
-    };
-    const auto marks = [this] {
-        std::vector<fs::path> found;
-        for (const auto& entry : fs::directory_iterator(folder_.Path())) {
-            if (entry.path().filename().string().starts_with("millconv-swept-")) {
-                found.push_back(entry.path());
-            }
-        }
-        return found;
-    };
-    ASSERT_EQ(Convert(input_).result.status, 0);
-    std::string leftover = plantLeftover();
-    ASSERT_EQ(Convert(input_).result.status, 0);
-    EXPECT_FALSE(fs::exists(leftover));
-    EXPECT_TRUE(marks().empty());
-
     for (size_t i = 0; i < kMarkedListing; ++i) {
         WriteBytes(out_ + "/t" + std::to_string(i) + ".tga", "");
     }
     ASSERT_EQ(Convert(input_).result.status, 0);
-    leftover = plantLeftover();
+    const std::string leftover = PlantLeftover(DeadProcessId());
     ASSERT_EQ(Convert(input_).result.status, 0);
     EXPECT_TRUE(fs::exists(leftover)); // the folder rests
-    const std::vector<fs::path> found = marks();
-    ASSERT_EQ(found.size(), 1u);
-    fs::last_write_time(found[0], fs::last_write_time(found[0]) -
+    const std::vector<fs::path> marks = SweepMarks();
+    ASSERT_EQ(marks.size(), 1u);
+    fs::last_write_time(marks[0], fs::last_write_time(marks[0]) -
                                       std::chrono::seconds(kSweepRestSeconds));
     ASSERT_EQ(Convert(input_).result.status, 0);
     EXPECT_FALSE(fs::exists(leftover));
